@@ -1,0 +1,17 @@
+#include "platform/platform.h"
+
+#include "platform/qt_file_dialog.h"
+#include "platform/qt_tray.h"
+
+Platform MakeQtPlatform() {
+    Platform platform;
+    platform.prompter = std::make_unique<QtPrompter>();
+    platform.fileDialog = std::make_unique<QtFileDialog>();
+    platform.clock = std::make_unique<SystemClock>();
+    platform.random = std::make_unique<SystemRandom>();
+    platform.menus = std::make_unique<QtMenuPopper>();
+    platform.tray = std::make_unique<QtTray>();
+    platform.web = std::make_unique<QtWebOpener>();
+    platform.settings = std::make_unique<SettingsStore>();
+    return platform;
+}

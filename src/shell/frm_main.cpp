@@ -1,6 +1,253 @@
 #include "shell/frm_main.h"
 
-frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+#include <QAction>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "shell/toolbar_icons.h"
+
+frmMain::frmMain(Platform platform, QWidget* parent)
+    : QMainWindow(parent), platform_(std::move(platform)) {
     setWindowTitle(QStringLiteral("Horavel"));
-    resize(502, 301);
+    CreateControls();
+    ArrangeProvisionally();
+    ConnectEvents();
+}
+
+frmMain::~frmMain() {
+    // The tree's nodes own the documents; take the timed node out of play before they go.
+    Timer1.setEnabled(false);
+    TimedNode = nullptr;
+}
+
+QAction* frmMain::ToolbarButton(const QString& key) const {
+    const auto found = toolbarButtons_.find(key);
+    return found == toolbarButtons_.end() ? nullptr : found->second;
+}
+
+QAction* frmMain::TreeBarButton(const QString& key) const {
+    const auto found = treeBarButtons_.find(key);
+    return found == treeBarButtons_.end() ? nullptr : found->second;
+}
+
+void frmMain::ReportTimeOverflow(TreeNode* node, const QString& detail) {
+    const auto key = reinterpret_cast<uintptr_t>(node->element.internal_object());
+    if (!timeOverflowReported_.insert(key).second) {
+        return;
+    }
+    // A status-bar notice, never a modal box: this can run inside a timer tick.
+    statusBar()->showMessage(QStringLiteral("'%1': %2").arg(NodeString(node, "@name"), detail));
+}
+
+void frmMain::ForgetSubtree(TreeNode* node) {
+    for (QTreeWidgetItem* item = TimedNode; item != nullptr; item = item->parent()) {
+        if (item == node) {
+            TimedNode = nullptr;
+            return;
+        }
+    }
+}
+
+void frmMain::CreateControls() {
+    Tree = new TaskTree(this);
+    Tree->setObjectName(QStringLiteral("Tree"));
+    CreateTreeBar();
+    CreatePaneControls();
+    CreateTreePopUp();
+    CreateToolbar();
+}
+
+void frmMain::CreateTreeBar() {
+    TreeBar = new QToolBar(this);
+    TreeBar->setObjectName(QStringLiteral("TreeBar"));
+    TreeBar->setIconSize(QSize(16, 18));
+    auto button = [this](const QString& key, const QString& toolTip, const QIcon& icon) {
+        QAction* action = TreeBar->addAction(icon, QString());
+        action->setObjectName(key);
+        action->setToolTip(toolTip);
+        connect(action, &QAction::triggered, this, [this, key] { TreeBar_ButtonClick(key); });
+        treeBarButtons_[key] = action;
+        return action;
+    };
+    button("remove", "Remove Item", ToolbarIcon("remove"));
+    button("newproject", "New Project", ToolbarIcon("newproject"));
+    button("newtask", "New Task", ToolbarIcon("newtask"));
+    TreeBar->addSeparator();
+    button("down", "Move Item Down", ToolbarIcon("down"));
+    button("up", "Move Item Up", ToolbarIcon("up"));
+    // An empty, disabled slot that marks where the real buttons end.
+    button("end", QString(), QIcon())->setEnabled(false);
+}
+
+void frmMain::CreatePaneControls() {
+    auto label = [this](const char* name, const QString& text) {
+        auto* created = new QLabel(text, this);
+        created->setObjectName(QString::fromLatin1(name));
+        return created;
+    };
+    auto timeField = [this](const char* name) {
+        auto* field = new QLineEdit(this);
+        field->setObjectName(QString::fromLatin1(name));
+        field->setReadOnly(true);  // shows values only; nothing typed here is stored
+        return field;
+    };
+    lblName = label("lblName", QStringLiteral("Task Name:"));
+    txtName = new QLineEdit(this);
+    txtName->setObjectName(QStringLiteral("txtName"));
+    chkCompleted = new QCheckBox(QStringLiteral("Completed"), this);
+    chkCompleted->setObjectName(QStringLiteral("chkCompleted"));
+    lblDescription = label("lblDescription", QStringLiteral("Task Description:"));
+    txtDescription = new QPlainTextEdit(this);
+    txtDescription->setObjectName(QStringLiteral("txtDescription"));
+    lblTimeHead = label("lblTimeHead", QStringLiteral("(h:mm:ss)"));
+    lblTimeHead->setAlignment(Qt::AlignHCenter);
+    lblTaskTime = label("lblTaskTime", QStringLiteral("Task Time:"));
+    txtTaskTime = timeField("txtTaskTime");
+    lblSubTaskTime = label("lblSubTaskTime", QStringLiteral("SubTask(s) Time:"));
+    txtSubTaskTime = timeField("txtSubTaskTime");
+    lblTotalTime = label("lblTotalTime", QStringLiteral("Total Time:"));
+    txtTotalTime = timeField("txtTotalTime");
+    for (QLabel* right : {lblTaskTime, lblSubTaskTime, lblTotalTime}) {
+        right->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    lblName->setBuddy(txtName);
+    lblDescription->setBuddy(txtDescription);
+    lblTaskTime->setBuddy(txtTaskTime);
+    lblSubTaskTime->setBuddy(txtSubTaskTime);
+    lblTotalTime->setBuddy(txtTotalTime);
+    frmHistory = new QGroupBox(QStringLiteral("History"), this);
+    frmHistory->setObjectName(QStringLiteral("frmHistory"));
+    auto* historyLayout = new QVBoxLayout(frmHistory);
+    historyLayout->addWidget(new QLabel(QStringLiteral("Feature Not Yet Implemented"), frmHistory));
+}
+
+void frmMain::CreateTreePopUp() {
+    mnuTreePopUp = new QMenu(this);
+    mnuTreePopUp->setObjectName(QStringLiteral("mnuTreePopUp"));
+    auto entry = [this](const char* name, const QString& caption) {
+        QAction* action = mnuTreePopUp->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    mnuToggleTimer = entry("mnuToggleTimer", QStringLiteral("&Start Timer"));
+    mnuSwitchTimer = entry("mnuSwitchTimer", QStringLiteral("S&witch Timer"));
+    mnuTreePopUp->addSeparator()->setObjectName(QStringLiteral("mnuBreak"));
+    mnuCompleted = entry("mnuCompleted", QStringLiteral("&Completed"));
+    mnuCompleted->setCheckable(true);
+    mnuTreeNewTask = entry("mnuTreeNewTask", QStringLiteral("&New Task"));
+    mnuTreeEdit = entry("mnuTreeEdit", QStringLiteral("&Edit"));
+    mnuTreeDelete = entry("mnuTreeDelete", QStringLiteral("&Delete"));
+}
+
+void frmMain::AddToolbarButton(const QString& key, const QString& caption, const QString& toolTip,
+                               const QIcon& icon) {
+    QAction* button = Toolbar1->addAction(icon, caption);
+    button->setObjectName(key);
+    button->setToolTip(toolTip.isEmpty() ? caption : toolTip);
+    connect(button, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
+    toolbarButtons_[key] = button;
+}
+
+void frmMain::CreateToolbar() {
+    Toolbar1 = addToolBar(QStringLiteral("Toolbar1"));
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setMovable(false);
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    Toolbar1->setIconSize(QSize(25, 25));
+    AddToolbarButton("loadproject", "Load Project", "", ToolbarIcon("loadproject"));
+    AddToolbarButton("saveproject", "Save Project", "", ToolbarIcon("saveproject"));
+    AddToolbarButton("saveall", "Save All", "Save All Projects", ToolbarIcon("saveall"));
+    Toolbar1->addSeparator();
+    AddToolbarButton("toggletimer", "Start Timer", "", ToolbarIcon("start"));
+    Toolbar1->addSeparator();
+    AddToolbarButton("newproject", "New Project", "", ToolbarIcon("newproject"));
+    AddToolbarButton("newtask", "New Task", "", ToolbarIcon("newtask"));
+}
+
+// Dispatch by key, compared case-sensitively; an unknown key does nothing.
+void frmMain::Toolbar1_ButtonClick(const QString& key) {
+    if (key == "loadproject") {
+        QString none;
+        LoadProjects(none);
+    } else if (key == "saveproject") {
+        SaveProject(SelectedNode(), false);
+    } else if (key == "saveall") {
+        SaveAllProjects();
+    } else if (key == "newproject") {
+        NewProject();
+    } else if (key == "newtask") {
+        NewTask(SelectedNode());
+    } else if (key == "toggletimer") {
+        ToggleTimer();
+    }
+}
+
+// Tree left, detail pane right, until the window gets its own layout pass.
+void frmMain::ArrangeProvisionally() {
+    auto* left = new QWidget(this);
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->setSpacing(0);
+    leftLayout->addWidget(Tree);
+    leftLayout->addWidget(TreeBar, 0, Qt::AlignRight);
+
+    auto* pane = new QWidget(this);
+    auto* grid = new QGridLayout(pane);
+    grid->addWidget(lblName, 0, 0, 1, 2);
+    grid->addWidget(txtName, 1, 0, 1, 2);
+    grid->addWidget(chkCompleted, 1, 2);
+    grid->addWidget(lblDescription, 2, 0, 1, 3);
+    grid->addWidget(txtDescription, 3, 0, 1, 3);
+    grid->addWidget(lblTimeHead, 4, 1);
+    grid->addWidget(lblTaskTime, 5, 0);
+    grid->addWidget(txtTaskTime, 5, 1, 1, 2);
+    grid->addWidget(lblSubTaskTime, 6, 0);
+    grid->addWidget(txtSubTaskTime, 6, 1, 1, 2);
+    grid->addWidget(lblTotalTime, 7, 0);
+    grid->addWidget(txtTotalTime, 7, 1, 1, 2);
+    grid->addWidget(frmHistory, 8, 0, 1, 3);
+    grid->setRowStretch(8, 1);
+
+    auto* splitter = new QSplitter(this);
+    splitter->addWidget(left);
+    splitter->addWidget(pane);
+    splitter->setStretchFactor(1, 1);
+    setCentralWidget(splitter);
+    resize(680, 420);
+}
+
+void frmMain::ConnectEvents() {
+    connect(Tree, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { Tree_NodeClick(static_cast<TreeNode*>(current)); });
+    connect(txtName, &QLineEdit::textChanged, this, [this] { txtName_Change(); });
+    connect(txtDescription, &QPlainTextEdit::textChanged, this,
+            [this] { txtDescription_Change(); });
+    connect(chkCompleted, &QCheckBox::stateChanged, this, [this] { chkCompleted_Click(); });
+    connect(Tree, &TaskTree::MouseUp, this, &frmMain::Tree_MouseUp);
+    connect(mnuToggleTimer, &QAction::triggered, this, [this] { ToggleTimer(); });
+    connect(mnuSwitchTimer, &QAction::triggered, this, [this] { SwitchTimer(); });
+    connect(mnuCompleted, &QAction::triggered, this, [this] {
+        // Qt flips a checkable entry's mark before it reports the click; the command reads
+        // the mark as the menu showed it.
+        mnuCompleted->setChecked(!mnuCompleted->isChecked());
+        mnuCompleted_Click();
+    });
+    connect(mnuTreeNewTask, &QAction::triggered, this, [this] { NewTask(SelectedNode()); });
+    connect(mnuTreeEdit, &QAction::triggered, Tree, &TaskTree::StartLabelEdit);
+    connect(mnuTreeDelete, &QAction::triggered, this, [this] {
+        TreeNode* node = SelectedNode();
+        DeleteNode(node);
+    });
+    connect(&Timer1, &Timer::Tick, this, &frmMain::Timer1_Timer);
+    connect(&Timer2, &Timer::Tick, this, &frmMain::Timer2_Timer);
 }

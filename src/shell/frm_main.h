@@ -1,10 +1,157 @@
 #pragma once
+// The main window: the hub that owns the tree, the documents (through the project nodes),
+// the timing state, the workspace state and the display flags. Each operation is defined in
+// the folder of the subsystem that owns it (tree/, tracking/, files/, shell/).
 
 #include <QMainWindow>
+#include <QString>
 
-// The main window: the hub that owns the tree, the documents, the timer and the workspace.
+#include <cstdint>
+#include <map>
+#include <set>
+#include <pugixml.hpp>
+
+#include "platform/platform.h"
+#include "platform/timer.h"
+#include "tree/task_tree.h"
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QToolBar;
+
 class frmMain : public QMainWindow {
     Q_OBJECT
   public:
-    explicit frmMain(QWidget* parent = nullptr);
+    explicit frmMain(Platform platform, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // ---- Display flags: what tree captions show (loaded from the settings at start) ----
+    bool TT_ShowTime = false;
+    bool TT_ShowSec = false;
+    bool TT_ShowTotalTime = true;
+
+    // ---- Tree binding, captions and detail pane (tree/tree_binding.cpp) ----
+    void UpdateNode(TreeNode* node);
+    void UpdateAllNodes();
+    void Tree_NodeClick(TreeNode* node);
+    void txtName_Change();
+    void txtDescription_Change();
+    void chkCompleted_Click();
+    // In-place renaming (tree/renaming.cpp).
+    void Tree_BeforeLabelEdit(bool& cancel);
+    void Tree_AfterLabelEdit(bool& cancel, QString& newString);
+    void Timer2_Timer();
+    // The tree's pop-up menu (tree/tree_popup.cpp).
+    void Tree_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint position);
+    void mnuCompleted_Click();
+
+    // ---- Project and task nodes (tree/project_nodes.cpp) ----
+    void NewProject();
+    void NewTask(TreeNode* ParentTreeNode);
+    void MarkModified(TreeNode* node);
+    void MarkUnmodified(TreeNode* node);
+    static TreeNode* ProjectNodeOf(TreeNode* node);
+    void BuildTaskNodes(TreeNode* node, pugi::xml_node element);
+
+    // ---- Tree structure editing (tree/structure_editing.cpp) ----
+    bool DeleteNode(TreeNode*& node);
+    void RemoveItem(TreeNode* node);
+    void MoveNodeUp();
+    void MoveNodeDown();
+    void MoveChildNodes(TreeNode* from, TreeNode* to);
+    void TreeBar_ButtonClick(const QString& key);
+
+    // ---- Drag and drop of tasks (tree/drag_drop.cpp) ----
+
+    // ---- Timer control and time accounting (tracking/timer_control.cpp) ----
+    void ToggleTimer();
+    void SwitchTimer();
+    void Timer1_Timer();
+
+    // ---- Project files (files/project_files.cpp) ----
+    bool CDSave(FileDialogSetup& CD);
+    bool CDOpen(FileDialogSetup& CD);
+    bool SaveProject(TreeNode* node, bool saveAs);
+    bool SaveAllProjects();
+    void LoadProjects(QString& fileName);
+    void LoadProjectFile(const QString& path);
+
+    // ---- Workspace files (files/workspace_files.cpp) ----
+
+    // ---- Shell: settings, layout, menus, toolbars, tray, start-up, shutdown (shell/) ----
+
+    // ---- State owned here and read across the subsystems ----
+    TreeNode* TimedNode = nullptr;  // the node timed now, or last; never left dangling
+    bool TimerRunning = false;
+    double TimerStartSeconds = 0;  // clock reading the next tick measures from
+    QString WorkspaceFile;
+    bool WorkspaceModified = false;
+
+    // The tree's selected node, or none.
+    TreeNode* SelectedNode() const { return Tree->selectedNode(); }
+    // Every node that will be gone once `node` is removed from the tree must be let go
+    // first: this forgets the timed node when it lies in that subtree.
+    void ForgetSubtree(TreeNode* node);
+    // Tells the person, once per element and without a modal box, that a stored time of
+    // the node does not fit (more than 32767 hours); the stored text stays as it is.
+    void ReportTimeOverflow(TreeNode* node, const QString& detail);
+
+    // ---- Controls ----
+    TaskTree* Tree = nullptr;
+    QToolBar* TreeBar = nullptr;
+    QToolBar* Toolbar1 = nullptr;
+    QLabel* lblName = nullptr;
+    QLineEdit* txtName = nullptr;
+    QCheckBox* chkCompleted = nullptr;
+    QLabel* lblDescription = nullptr;
+    QPlainTextEdit* txtDescription = nullptr;
+    QLabel* lblTimeHead = nullptr;
+    QLabel* lblTaskTime = nullptr;
+    QLineEdit* txtTaskTime = nullptr;
+    QLabel* lblSubTaskTime = nullptr;
+    QLineEdit* txtSubTaskTime = nullptr;
+    QLabel* lblTotalTime = nullptr;
+    QLineEdit* txtTotalTime = nullptr;
+    QGroupBox* frmHistory = nullptr;
+
+    // The tree's pop-up menu and its entries.
+    QMenu* mnuTreePopUp = nullptr;
+    QAction* mnuToggleTimer = nullptr;
+    QAction* mnuSwitchTimer = nullptr;
+    QAction* mnuCompleted = nullptr;
+    QAction* mnuTreeNewTask = nullptr;
+    QAction* mnuTreeEdit = nullptr;
+    QAction* mnuTreeDelete = nullptr;
+
+    // Toolbar buttons by key ("toggletimer", "newproject", ...).
+    QAction* ToolbarButton(const QString& key) const;
+    QAction* TreeBarButton(const QString& key) const;
+
+    Timer Timer1{500};
+    Timer Timer2{1};
+
+    Platform& platform() { return platform_; }
+
+  private:
+    void CreateControls();
+    void CreateTreeBar();
+    void CreatePaneControls();
+    void CreateTreePopUp();
+    void CreateToolbar();
+    void ArrangeProvisionally();
+    void ConnectEvents();
+    void AddToolbarButton(const QString& key, const QString& caption, const QString& toolTip,
+                          const QIcon& icon);
+    void Toolbar1_ButtonClick(const QString& key);
+
+    Platform platform_;
+    int frame_ = 0;  // clock animation frame, carried over between timing periods
+    std::map<QString, QAction*> toolbarButtons_;
+    std::map<QString, QAction*> treeBarButtons_;
+    std::set<uintptr_t> timeOverflowReported_;
 };

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QSystemTrayIcon>
+
+#include "platform/tray.h"
+
+// The tray icon on QSystemTrayIcon.
+class QtTray : public Tray {
+    Q_OBJECT
+  public:
+    explicit QtTray(QObject* parent = nullptr);
+    void setToolTip(const QString& text) override { icon_.setToolTip(text); }
+    void setIcon(const QIcon& icon) override { icon_.setIcon(icon); }
+    void Place() override { icon_.show(); }
+    void Remove() override { icon_.hide(); }
+    bool isPlaced() const override { return icon_.isVisible(); }
+    bool isAvailable() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
+
+  private:
+    QSystemTrayIcon icon_;
+};

@@ -1,0 +1,92 @@
+// Projects and tasks exist twice, as elements and as tree nodes; they are created together.
+#include <QTreeWidgetItemIterator>
+
+#include <vector>
+
+#include "model/project_document.h"
+#include "model/xml.h"
+#include "shell/frm_main.h"
+
+void frmMain::NewProject() {
+    auto document = NewProjectDocument();
+    XML::ResolvePath(*document, "%project/@name").setText("New Project");
+    auto* node = new TreeNode(std::move(document));
+    node->setCaption(QStringLiteral("New Project"));
+    node->setImage(TreeImage::ProjectUnmodified);
+    Tree->addTopLevelItem(node);
+    Tree->setCurrentItem(node);
+    MarkModified(node);
+    Tree_NodeClick(node);
+    Tree->StartLabelEdit();
+    WorkspaceModified = true;
+}
+
+void frmMain::NewTask(TreeNode* ParentTreeNode) {
+    if (ParentTreeNode == nullptr) {
+        return;
+    }
+    const pugi::xml_node element = XML::ResolvePath(ParentTreeNode->element, "!task").element();
+    XML::ResolvePath(element, "@name").setText("New Task");
+    XML::ResolvePath(element, "@completed").setText("false");
+    for (const char* path : {"@task_time", "@subtask_time", "%description", "%history"}) {
+        XML::ResolvePath(element, path);
+    }
+    auto* node = new TreeNode(element);
+    node->setCaption(QStringLiteral("New Task"));
+    node->setImage(TreeImage::Task);
+    ParentTreeNode->addChild(node);
+    for (QTreeWidgetItem* above = ParentTreeNode; above != nullptr; above = above->parent()) {
+        above->setExpanded(true);
+    }
+    Tree->scrollToItem(node);
+    Tree->setCurrentItem(node);
+    Tree_NodeClick(node);
+    Tree->StartLabelEdit();
+}
+
+void frmMain::MarkModified(TreeNode* node) {
+    TreeNode* project = ProjectNodeOf(node);
+    project->setImage(TreeImage::ProjectModified);
+    XML::ResolvePath(project->element, "@modified").setText("true");
+}
+
+void frmMain::MarkUnmodified(TreeNode* node) {
+    TreeNode* project = ProjectNodeOf(node);
+    project->setImage(TreeImage::ProjectUnmodified);
+    XML::ResolvePath(project->element, "@modified").setText("false");
+}
+
+TreeNode* frmMain::ProjectNodeOf(TreeNode* node) {
+    while (node != nullptr && node->parentNode() != nullptr) {
+        node = node->parentNode();
+    }
+    return node;
+}
+
+// Depth first, in document order, each node's caption refreshed after its own subtasks
+// exist. Iterative: a loaded document may be nested far deeper than the stack allows.
+void frmMain::BuildTaskNodes(TreeNode* node, pugi::xml_node element) {
+    struct Level {
+        TreeNode* node;
+        pugi::xml_node nextTask;
+    };
+    auto firstTask = [](pugi::xml_node parent) { return parent.child("task"); };
+    std::vector<Level> stack{{node, firstTask(element)}};
+    while (!stack.empty()) {
+        Level& level = stack.back();
+        if (!level.nextTask) {
+            TreeNode* done = level.node;
+            stack.pop_back();
+            if (!stack.empty()) {
+                UpdateNode(done);
+            }
+            continue;
+        }
+        const pugi::xml_node task = level.nextTask;
+        level.nextTask = task.next_sibling("task");
+        auto* child = new TreeNode(task);
+        child->setCaption(NodeString(child, "@name"));
+        level.node->addChild(child);
+        stack.push_back({child, firstTask(task)});
+    }
+}

@@ -1,0 +1,21 @@
+#pragma once
+// The tree's images, numbered as the program has always numbered them.
+
+#include <QIcon>
+
+enum class TreeImage {
+    None = 0,
+    ProjectUnmodified = 1,  // green diamond
+    Task = 2,               // empty check box
+    TaskCompleted = 3,      // check box with a green tick
+    Clock0 = 4,             // clock face, hand straight up; Clock0 + k turns it k eighths
+    ProjectModified = 12,   // red diamond
+};
+
+// The clock frame keyed "m<frame>", frame 0 to 7.
+inline TreeImage ClockFrame(int frame) {
+    return TreeImage(int(TreeImage::Clock0) + frame);
+}
+
+// The icon for an image, crisp at 14 px and at twice that on high-DPI screens.
+QIcon TreeIcon(TreeImage image);

@@ -1,0 +1,31 @@
+#include "tree/tree_node.h"
+
+#include "model/xml.h"
+
+TreeNode::TreeNode(pugi::xml_node element) : element(element) {
+    setFlags(flags() | Qt::ItemIsEditable);
+}
+
+TreeNode::TreeNode(std::unique_ptr<pugi::xml_document> document)
+    : element(document->document_element()), document_(std::move(document)) {
+    setFlags(flags() | Qt::ItemIsEditable);
+}
+
+void TreeNode::setImage(TreeImage image) {
+    if (image_ == image) {
+        return;  // setIcon would tell the view the row changed; the tick runs this a lot
+    }
+    image_ = image;
+    setIcon(0, TreeIcon(image));
+}
+
+QVariant TreeNode::data(int column, int role) const {
+    if (role == Qt::EditRole && column == 0 && element) {
+        return NodeString(this, "@name");
+    }
+    return QTreeWidgetItem::data(column, role);
+}
+
+QString NodeString(const TreeNode* node, std::string_view path) {
+    return QString::fromStdString(XML::ResolvePath(node->element, path).text());
+}

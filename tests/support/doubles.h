@@ -1,0 +1,130 @@
+#pragma once
+// Scripted stand-ins for the platform seams. Each records what the window asked of it;
+// the prompter and the file dialog fail the test on any call that was not scripted.
+
+#include <QMenu>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+struct Prompt {
+    QString text;
+    MsgButtons buttons;
+    QString title;
+};
+
+class ScriptedPrompter : public Prompter {
+  public:
+    // The next prompt must have this text, buttons and title; it is answered with `answer`.
+    void Expect(const QString& text, MsgButtons buttons, const QString& title, MsgAnswer answer);
+    MsgAnswer Ask(const QString& text, MsgButtons buttons, const QString& title) override;
+    bool allAnswered() const { return script_.empty(); }
+
+    std::vector<Prompt> asked;
+
+  private:
+    std::deque<std::pair<Prompt, MsgAnswer>> script_;
+};
+
+class ScriptedFileDialog : public FileDialog {
+  public:
+    enum class Kind { Save, Open };
+    // The next dialog shown must be of this kind; `respond` sees the set-up (recorded in
+    // `shown` as it was) and returns true after setting FileName, or false to cancel.
+    void Expect(Kind kind, std::function<bool(FileDialogSetup&)> respond);
+    // Shorthands: confirm the given name, or cancel.
+    void ExpectSave(const QString& chosen);
+    void ExpectOpen(const QString& chosen);
+    void ExpectCancel(Kind kind);
+    bool ShowSave(FileDialogSetup& setup) override;
+    bool ShowOpen(FileDialogSetup& setup) override;
+    bool allAnswered() const { return script_.empty(); }
+
+    std::vector<std::pair<Kind, FileDialogSetup>> shown;
+
+  private:
+    bool Show(Kind kind, FileDialogSetup& setup);
+    std::deque<std::pair<Kind, std::function<bool(FileDialogSetup&)>>> script_;
+};
+
+class SettableClock : public Clock {
+  public:
+    double SecondsSinceMidnight() override { return now; }
+    double now = 36000;  // 10:00:00
+};
+
+class FixedRandom : public RandomSource {
+  public:
+    uint8_t NextByte() override { return bytes.empty() ? 0 : bytes[next_++ % bytes.size()]; }
+    std::vector<uint8_t> bytes{0x12, 0x34};
+
+  private:
+    size_t next_ = 0;
+};
+
+// Records each pop-up as it was shown; `choose`, when set, picks an entry to trigger.
+class RecordingMenuPopper : public MenuPopper {
+  public:
+    struct Shown {
+        QMenu* menu;
+        QPoint position;
+        QStringList visibleEntries;  // captions of the visible entries, separators as "-"
+        QStringList checkedEntries;
+    };
+    void Popup(QMenu* menu, QPoint globalPosition) override;
+    std::vector<Shown> shown;
+    std::function<QAction*(QMenu*)> choose;
+};
+
+class FakeTray : public Tray {
+  public:
+    void setToolTip(const QString& text) override { toolTip = text; }
+    void setIcon(const QIcon& icon) override { this->icon = icon; }
+    void Place() override {
+        placed = true;
+        ++placeCalls;
+    }
+    void Remove() override {
+        placed = false;
+        ++removeCalls;
+    }
+    bool isPlaced() const override { return placed; }
+    bool isAvailable() const override { return available; }
+    void Send(int message) { emit MouseEvent(message); }
+
+    QString toolTip;
+    QIcon icon;
+    bool placed = false;
+    bool available = true;
+    int placeCalls = 0;
+    int removeCalls = 0;
+};
+
+class RecordingWebOpener : public WebOpener {
+  public:
+    void Open(const QUrl& address) override { opened.push_back(address); }
+    std::vector<QUrl> opened;
+};
+
+// Every seam scripted, with raw pointers kept for the test to drive and inspect.
+struct TestPlatform {
+    explicit TestPlatform(const QString& settingsFile);
+    Platform Take();  // hands the seams over; the raw pointers stay valid while the window lives
+
+    ScriptedPrompter* prompter;
+    ScriptedFileDialog* fileDialog;
+    SettableClock* clock;
+    FixedRandom* random;
+    RecordingMenuPopper* menus;
+    FakeTray* tray;
+    RecordingWebOpener* web;
+    SettingsStore* settings;
+
+  private:
+    Platform platform_;
+};

@@ -1,0 +1,36 @@
+#include "support/window_fixture.h"
+
+#include "model/xml.h"
+
+void WindowTest::SetUp() {
+    ASSERT_TRUE(dir_.isValid());
+    seams = std::make_unique<TestPlatform>(dir_.filePath(QStringLiteral("horavel.conf")));
+    window = std::make_unique<frmMain>(seams->Take());
+}
+
+void WindowTest::TearDown() {
+    // The doubles belong to the window: check them before it goes.
+    EXPECT_TRUE(seams->prompter->allAnswered()) << "a scripted message box never came";
+    EXPECT_TRUE(seams->fileDialog->allAnswered()) << "a scripted file dialog never came";
+    window.reset();
+}
+
+std::string WindowTest::Text(TreeNode* node, std::string_view path) {
+    return XML::ResolvePath(node->element, path).text();
+}
+
+TreeNode* WindowTest::AddProject(const QString& name) {
+    window->NewProject();
+    TreeNode* node = window->SelectedNode();
+    XML::ResolvePath(node->element, "@name").setText(name.toStdString());
+    window->UpdateNode(node);
+    return node;
+}
+
+TreeNode* WindowTest::AddTask(TreeNode* parent, const QString& name) {
+    window->NewTask(parent);
+    TreeNode* node = window->SelectedNode();
+    XML::ResolvePath(node->element, "@name").setText(name.toStdString());
+    window->UpdateNode(node);
+    return node;
+}
