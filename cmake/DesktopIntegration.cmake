@@ -21,10 +21,12 @@ foreach(size IN LISTS HORAVEL_ICON_SIZES)
 endforeach()
 
 # A plain `cmake --install` (say into /usr/local or ~/.local) refreshes the caches that make
-# the new file types and the menu entry known at once. Packages leave that to the package
-# manager's triggers: they install under DESTDIR, where the caches would only be wrong.
+# the new file types and the menu entry known at once. A package must leave that to the
+# package manager's triggers, else it would carry caches of its staging folder: packages
+# stage under DESTDIR (make, dh) or, for CPack, inside the build tree.
 string(CONFIGURE [[
-  if("$ENV{DESTDIR}" STREQUAL "")
+  string(FIND "${CMAKE_INSTALL_PREFIX}/" "@PROJECT_BINARY_DIR@/" in_build_tree)
+  if("$ENV{DESTDIR}" STREQUAL "" AND NOT in_build_tree EQUAL 0)
     set(share "${CMAKE_INSTALL_PREFIX}/@CMAKE_INSTALL_DATADIR@")
     find_program(update_mime update-mime-database)
     find_program(update_desktop update-desktop-database)
