@@ -4,6 +4,7 @@
 #   desktop_files_test.sh metainfo METAINFO_FILE PROJECT_VERSION
 #   desktop_files_test.sh mime     MIME_XML
 #   desktop_files_test.sh install  BUILD_DIR APP_ID "ICON_SIZES"
+#   desktop_files_test.sh opens    BUILD_DIR APP_ID
 set -euo pipefail
 
 fail() {
@@ -115,11 +116,44 @@ check_install() {
         "$root/usr/share/metainfo/$id.metainfo.xml")" = "$id" ] || fail "metainfo id differs"
 }
 
+# What a file manager does on a double-click, asked of GIO (the library behind GNOME's and
+# other desktops' file managers) on an install that sees nothing else: no other programs,
+# no user choices.
+check_opens() {
+    need gio libglib2.0-bin
+    need update-desktop-database desktop-file-utils
+    need update-mime-database shared-mime-info
+    local build=$1 id=$2
+    local root="$work/root"
+    DESTDIR="$root" cmake --install "$build" --prefix /usr >/dev/null ||
+        fail "cmake --install failed"
+    local share="$root/usr/share"
+    XDG_DATA_DIRS="$share" update-mime-database "$share/mime" || fail "update-mime-database"
+    update-desktop-database -q "$share/applications" || fail "update-desktop-database"
+    printf '<?xml version="1.0" ?><project name="Site"><description /><history /></project>' \
+        >"$work/site.hvp"
+    mkdir -p "$work/config" "$work/data"
+    # GIO offers a program only when its Exec= command is on PATH.
+    local desktop=(env -i HOME="$work" PATH="$root/usr/bin:/usr/bin:/bin"
+        XDG_DATA_DIRS="$share" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
+        XDG_CONFIG_DIRS="$work/config")
+    local type
+    type=$("${desktop[@]}" gio info -a standard::content-type "$work/site.hvp" |
+        sed -n 's/^ *standard::content-type: //p')
+    [ "$type" = application/x-horavel-project ] || fail "a .hvp file is seen as '$type'"
+    local handler
+    handler=$("${desktop[@]}" gio mime application/x-horavel-project)
+    handler=${handler%%$'\n'*}
+    [[ "$handler" == "Default application for "*": $id.desktop" ]] ||
+        fail "project files do not open in Horavel: $handler"
+}
+
 case "${1:-}" in
     entry) check_entry "$2" ;;
     metainfo) check_metainfo "$2" "$3" ;;
     mime) check_mime "$2" ;;
     install) check_install "$2" "$3" "$4" ;;
+    opens) check_opens "$2" "$3" ;;
     *) fail "unknown check '${1:-}'" ;;
 esac
 echo "ok: $1"
