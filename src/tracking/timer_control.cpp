@@ -1,6 +1,7 @@
 // Starting, stopping and switching the timer, and booking the elapsed seconds.
 #include <QAction>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 #include "model/project_document.h"
 #include "model/time_text.h"
@@ -154,11 +155,20 @@ void frmMain::Timer1_Timer() {
         Timer1.setEnabled(false);
         return;
     }
-    frame_ = (frame_ + 1) % 8;
-    TimedNode->setImage(ClockFrame(frame_));
     const TickMeasure measure =
         MeasureTick(TimerStartSeconds, platform_.clock->SecondsSinceMidnight());
     TimerStartSeconds = measure.reference;
-    BookUpTheChain(*this, measure.elapsed);
+    {
+        // For each changed node the view searches its expanded rows from the last one it
+        // found, and the chain spans from the project's row to the timed node's: in a large
+        // tree that search costs more than the tick itself. Change the chain quietly and
+        // repaint the visible rows once. (Quiet also keeps an open label edit on one of
+        // these nodes from being reset to the stored name every second.)
+        const QSignalBlocker quiet(Tree->model());
+        frame_ = (frame_ + 1) % 8;
+        TimedNode->setImage(ClockFrame(frame_));
+        BookUpTheChain(*this, measure.elapsed);
+    }
+    Tree->viewport()->update();
     RefreshPaneTimes(*this);
 }

@@ -222,6 +222,25 @@ TEST_F(TimerControl, TicksRefreshTheChainsCaptionsWithoutMarkingTheProject) {
     EXPECT_EQ(project->image(), TreeImage::ProjectUnmodified);
 }
 
+// A person renames an ancestor of the timed task in place while the clock runs.
+TEST_F(TimerControl, TicksLeaveAnOpenLabelEditAlone) {
+    window->TT_ShowTime = true;
+    window->TT_ShowSec = true;
+    StartOn(c, 36000);
+    window->show();
+    Select(b);
+    window->Tree->editItem(b);
+    auto* editor =
+        qobject_cast<QLineEdit*>(window->Tree->indexWidget(window->Tree->indexFromItem(b)));
+    ASSERT_NE(editor, nullptr);
+    editor->setText("Half typed");
+    editor->setCursorPosition(4);
+    TickAt(36002);
+    EXPECT_EQ(editor->text(), "Half typed");
+    EXPECT_EQ(editor->cursorPosition(), 4);
+    EXPECT_EQ(b->caption(), "B (0:00:02)");
+}
+
 TEST_F(TimerControl, SwitchStopsOnTheOldNodeAndStartsOnTheSelectedOne) {
     StartOn(c, 36000);
     Select(b);
