@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "shell/fit_captions.h"
 #include "shell/program_icon.h"
 #include "shell/twips.h"
 #include "shell/web_page.h"
@@ -64,6 +65,11 @@ void frmAbout::CreateControls() {
     Label3 = AddLabel("Label3", QStringLiteral("The Horavel developers"), 600, 1200, 2175, 375);
     Label3->setFont(SerifFont(13.5, true));
     Label4 = AddLabel("Label4", QStringLiteral("Comes with no warranty."), 2160, 2280, 2535, 255);
+
+    // Where Times New Roman is missing, the serif face standing in may be wider.
+    for (QLabel* label : {Label1, lblVersion, Label2, Label3, Label4}) {
+        FitLabel(label);
+    }
 
     // Made in tab order: the labels take no focus, so OK comes first, then Web Page.
     Command1 = new QPushButton(QStringLiteral("OK"), this);

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "shell/fit_captions.h"
 #include "shell/twips.h"
 
 namespace {
@@ -60,6 +61,8 @@ void frmOptions::CreateControls() {
     Command1 =
         Place(new QPushButton(QStringLiteral("Cancel"), this), "Command1", {3960, 1560, 1215, 375});
 
+    FitCaptions(this, {tt_none, tt_tasktime, tt_totaltime, tt_hmm, tt_hmmss, chkAutoSaveWS,
+                       chkAutoLoadWS, chkTrayIcon, cmdOK, Command1});
     for (QGroupBox* frame : {Frame1, Frame2, Frame3}) {
         frame->setFocusPolicy(Qt::NoFocus);
     }

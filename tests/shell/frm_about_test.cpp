@@ -53,7 +53,7 @@ TEST(AboutTest, BothOpenersUseTheOneAddress) {
     EXPECT_EQ(WebPageAddress().scheme().toStdString(), "https");
 }
 
-TEST(AboutTest, TitleTextsAndFixedSize) {
+TEST(AboutTest, TitleTextsAndLabelsThatFitWhateverTheSerifFace) {
     RecordingWebOpener web;
     frmAbout dialog(web);
     EXPECT_EQ(dialog.windowTitle().toStdString(), "About");
@@ -65,6 +65,10 @@ TEST(AboutTest, TitleTextsAndFixedSize) {
     EXPECT_FALSE(dialog.Image1->pixmap().isNull());
     EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
     EXPECT_TRUE(dialog.lblVersion->alignment() & Qt::AlignRight);
+    for (QLabel* label :
+         {dialog.Label1, dialog.lblVersion, dialog.Label2, dialog.Label3, dialog.Label4}) {
+        EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
+    }
 }
 
 }  // namespace
