@@ -4,6 +4,11 @@
 
 #include "platform/tray.h"
 
+// The tray message for one of Qt's activation reasons: a double-click is
+// Tray::kLeftDoubleClick, the context request (the right button) Tray::kRightButtonUp, and
+// every other reason 0, which the program ignores.
+int TrayMessageFor(QSystemTrayIcon::ActivationReason reason);
+
 // The tray icon on QSystemTrayIcon.
 class QtTray : public Tray {
     Q_OBJECT

@@ -16,7 +16,18 @@ class SettingsStore {
     void SaveSetting(const QString& key, const QString& value);
     // Written to disk now rather than at some later point.
     void Flush();
+    // Where the store lives.
+    QString fileName() const { return settings_.fileName(); }
 
   private:
     QSettings settings_;
 };
+
+// The INI dialect of the store, exposed for its tests. Qt's own INI writer spells a group
+// named "general" as "[%General]" and reads "[general]" as no group at all, so the store
+// reads and writes its file itself: "[section]" headers as written, "key=value" lines,
+// section names matched in any letter case, ';' and '#' lines as comments. In values a
+// backslash escapes "\\", "\n", "\r" and "\0"; a value with a leading or trailing blank, or
+// one that begins with a double quote, is written between double quotes.
+bool ReadSettingsText(QIODevice& device, QSettings::SettingsMap& map);
+bool WriteSettingsText(QIODevice& device, const QSettings::SettingsMap& map);
