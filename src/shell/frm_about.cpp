@@ -4,7 +4,7 @@
 #include <QPushButton>
 
 #include "shell/fit_captions.h"
-#include "shell/program_icon.h"
+#include "shell/app_icon.h"
 #include "shell/twips.h"
 #include "shell/web_page.h"
 
@@ -53,7 +53,7 @@ QLabel* frmAbout::AddLabel(const char* name, const QString& text, double left, d
 void frmAbout::CreateControls() {
     const TwipsScale scale = TwipsScale::Of(this);
     Image1 = AddLabel("Image1", QString(), 120, 120, 480, 480);
-    Image1->setPixmap(ProgramIcon().pixmap(Image1->size()));
+    Image1->setPixmap(AppIcon().pixmap(Image1->size()));
 
     Label1 = AddLabel("Label1", QStringLiteral("Horavel"), 720, 90, 3975, 495);
     Label1->setFont(SerifFont(20.25, true));

@@ -5,7 +5,7 @@
 #include <QMenu>
 #include <QWidget>
 
-#include "shell/program_icon.h"
+#include "shell/app_icon.h"
 
 TrayMenu::TrayMenu(Tray& tray, MenuPopper& menus, QWidget& window,
                    std::function<bool()> timerRunning, QObject* parent)
@@ -38,7 +38,7 @@ void TrayMenu::CreateMenu() {
 
 void TrayMenu::TraySetup(bool place) {
     tray_.setToolTip(QStringLiteral("Horavel"));
-    tray_.setIcon(ProgramIcon());
+    tray_.setIcon(AppIcon());
     if (place) {
         PlaceIcon(true);
     }
