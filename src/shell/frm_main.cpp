@@ -61,6 +61,7 @@ void frmMain::ForgetSubtree(TreeNode* node) {
 void frmMain::CreateControls() {
     Tree = new TaskTree(this);
     Tree->setObjectName(QStringLiteral("Tree"));
+    Tree->setAccessibleName(QStringLiteral("Tasks"));
     CreateTreeBar();
     CreatePaneControls();
     CreateTreePopUp();
@@ -70,11 +71,14 @@ void frmMain::CreateControls() {
 void frmMain::CreateTreeBar() {
     TreeBar = new QToolBar(this);
     TreeBar->setObjectName(QStringLiteral("TreeBar"));
+    TreeBar->setAccessibleName(QStringLiteral("Tree Bar"));
     TreeBar->setIconSize(QSize(16, 18));
     auto button = [this](const QString& key, const QString& toolTip, const QIcon& icon) {
         QAction* action = TreeBar->addAction(icon, QString());
         action->setObjectName(key);
         action->setToolTip(toolTip);
+        // The buttons show no caption; a screen reader reads them by their tooltip.
+        TreeBar->widgetForAction(action)->setAccessibleName(toolTip);
         connect(action, &QAction::triggered, this, [this, key] { TreeBar_ButtonClick(key); });
         treeBarButtons_[key] = action;
         return action;
@@ -86,7 +90,9 @@ void frmMain::CreateTreeBar() {
     button("down", "Move Item Down", ToolbarIcon("down"));
     button("up", "Move Item Up", ToolbarIcon("up"));
     // An empty, disabled slot that marks where the real buttons end.
-    button("end", QString(), QIcon())->setEnabled(false);
+    QAction* end = button("end", QString(), QIcon());
+    end->setEnabled(false);
+    TreeBar->widgetForAction(end)->setAccessibleName(QStringLiteral("End of Tree Bar"));
 }
 
 void frmMain::CreatePaneControls() {
@@ -161,6 +167,7 @@ void frmMain::AddToolbarButton(const QString& key, const QString& caption, const
 void frmMain::CreateToolbar() {
     Toolbar1 = addToolBar(QStringLiteral("Toolbar1"));
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setAccessibleName(QStringLiteral("Main Toolbar"));
     Toolbar1->setMovable(false);
     Toolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     Toolbar1->setIconSize(QSize(25, 25));
