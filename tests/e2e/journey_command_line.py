@@ -1,0 +1,98 @@
+"""A project given on the command line; one of its tasks dragged into another project; the
+project, changed, removed with Remove Item, answering Yes to saving it first."""
+
+import os
+import time
+import xml.etree.ElementTree as ElementTree
+
+import horavel_e2e as e2e
+from horavel_e2e import expect, expect_equal
+
+WEBSITE = """<?xml version="1.0"?>
+<project name="Website" completed="false" task_time="0:00:00" subtask_time="2:10:00">
+<description/><history/>
+<task name="Design" completed="false" task_time="0:30:00" subtask_time="1:00:00">
+<description/><history/>
+<task name="Logo" completed="true" task_time="1:00:00" subtask_time="0:00:00"><description/><history/></task>
+</task>
+<task name="Content" completed="false" task_time="0:25:00" subtask_time="0:00:00"><description/><history/></task>
+<task name="Hosting" completed="false" task_time="0:15:00" subtask_time="0:00:00"><description>Find a host</description><history/></task>
+</project>
+"""
+
+
+def journey(journey):
+    journey.needs("start-up and shutdown")
+    journey.needs("loading projects")
+    website = journey.path("website.hvp")
+    with open(website, "w", encoding="utf-8") as out:
+        out.write(WEBSITE)
+
+    journey.step("open the project given on the command line")
+    program = journey.start(website)
+    program.tree_item("Website")
+    program.expect_field("Task Name:", "Website")
+    program.select("Website")
+    program.keys("asterisk")
+    program.expect_tree(["Website", "Design", "Logo", "Content", "Hosting"])
+    journey.screenshot("opened")
+
+    journey.step("a second project, and a task dragged into it")
+    program.press("New Project")
+    program.expect_tree(["Website", "Design", "Logo", "Content", "Hosting", "New Project"])
+    time.sleep(0.4)
+    if journey.lacks("in-place renaming"):
+        program.keys("Escape")
+        archive = "New Project"
+    else:
+        program.type("Archive")
+        program.keys("Return")
+        archive = "Archive"
+    program.tree_item(archive)
+    journey.needs("drag and drop")
+    program.drag(program.tree_item("Hosting"), program.tree_item(archive))
+    program.expect_tree(["Website", "Design", "Logo", "Content", archive, "Hosting"])
+    program.expect_field("Task Name:", "Hosting")
+    program.expect_field("Task Description:", "Find a host")
+    journey.screenshot("dragged")
+
+    journey.step("change the project, then Remove Item, saving it first")
+    journey.needs("editing in the pane")
+    program.select("Website")
+    program.click(program.field("Task Description:"))
+    program.type("Client site")
+    program.expect_field("Task Description:", "Client site")
+    journey.needs("removing items")
+    program.press("Remove Item")
+    box, text = program.message("Horavel")
+    expect_equal(text, "Save Project before you remove it", "the question before removing")
+    journey.screenshot("save-before-remove")
+    program.press("Yes", within=box)
+    program.expect_tree([archive, "Hosting"])
+    check_saved(website)
+
+    journey.step("exit, cancelling the new project's save dialog: the program still ends")
+    program.close_window()
+    dialog = program.dialog(f"Save Project '{archive}'")
+    program.keys("Escape")
+    program.wait_gone(dialog, "the save dialog")
+    expect_equal(program.wait_exit(), 0, "the program's exit code")
+    expect(not os.path.exists(journey.path(f"{archive}.hvp")), "the cancelled save wrote nothing")
+
+
+def check_saved(path):
+    """The file shows the drag (Hosting gone, times untouched) and the new description."""
+    project = ElementTree.parse(path).getroot()
+    expect_equal(project.findtext("description"), "Client site", "the saved description")
+    expect_equal([task.get("name") for task in project.findall("task")], ["Design", "Content"],
+                 "the saved project's tasks")
+    expect_equal([task.get("name") for task in project.find("task").findall("task")], ["Logo"],
+                 "the tasks under Design")
+    # Moving a task out books nothing anywhere: the project keeps its subtask time.
+    expect_equal(project.get("subtask_time"), "2:10:00", "the project's saved subtask time")
+    expect("filename" not in project.attrib and "modified" not in project.attrib,
+           f"the saved project carries no in-memory attributes: {project.attrib}")
+
+
+if __name__ == "__main__":
+    e2e.run("command_line", journey)
