@@ -46,11 +46,12 @@ void DrawClock(QPainter& painter, int eighths) {
     const QPointF centre(7, 7);
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::white);
-    painter.drawEllipse(centre, 6, 6);
+    // The rim on the outermost pixels, so it is crisp where it meets the edges.
+    painter.drawEllipse(centre, 6.5, 6.5);
     painter.setBrush(Qt::black);
     painter.setPen(Qt::NoPen);
-    for (const QRectF& mark : {QRectF(6.5, 1.5, 1, 1), QRectF(11.5, 6.5, 1, 1),
-                               QRectF(6.5, 11.5, 1, 1), QRectF(1.5, 6.5, 1, 1)}) {
+    for (const QRectF& mark :
+         {QRectF(6, 1, 2, 1), QRectF(12, 6, 1, 2), QRectF(6, 12, 2, 1), QRectF(1, 6, 1, 2)}) {
         painter.drawRect(mark);
     }
     const double angle = eighths * std::numbers::pi / 4;
