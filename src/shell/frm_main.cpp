@@ -28,6 +28,10 @@ frmMain::frmMain(Platform platform, QWidget* parent)
 }
 
 frmMain::~frmMain() {
+    // An open label editor would be committed while QWidget tears the window down.
+    if (auto* delegate = qobject_cast<LabelEditDelegate*>(Tree->itemDelegate())) {
+        delegate->Detach();
+    }
     // The tree's nodes own the documents; take the timed node out of play before they go.
     Timer1.setEnabled(false);
     TimedNode = nullptr;

@@ -7,12 +7,14 @@
 #include "shell/frm_main.h"
 
 LabelEditDelegate::LabelEditDelegate(frmMain& window, QObject* parent)
-    : QStyledItemDelegate(parent), window_(window) {}
+    : QStyledItemDelegate(parent), window_(&window) {}
 
 QWidget* LabelEditDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                                          const QModelIndex& index) const {
-    bool cancel = false;
-    window_.Tree_BeforeLabelEdit(cancel);
+    bool cancel = window_ == nullptr;
+    if (!cancel) {
+        window_->Tree_BeforeLabelEdit(cancel);
+    }
     if (cancel) {
         return nullptr;
     }
@@ -26,15 +28,15 @@ QWidget* LabelEditDelegate::createEditor(QWidget* parent, const QStyleOptionView
 void LabelEditDelegate::setModelData(QWidget* editor, QAbstractItemModel* /*model*/,
                                      const QModelIndex& index) const {
     auto* line = qobject_cast<QLineEdit*>(editor);
-    TreeNode* node = window_.Tree->nodeFromIndex(index);
+    TreeNode* node = window_ != nullptr ? window_->Tree->nodeFromIndex(index) : nullptr;
     if (line == nullptr || node == nullptr) {
         return;
     }
     QString label = line->text();
     bool cancel = false;
-    window_.Tree->setLabelEditNode(node);
-    window_.Tree_AfterLabelEdit(cancel, label);
-    window_.Tree->setLabelEditNode(nullptr);
+    window_->Tree->setLabelEditNode(node);
+    window_->Tree_AfterLabelEdit(cancel, label);
+    window_->Tree->setLabelEditNode(nullptr);
     if (!cancel) {
         node->setCaption(label);
     }

@@ -11,6 +11,10 @@ class LabelEditDelegate : public QStyledItemDelegate {
   public:
     LabelEditDelegate(frmMain& window, QObject* parent);
 
+    // From now on no editor opens and nothing is committed: the window is going. (A window
+    // destroyed with an editor open would otherwise have it committed from ~QWidget.)
+    void Detach() { window_ = nullptr; }
+
     // No editor when Tree_BeforeLabelEdit cancels.
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override;
@@ -19,5 +23,5 @@ class LabelEditDelegate : public QStyledItemDelegate {
                       const QModelIndex& index) const override;
 
   private:
-    frmMain& window_;
+    frmMain* window_;
 };
