@@ -14,7 +14,10 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <limits>
+
 #include "shell/toolbar_icons.h"
+#include "tree/label_edit_delegate.h"
 
 frmMain::frmMain(Platform platform, QWidget* parent)
     : QMainWindow(parent), platform_(std::move(platform)) {
@@ -25,6 +28,10 @@ frmMain::frmMain(Platform platform, QWidget* parent)
 }
 
 frmMain::~frmMain() {
+    // An open label editor would be committed while QWidget tears the window down.
+    if (auto* delegate = qobject_cast<LabelEditDelegate*>(Tree->itemDelegate())) {
+        delegate->Detach();
+    }
     // The tree's nodes own the documents; take the timed node out of play before they go.
     Timer1.setEnabled(false);
     TimedNode = nullptr;
@@ -104,6 +111,7 @@ void frmMain::CreatePaneControls() {
     lblName = label("lblName", QStringLiteral("Task Name:"));
     txtName = new QLineEdit(this);
     txtName->setObjectName(QStringLiteral("txtName"));
+    txtName->setMaxLength(std::numeric_limits<int>::max());  // a long name is never cut short
     chkCompleted = new QCheckBox(QStringLiteral("Completed"), this);
     chkCompleted->setObjectName(QStringLiteral("chkCompleted"));
     lblDescription = label("lblDescription", QStringLiteral("Task Description:"));
@@ -227,8 +235,13 @@ void frmMain::ArrangeProvisionally() {
 }
 
 void frmMain::ConnectEvents() {
+    Tree->setItemDelegate(new LabelEditDelegate(*this, Tree));
     connect(Tree, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { Tree_NodeClick(static_cast<TreeNode*>(current)); });
+    // A click on the node already selected shows it afresh too (after the pop-up's
+    // Completed command, the pane's box catches up this way).
+    connect(Tree, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item) { Tree_NodeClick(static_cast<TreeNode*>(item)); });
     connect(txtName, &QLineEdit::textChanged, this, [this] { txtName_Change(); });
     connect(txtDescription, &QPlainTextEdit::textChanged, this,
             [this] { txtDescription_Change(); });

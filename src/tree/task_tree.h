@@ -16,8 +16,16 @@ class TaskTree : public QTreeWidget {
         return static_cast<TreeNode*>(itemAt(viewportPosition));
     }
     TreeNode* topLevelNode(int index) const { return static_cast<TreeNode*>(topLevelItem(index)); }
+    TreeNode* nodeFromIndex(const QModelIndex& index) const {
+        return static_cast<TreeNode*>(itemFromIndex(index));
+    }
     // Starts the in-place edit of the selected node's label.
     void StartLabelEdit();
+
+    // The node whose edited label is being committed, while it is; else none. Qt commits
+    // an open editor also when the selection moves on, so this need not be the selected node.
+    TreeNode* labelEditNode() const { return labelEditNode_; }
+    void setLabelEditNode(TreeNode* node) { labelEditNode_ = node; }
 
   signals:
     // A press or release of any mouse button over the tree, in viewport coordinates.
@@ -27,4 +35,7 @@ class TaskTree : public QTreeWidget {
   protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    TreeNode* labelEditNode_ = nullptr;
 };
