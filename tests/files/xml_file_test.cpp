@@ -43,6 +43,10 @@ struct Refusal {
     const char* message;  // the whole description, position included
 };
 
+void PrintTo(const Refusal& refusal, std::ostream* out) {
+    *out << refusal.name;
+}
+
 class RefusedDocument : public ::testing::TestWithParam<Refusal> {};
 
 TEST_P(RefusedDocument, IsReportedWithLineAndColumn) {
