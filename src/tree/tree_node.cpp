@@ -1,5 +1,7 @@
 #include "tree/tree_node.h"
 
+#include <map>
+
 #include "model/xml.h"
 
 TreeNode::TreeNode(pugi::xml_node element) : element(element) {
@@ -34,7 +36,14 @@ void TreeNode::setImage(TreeImage image) {
         return;  // setIcon would tell the view the row changed; the tick runs this a lot
     }
     image_ = image;
-    setIcon(0, TreeIcon(image));
+    // One shared icon per image: a tree of 100,000 nodes must not hold 100,000 pixmaps,
+    // whatever TreeIcon hands out. Never freed, so nothing outlives the application's end.
+    static auto* shared = new std::map<TreeImage, QIcon>;
+    auto [entry, added] = shared->try_emplace(image);
+    if (added) {
+        entry->second = TreeIcon(image);
+    }
+    setIcon(0, entry->second);
 }
 
 QVariant TreeNode::data(int column, int role) const {
