@@ -24,7 +24,10 @@ std::string Xml(pugi::xml_node node) {
 std::string TaskNames(pugi::xml_node element) {
     std::string names;
     for (pugi::xml_node task : element.children("task")) {
-        names += std::string(names.empty() ? "" : ",") + task.attribute("name").value();
+        if (!names.empty()) {
+            names += ',';
+        }
+        names += task.attribute("name").value();
     }
     return names;
 }
@@ -33,7 +36,10 @@ std::string TaskNames(pugi::xml_node element) {
 std::string ChildCaptions(TreeNode* node) {
     std::string captions;
     for (int i = 0; i < node->childCount(); ++i) {
-        captions += (i ? "," : "") + node->childNode(i)->caption().toStdString();
+        if (i > 0) {
+            captions += ',';
+        }
+        captions += node->childNode(i)->caption().toStdString();
     }
     return captions;
 }
