@@ -45,11 +45,9 @@ bool ShowsTask(const TreeNode* node) {
     return node->element.parent().type() == pugi::node_element;
 }
 
-}  // namespace
-
 // The deleted node's whole time leaves the subtask time of every node above it. A time
 // that does not fit is left as it is and reported; the rest of the deletion goes on.
-static void LowerAncestorTimes(frmMain& window, TreeNode* node) {
+void LowerAncestorTimes(frmMain& window, TreeNode* node) {
     TreeNode* parent = node->parentNode();
     if (parent == nullptr) {
         return;
@@ -75,6 +73,8 @@ static void LowerAncestorTimes(frmMain& window, TreeNode* node) {
         }
     }
 }
+
+}  // namespace
 
 bool frmMain::DeleteNode(TreeNode*& node) {
     if (node == nullptr) {
