@@ -8,8 +8,8 @@
 
 #include <cstdint>
 #include <map>
-#include <set>
 #include <pugixml.hpp>
+#include <set>
 
 #include "platform/platform.h"
 #include "platform/timer.h"
@@ -64,6 +64,11 @@ class frmMain : public QMainWindow {
     void MoveNodeUp();
     void MoveNodeDown();
     void MoveChildNodes(TreeNode* from, TreeNode* to);
+    // The last step of every move: a replacement for `sel` is inserted at `index` among the
+    // children of `parent` (the root nodes when none), takes over its element (and document),
+    // children, caption, image, expansion, selection and timing, and `sel` is deleted.
+    // Returns the replacement.
+    TreeNode* RecreateNode(TreeNode* sel, TreeNode* parent, int index);
     void TreeBar_ButtonClick(const QString& key);
 
     // ---- Drag and drop of tasks (tree/drag_drop.cpp) ----
