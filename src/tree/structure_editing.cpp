@@ -180,11 +180,12 @@ TreeNode* frmMain::RecreateNode(TreeNode* sel, TreeNode* parent, int index) {
     }
     MoveChildNodes(sel, node);
     node->setExpanded(expanded);
-    Tree->setCurrentItem(node);
-    Tree->scrollToItem(node);
+    // Before selecting: selecting refreshes the node, which must already know it is timed.
     if (TimedNode == sel) {
         TimedNode = node;  // the next tick books on the replacement
     }
+    Tree->setCurrentItem(node);
+    Tree->scrollToItem(node);
     delete sel;  // childless now; its element and document belong to the replacement
     return node;
 }

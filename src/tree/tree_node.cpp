@@ -1,6 +1,5 @@
 #include "tree/tree_node.h"
 
-#include <map>
 
 #include "model/xml.h"
 
@@ -36,14 +35,7 @@ void TreeNode::setImage(TreeImage image) {
         return;  // setIcon would tell the view the row changed; the tick runs this a lot
     }
     image_ = image;
-    // One shared icon per image: a tree of 100,000 nodes must not hold 100,000 pixmaps,
-    // whatever TreeIcon hands out. Never freed, so nothing outlives the application's end.
-    static auto* shared = new std::map<TreeImage, QIcon>;
-    auto [entry, added] = shared->try_emplace(image);
-    if (added) {
-        entry->second = TreeIcon(image);
-    }
-    setIcon(0, entry->second);
+    setIcon(0, TreeIcon(image));  // shared: TreeIcon draws each image once
 }
 
 QVariant TreeNode::data(int column, int role) const {

@@ -263,7 +263,8 @@ TEST_F(StructureEditing, AMovedNodeKeepsAllItHadAndStaysTimed) {
     AddTask(closed, "Hidden");
     closed->setExpanded(false);
     window->MarkUnmodified(project);
-    task->setCaption(QStringLiteral("Task (1:00)"));
+    window->TT_ShowTime = true;
+    window->UpdateNode(task);
     RunTimerOn(task);
     task->setImage(ClockFrame(2));
     const pugi::xml_node element = task->element;
@@ -275,7 +276,7 @@ TEST_F(StructureEditing, AMovedNodeKeepsAllItHadAndStaysTimed) {
 
     TreeNode* moved = project->childNode(0);
     EXPECT_NE(moved, task);
-    EXPECT_EQ(moved->caption().toStdString(), "Task (1:00)");
+    EXPECT_EQ(moved->caption().toStdString(), "Task (0:00)");
     EXPECT_EQ(moved->image(), ClockFrame(2));
     EXPECT_EQ(moved->element, element);
     EXPECT_TRUE(moved->isExpanded());
