@@ -8,11 +8,12 @@
 
 #include <cstdint>
 #include <map>
-#include <set>
 #include <pugixml.hpp>
+#include <set>
 
 #include "platform/platform.h"
 #include "platform/timer.h"
+#include "tree/drag_data.h"
 #include "tree/task_tree.h"
 
 class QAction;
@@ -20,6 +21,7 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMimeData;
 class QMenu;
 class QPlainTextEdit;
 class QToolBar;
@@ -67,6 +69,14 @@ class frmMain : public QMainWindow {
     void TreeBar_ButtonClick(const QString& key);
 
     // ---- Drag and drop of tasks (tree/drag_drop.cpp) ----
+    QMimeData* Tree_OLEStartDrag();
+    TaskTree::DropEffect Tree_OLEDragOver(const QMimeData& data, QPoint position);
+    void Tree_OLEDragDrop(const QMimeData& data, QPoint position);
+    // Draws this instance's signature; done once at start-up.
+    void DrawDragSignature();
+    int MouseDownX = 0;  // where the last press in the tree was, in the tree's coordinates
+    int MouseDownY = 0;
+    DragSignatureBytes DragSignature{};
 
     // ---- Timer control and time accounting (tracking/timer_control.cpp) ----
     void ToggleTimer();
