@@ -25,6 +25,7 @@ frmMain::frmMain(Platform platform, QWidget* parent)
     CreateControls();
     ArrangeProvisionally();
     ConnectEvents();
+    DrawDragSignature();
 }
 
 frmMain::~frmMain() {
@@ -247,6 +248,16 @@ void frmMain::ConnectEvents() {
             [this] { txtDescription_Change(); });
     connect(chkCompleted, &QCheckBox::stateChanged, this, [this] { chkCompleted_Click(); });
     connect(Tree, &TaskTree::MouseUp, this, &frmMain::Tree_MouseUp);
+    connect(Tree, &TaskTree::MouseDown, this,
+            [this](Qt::MouseButton, Qt::KeyboardModifiers, QPoint at) {
+                MouseDownX = at.x();
+                MouseDownY = at.y();
+            });
+    Tree->onStartDrag = [this] { return Tree_OLEStartDrag(); };
+    Tree->onDragOver = [this](const QMimeData& data, QPoint at) {
+        return Tree_OLEDragOver(data, at);
+    };
+    Tree->onDrop = [this](const QMimeData& data, QPoint at) { Tree_OLEDragDrop(data, at); };
     connect(mnuToggleTimer, &QAction::triggered, this, [this] { ToggleTimer(); });
     connect(mnuSwitchTimer, &QAction::triggered, this, [this] { SwitchTimer(); });
     connect(mnuCompleted, &QAction::triggered, this, [this] {
