@@ -14,7 +14,10 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <limits>
+
 #include "shell/toolbar_icons.h"
+#include "tree/label_edit_delegate.h"
 
 frmMain::frmMain(Platform platform, QWidget* parent)
     : QMainWindow(parent), platform_(std::move(platform)) {
@@ -22,9 +25,14 @@ frmMain::frmMain(Platform platform, QWidget* parent)
     CreateControls();
     ArrangeProvisionally();
     ConnectEvents();
+    DrawDragSignature();
 }
 
 frmMain::~frmMain() {
+    // An open label editor would be committed while QWidget tears the window down.
+    if (auto* delegate = qobject_cast<LabelEditDelegate*>(Tree->itemDelegate())) {
+        delegate->Detach();
+    }
     // The tree's nodes own the documents; take the timed node out of play before they go.
     Timer1.setEnabled(false);
     TimedNode = nullptr;
@@ -110,6 +118,7 @@ void frmMain::CreatePaneControls() {
     lblName = label("lblName", QStringLiteral("Task Name:"));
     txtName = new QLineEdit(this);
     txtName->setObjectName(QStringLiteral("txtName"));
+    txtName->setMaxLength(std::numeric_limits<int>::max());  // a long name is never cut short
     chkCompleted = new QCheckBox(QStringLiteral("Completed"), this);
     chkCompleted->setObjectName(QStringLiteral("chkCompleted"));
     lblDescription = label("lblDescription", QStringLiteral("Task Description:"));
@@ -234,13 +243,28 @@ void frmMain::ArrangeProvisionally() {
 }
 
 void frmMain::ConnectEvents() {
+    Tree->setItemDelegate(new LabelEditDelegate(*this, Tree));
     connect(Tree, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { Tree_NodeClick(static_cast<TreeNode*>(current)); });
+    // A click on the node already selected shows it afresh too (after the pop-up's
+    // Completed command, the pane's box catches up this way).
+    connect(Tree, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item) { Tree_NodeClick(static_cast<TreeNode*>(item)); });
     connect(txtName, &QLineEdit::textChanged, this, [this] { txtName_Change(); });
     connect(txtDescription, &QPlainTextEdit::textChanged, this,
             [this] { txtDescription_Change(); });
     connect(chkCompleted, &QCheckBox::stateChanged, this, [this] { chkCompleted_Click(); });
     connect(Tree, &TaskTree::MouseUp, this, &frmMain::Tree_MouseUp);
+    connect(Tree, &TaskTree::MouseDown, this,
+            [this](Qt::MouseButton, Qt::KeyboardModifiers, QPoint at) {
+                MouseDownX = at.x();
+                MouseDownY = at.y();
+            });
+    Tree->onStartDrag = [this] { return Tree_OLEStartDrag(); };
+    Tree->onDragOver = [this](const QMimeData& data, QPoint at) {
+        return Tree_OLEDragOver(data, at);
+    };
+    Tree->onDrop = [this](const QMimeData& data, QPoint at) { Tree_OLEDragDrop(data, at); };
     connect(mnuToggleTimer, &QAction::triggered, this, [this] { ToggleTimer(); });
     connect(mnuSwitchTimer, &QAction::triggered, this, [this] { SwitchTimer(); });
     connect(mnuCompleted, &QAction::triggered, this, [this] {

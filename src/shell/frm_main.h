@@ -8,11 +8,12 @@
 
 #include <cstdint>
 #include <map>
-#include <set>
 #include <pugixml.hpp>
+#include <set>
 
 #include "platform/platform.h"
 #include "platform/timer.h"
+#include "tree/drag_data.h"
 #include "tree/task_tree.h"
 
 class QAction;
@@ -20,6 +21,7 @@ class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMimeData;
 class QMenu;
 class QPlainTextEdit;
 class QToolBar;
@@ -64,9 +66,22 @@ class frmMain : public QMainWindow {
     void MoveNodeUp();
     void MoveNodeDown();
     void MoveChildNodes(TreeNode* from, TreeNode* to);
+    // The last step of every move: a replacement for `sel` is inserted at `index` among the
+    // children of `parent` (the root nodes when none), takes over its element (and document),
+    // children, caption, image, expansion, selection and timing, and `sel` is deleted.
+    // Returns the replacement.
+    TreeNode* RecreateNode(TreeNode* sel, TreeNode* parent, int index);
     void TreeBar_ButtonClick(const QString& key);
 
     // ---- Drag and drop of tasks (tree/drag_drop.cpp) ----
+    QMimeData* Tree_OLEStartDrag();
+    TaskTree::DropEffect Tree_OLEDragOver(const QMimeData& data, QPoint position);
+    void Tree_OLEDragDrop(const QMimeData& data, QPoint position);
+    // Draws this instance's signature; done once at start-up.
+    void DrawDragSignature();
+    int MouseDownX = 0;  // where the last press in the tree was, in the tree's coordinates
+    int MouseDownY = 0;
+    DragSignatureBytes DragSignature{};
 
     // ---- Timer control and time accounting (tracking/timer_control.cpp) ----
     void ToggleTimer();
@@ -82,6 +97,12 @@ class frmMain : public QMainWindow {
     void LoadProjectFile(const QString& path);
 
     // ---- Workspace files (files/workspace_files.cpp) ----
+    bool SaveWorkspace(QString& path, bool saveAs);
+    void LoadWorkspace(QString& path);
+    bool ClearWorkspace();
+    // The two questions before a clear; false when the person cancelled or a save failed.
+    bool OfferToSaveBeforeClearing();
+    void StopTimerBeforeClearing();
 
     // ---- Shell: settings, layout, menus, toolbars, tray, start-up, shutdown (shell/) ----
 

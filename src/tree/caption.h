@@ -12,12 +12,19 @@ struct CaptionFlags {
 
 // The caption of the element: its name, and with showTime its task time (plus its subtask
 // time with showTotalTime) in parentheses, as "h:mm:ss" with showSeconds, else "h:mm".
-std::string NodeCaption(pugi::xml_node element, const CaptionFlags& flags);
+// Never throws: when a stored time cannot be read or the sum cannot be written (more than
+// 32767 hours), the parentheses hold the stored text(s) as they are, joined by " + ", and
+// `overflow` (when given) receives a description of the bad value; else it is left alone.
+std::string NodeCaption(pugi::xml_node element, const CaptionFlags& flags,
+                        std::string* overflow = nullptr);
 
-// The detail pane's three time fields, each "h:mm:ss".
+// The detail pane's three time fields, each "h:mm:ss". A stored time that does not fit is
+// shown as it is stored (the total then as the stored texts joined by " + "), and
+// `overflow` describes it; `overflow` is empty when every time fit.
 struct PaneTimes {
     std::string task;
     std::string subtask;
     std::string total;
+    std::string overflow;
 };
 PaneTimes PaneTimesOf(pugi::xml_node element);

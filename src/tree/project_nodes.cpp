@@ -63,30 +63,56 @@ TreeNode* frmMain::ProjectNodeOf(TreeNode* node) {
     return node;
 }
 
-// Depth first, in document order, each node's caption refreshed after its own subtasks
-// exist. Iterative: a loaded document may be nested far deeper than the stack allows.
-void frmMain::BuildTaskNodes(TreeNode* node, pugi::xml_node element) {
+namespace {
+
+// A task node showing the element, captioned with its bare name.
+TreeNode* NewTaskNode(pugi::xml_node task) {
+    auto* node = new TreeNode(task);
+    node->setCaption(NodeString(node, "@name"));
+    return node;
+}
+
+// Builds the nodes of every task below the root's element, each refreshed after its own
+// subtasks, the root itself not yet in the tree. Iterative: a loaded document may be nested
+// far deeper than the stack allows.
+void BuildDetachedSubtree(frmMain& window, TreeNode* root) {
     struct Level {
         TreeNode* node;
         pugi::xml_node nextTask;
     };
-    auto firstTask = [](pugi::xml_node parent) { return parent.child("task"); };
-    std::vector<Level> stack{{node, firstTask(element)}};
+    std::vector<Level> stack{{root, root->element.child("task")}};
     while (!stack.empty()) {
         Level& level = stack.back();
         if (!level.nextTask) {
             TreeNode* done = level.node;
             stack.pop_back();
             if (!stack.empty()) {
-                UpdateNode(done);
+                window.UpdateNode(done);
             }
             continue;
         }
         const pugi::xml_node task = level.nextTask;
         level.nextTask = task.next_sibling("task");
-        auto* child = new TreeNode(task);
-        child->setCaption(NodeString(child, "@name"));
+        TreeNode* child = NewTaskNode(task);
         level.node->addChild(child);
-        stack.push_back({child, firstTask(task)});
+        stack.push_back({child, task.child("task")});
+    }
+}
+
+}  // namespace
+
+// Depth first, in document order. The direct children are built apart from the tree and
+// joined to it at once: a tree told of each of a hundred thousand insertions is slow.
+void frmMain::BuildTaskNodes(TreeNode* node, pugi::xml_node element) {
+    QList<QTreeWidgetItem*> children;
+    for (const pugi::xml_node task : element.children("task")) {
+        TreeNode* child = NewTaskNode(task);
+        BuildDetachedSubtree(*this, child);
+        children.append(child);
+    }
+    node->addChildren(children);
+    // Only now do they have their parent, which tells UpdateNode they are task nodes.
+    for (QTreeWidgetItem* child : children) {
+        UpdateNode(static_cast<TreeNode*>(child));
     }
 }

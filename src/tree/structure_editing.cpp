@@ -1,19 +1,231 @@
-// Removing, deleting and reordering projects and tasks.
+// Removing, deleting and reordering projects and tasks: every change is made on the
+// elements and on the tree nodes in step.
+#include <vector>
+
+#include "model/time_text.h"
+#include "model/xml.h"
 #include "shell/frm_main.h"
 
-bool frmMain::DeleteNode(TreeNode*& node) {
-    (void)node;
+namespace {
+
+const QString kTitle = QStringLiteral("Horavel");
+
+// Whether the running timer books on the element or on anything below it.
+bool TimedWithin(const Timer& timer, const TreeNode* timedNode, pugi::xml_node element) {
+    if (!timer.enabled() || timedNode == nullptr || !element) {
+        return false;
+    }
+    for (pugi::xml_node above = timedNode->element; above.type() == pugi::node_element;
+         above = above.parent()) {
+        if (above == element) {
+            return true;
+        }
+    }
     return false;
 }
+
+// pugixml frees a removed subtree recursively; taking it apart leaf first keeps a deeply
+// nested one off the stack.
+void RemoveElement(pugi::xml_node element) {
+    pugi::xml_node current = element;
+    while (current != element || current.first_child()) {
+        if (pugi::xml_node child = current.last_child()) {
+            current = child;
+            continue;
+        }
+        pugi::xml_node parent = current.parent();
+        parent.remove_child(current);
+        current = parent;
+    }
+    element.parent().remove_child(element);
+}
+
+// A task node, as opposed to a project node whose element is its document's top level.
+bool ShowsTask(const TreeNode* node) {
+    return node->element.parent().type() == pugi::node_element;
+}
+
+// The deleted node's whole time leaves the subtask time of every node above it. A time
+// that does not fit is left as it is and reported; the rest of the deletion goes on.
+void LowerAncestorTimes(frmMain& window, TreeNode* node) {
+    TreeNode* parent = node->parentNode();
+    if (parent == nullptr) {
+        return;
+    }
+    double total = 0;
+    try {
+        total = Module1::ParseTime(XML::ResolvePath(node->element, "@task_time").text()) +
+                Module1::ParseTime(XML::ResolvePath(node->element, "@subtask_time").text());
+    } catch (const Module1::TimeOverflow& overflow) {
+        window.ReportTimeOverflow(
+            parent, QStringLiteral("the time of deleted '%1' was not taken off: %2")
+                        .arg(NodeString(node, "@name"), QString::fromUtf8(overflow.what())));
+        return;
+    }
+    for (TreeNode* above = parent; above != nullptr; above = above->parentNode()) {
+        const XML::Node subtaskTime = XML::ResolvePath(above->element, "@subtask_time");
+        try {
+            subtaskTime.setText(
+                Module1::FormatTime(Module1::ParseTime(subtaskTime.text()) - total, true));
+        } catch (const Module1::TimeOverflow& overflow) {
+            window.ReportTimeOverflow(
+                above, QStringLiteral("subtask time not lowered: %1").arg(overflow.what()));
+        }
+    }
+}
+
+}  // namespace
+
+bool frmMain::DeleteNode(TreeNode*& node) {
+    if (node == nullptr) {
+        return false;
+    }
+    const pugi::xml_node element = node->element;
+    if (TimedWithin(Timer1, TimedNode, element)) {
+        platform_.prompter->Ask(
+            QStringLiteral("Unable to delete the current task, stop the timer the try again"),
+            MsgButtons::OK, kTitle);
+        return false;
+    }
+    if (element) {
+        LowerAncestorTimes(*this, node);
+        RemoveElement(element);
+    }
+    node->element = pugi::xml_node();
+    if (node->isProject()) {
+        WorkspaceModified = true;  // the set of open projects changed, whoever asked
+    }
+    ForgetSubtree(node);
+    // Taken out of the view in one step, so that the view hears of one removed row rather
+    // than of every node below it.
+    if (TreeNode* parent = node->parentNode()) {
+        parent->removeChild(node);
+    } else {
+        Tree->takeTopLevelItem(Tree->indexOfTopLevelItem(node));
+    }
+    delete node;  // its document, for a project, goes with it
+    node = nullptr;
+    return true;
+}
+
 void frmMain::RemoveItem(TreeNode* node) {
-    (void)node;
+    if (node == nullptr) {
+        return;
+    }
+    if (node->isProject()) {
+        WorkspaceModified = true;
+        if (XML::NodeText(XML::ResolvePath(node->element, "^modified"), "") == "true") {
+            const MsgAnswer answer = platform_.prompter->Ask(
+                QStringLiteral("Save Project before you remove it"), MsgButtons::YesNo, kTitle);
+            if (answer == MsgAnswer::Yes && !SaveProject(node, false)) {
+                return;
+            }
+        }
+    }
+    DeleteNode(node);  // refuses, with its own message, while the timer runs inside it
+    Tree_NodeClick(SelectedNode());
 }
-void frmMain::MoveNodeUp() {}
-void frmMain::MoveNodeDown() {}
+
+void frmMain::MoveNodeDown() {
+    TreeNode* sel = SelectedNode();
+    if (sel == nullptr) {
+        return;
+    }
+    TreeNode* parent = sel->parentNode();
+    const int index = parent ? parent->indexOfChild(sel) : Tree->indexOfTopLevelItem(sel);
+    const int count = parent ? parent->childCount() : Tree->topLevelItemCount();
+    if (index + 1 >= count) {
+        return;
+    }
+    if (ShowsTask(sel)) {
+        pugi::xml_node parentElement = sel->element.parent();
+        if (index + 2 >= count) {
+            parentElement.append_move(sel->element);
+        } else {
+            TreeNode* afterNext = parent->childNode(index + 2);
+            parentElement.insert_move_before(sel->element, afterNext->element);
+        }
+    }
+    RecreateNode(sel, parent, index + 2);  // right after the next sibling
+}
+
+void frmMain::MoveNodeUp() {
+    TreeNode* sel = SelectedNode();
+    if (sel == nullptr) {
+        return;
+    }
+    TreeNode* parent = sel->parentNode();
+    const int index = parent ? parent->indexOfChild(sel) : Tree->indexOfTopLevelItem(sel);
+    if (index <= 0) {
+        return;
+    }
+    if (ShowsTask(sel)) {
+        TreeNode* previous = parent->childNode(index - 1);
+        sel->element.parent().insert_move_before(sel->element, previous->element);
+    }
+    RecreateNode(sel, parent, index - 1);  // right before the previous sibling
+}
+
+TreeNode* frmMain::RecreateNode(TreeNode* sel, TreeNode* parent, int index) {
+    auto* node =
+        sel->document() ? new TreeNode(sel->releaseDocument()) : new TreeNode(sel->element);
+    node->element = sel->element;
+    node->setCaption(sel->caption());
+    node->setImage(sel->image());
+    const bool expanded = sel->isExpanded();
+    if (parent != nullptr) {
+        parent->insertChild(index, node);
+    } else {
+        Tree->insertTopLevelItem(index, node);
+    }
+    MoveChildNodes(sel, node);
+    node->setExpanded(expanded);
+    // Before selecting: selecting refreshes the node, which must already know it is timed.
+    if (TimedNode == sel) {
+        TimedNode = node;  // the next tick books on the replacement
+    }
+    Tree->setCurrentItem(node);
+    Tree->scrollToItem(node);
+    delete sel;  // childless now; its element and document belong to the replacement
+    return node;
+}
+
 void frmMain::MoveChildNodes(TreeNode* from, TreeNode* to) {
-    (void)from;
-    (void)to;
+    if (from == nullptr || to == nullptr || from == to) {
+        return;
+    }
+    // A view forgets which rows were open once they leave it. Only the open part of the
+    // branch is looked at: the rest may be large, and a hidden open row shows nothing.
+    std::vector<QTreeWidgetItem*> open;
+    std::vector<QTreeWidgetItem*> pending(1, from);
+    while (!pending.empty()) {
+        QTreeWidgetItem* item = pending.back();
+        pending.pop_back();
+        for (int i = 0; i < item->childCount(); ++i) {
+            if (QTreeWidgetItem* child = item->child(i); child->isExpanded()) {
+                open.push_back(child);
+                pending.push_back(child);
+            }
+        }
+    }
+    // Qt appends what it is given, in order, so one pass keeps the children's order.
+    to->addChildren(from->takeChildren());
+    for (QTreeWidgetItem* item : open) {
+        item->setExpanded(true);
+    }
 }
+
 void frmMain::TreeBar_ButtonClick(const QString& key) {
-    (void)key;
+    if (key == "remove") {
+        RemoveItem(SelectedNode());
+    } else if (key == "newproject") {
+        NewProject();
+    } else if (key == "newtask") {
+        NewTask(SelectedNode());
+    } else if (key == "down") {
+        MoveNodeDown();
+    } else if (key == "up") {
+        MoveNodeUp();
+    }
+    // "end" only marks where the buttons end; any other key does nothing either.
 }

@@ -4,6 +4,8 @@
 
 #include <QTreeWidget>
 
+#include <functional>
+
 #include "tree/tree_node.h"
 
 class TaskTree : public QTreeWidget {
@@ -16,8 +18,26 @@ class TaskTree : public QTreeWidget {
         return static_cast<TreeNode*>(itemAt(viewportPosition));
     }
     TreeNode* topLevelNode(int index) const { return static_cast<TreeNode*>(topLevelItem(index)); }
+    TreeNode* nodeFromIndex(const QModelIndex& index) const {
+        return static_cast<TreeNode*>(itemFromIndex(index));
+    }
     // Starts the in-place edit of the selected node's label.
     void StartLabelEdit();
+
+    // The node whose edited label is being committed, while it is; else none. Qt commits
+    // an open editor also when the selection moves on, so this need not be the selected node.
+    TreeNode* labelEditNode() const { return labelEditNode_; }
+    void setLabelEditNode(TreeNode* node) { labelEditNode_ = node; }
+
+    // Drag and drop, handled by the main window. A drag starts only when onStartDrag gives
+    // data; onDragOver decides, for every pointer move, whether a drop would be taken here.
+    enum class DropEffect { ScrollOnly, AsOffered, Move };
+    std::function<QMimeData*()> onStartDrag;
+    std::function<DropEffect(const QMimeData&, QPoint)> onDragOver;
+    std::function<void(const QMimeData&, QPoint)> onDrop;
+    // The node drawn as the drop target, or none.
+    void setDropHighlight(QTreeWidgetItem* node);
+    QTreeWidgetItem* dropHighlight() const { return dropHighlight_; }
 
   signals:
     // A press or release of any mouse button over the tree, in viewport coordinates.
@@ -27,4 +47,15 @@ class TaskTree : public QTreeWidget {
   protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
+
+  private:
+    TreeNode* labelEditNode_ = nullptr;
+    QTreeWidgetItem* dropHighlight_ = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 #include "model/project_document.h"
 #include "model/time_text.h"
@@ -12,7 +13,11 @@
 
 void frmMain::UpdateNode(TreeNode* node) {
     const CaptionFlags flags{TT_ShowTime, TT_ShowTotalTime, TT_ShowSec};
-    node->setCaption(QString::fromStdString(NodeCaption(node->element, flags)));
+    std::string overflow;
+    node->setCaption(QString::fromStdString(NodeCaption(node->element, flags, &overflow)));
+    if (!overflow.empty()) {
+        ReportTimeOverflow(node, QString::fromStdString(overflow));
+    }
     if (node != TimedNode && !node->isProject()) {
         const bool completed =
             IsCompletedText(XML::ResolvePath(node->element, "@completed").text());
@@ -44,8 +49,59 @@ void frmMain::Tree_NodeClick(TreeNode* node) {
     txtTaskTime->setText(QString::fromStdString(times.task));
     txtSubTaskTime->setText(QString::fromStdString(times.subtask));
     txtTotalTime->setText(QString::fromStdString(times.total));
+    if (!times.overflow.empty()) {
+        ReportTimeOverflow(node, QString::fromStdString(times.overflow));
+    }
 }
 
-void frmMain::txtName_Change() {}
-void frmMain::txtDescription_Change() {}
-void frmMain::chkCompleted_Click() {}
+namespace {
+
+// The description exactly as typed or pasted. toPlainText() would turn non-breaking spaces
+// into plain ones and line separators into line breaks; only the breaks between paragraphs
+// are the field's own doing.
+QString PlainTextOf(const QPlainTextEdit* field) {
+    QString text = field->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+// Stores the field's text under the path of the selected node's element when it differs
+// (an edit of the person's, so the project is marked), then refreshes the caption.
+void StorePaneText(frmMain& window, std::string_view path, const QString& text) {
+    TreeNode* node = window.SelectedNode();
+    if (node == nullptr) {
+        return;
+    }
+    // Compared as text on screen: a stored name with bytes that are not UTF-8 reads back
+    // the same way and is only rewritten when the person changes it.
+    if (NodeString(node, path) != text) {
+        XML::ResolvePath(node->element, path).setText(text.toStdString());
+        window.MarkModified(node);
+    }
+    window.UpdateNode(node);
+}
+
+}  // namespace
+
+void frmMain::txtName_Change() {
+    StorePaneText(*this, "@name", txtName->text());
+}
+
+void frmMain::txtDescription_Change() {
+    StorePaneText(*this, "%description", PlainTextOf(txtDescription));
+}
+
+void frmMain::chkCompleted_Click() {
+    TreeNode* node = SelectedNode();
+    if (node == nullptr) {
+        return;
+    }
+    // A greyed box is not a checked one.
+    const char* text = chkCompleted->checkState() == Qt::Checked ? "true" : "false";
+    const XML::Node completed = XML::ResolvePath(node->element, "@completed");
+    if (completed.text() != text) {
+        completed.setText(text);
+        MarkModified(node);
+        UpdateNode(node);
+    }
+}

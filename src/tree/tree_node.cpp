@@ -1,5 +1,6 @@
 #include "tree/tree_node.h"
 
+
 #include "model/xml.h"
 
 TreeNode::TreeNode(pugi::xml_node element) : element(element) {
@@ -11,12 +12,30 @@ TreeNode::TreeNode(std::unique_ptr<pugi::xml_document> document)
     setFlags(flags() | Qt::ItemIsEditable);
 }
 
+TreeNode::~TreeNode() {
+    // Taking the children first also detaches the whole subtree from the view, so the
+    // deletions below notify no model (which may itself be on its way out).
+    for (QTreeWidgetItem* root : takeChildren()) {
+        QTreeWidgetItem* current = root;
+        while (current != root || current->childCount() > 0) {
+            if (const int count = current->childCount(); count > 0) {
+                current = current->child(count - 1);
+                continue;
+            }
+            QTreeWidgetItem* parent = current->parent();
+            delete parent->takeChild(parent->childCount() - 1);  // `current`, a leaf by now
+            current = parent;
+        }
+        delete root;
+    }
+}
+
 void TreeNode::setImage(TreeImage image) {
     if (image_ == image) {
         return;  // setIcon would tell the view the row changed; the tick runs this a lot
     }
     image_ = image;
-    setIcon(0, TreeIcon(image));
+    setIcon(0, TreeIcon(image));  // shared: TreeIcon draws each image once
 }
 
 QVariant TreeNode::data(int column, int role) const {

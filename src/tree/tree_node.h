@@ -15,6 +15,9 @@ class TreeNode : public QTreeWidgetItem {
     explicit TreeNode(pugi::xml_node element);
     // A project node owning its document; its tag is the document's top-level element.
     explicit TreeNode(std::unique_ptr<pugi::xml_document> document);
+    // Frees the subtree leaf first: QTreeWidgetItem deletes its children recursively, and a
+    // loaded project can nest deeper than the stack allows.
+    ~TreeNode() override;
 
     // The element this node shows (the tag); null once the node has been cleared.
     pugi::xml_node element;
@@ -24,6 +27,8 @@ class TreeNode : public QTreeWidgetItem {
     bool isProject() const { return parent() == nullptr; }
     // The owned document: set for project nodes only.
     pugi::xml_document* document() const { return document_.get(); }
+    // Hands the owned document over to the node that replaces this one.
+    std::unique_ptr<pugi::xml_document> releaseDocument() { return std::move(document_); }
 
     QString caption() const { return text(0); }
     void setCaption(const QString& caption) { setText(0, caption); }

@@ -19,11 +19,17 @@ std::string WindowTest::Text(TreeNode* node, std::string_view path) {
     return XML::ResolvePath(node->element, path).text();
 }
 
+void WindowTest::CloseLabelEdit(TreeNode* node) {
+    window->Timer2.setEnabled(false);  // the restart of the label edit never comes
+    window->UpdateNode(node);
+    window->Tree_NodeClick(node);  // the pane shows the name just given
+}
+
 TreeNode* WindowTest::AddProject(const QString& name) {
     window->NewProject();
     TreeNode* node = window->SelectedNode();
     XML::ResolvePath(node->element, "@name").setText(name.toStdString());
-    window->UpdateNode(node);
+    CloseLabelEdit(node);
     return node;
 }
 
@@ -31,6 +37,6 @@ TreeNode* WindowTest::AddTask(TreeNode* parent, const QString& name) {
     window->NewTask(parent);
     TreeNode* node = window->SelectedNode();
     XML::ResolvePath(node->element, "@name").setText(name.toStdString());
-    window->UpdateNode(node);
+    CloseLabelEdit(node);
     return node;
 }

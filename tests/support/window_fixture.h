@@ -33,6 +33,8 @@ class WindowTest : public ::testing::Test {
     TreeNode* AddProject(const QString& name);
     // A new task named `name` under `parent`.
     TreeNode* AddTask(TreeNode* parent, const QString& name);
+    // Ends the label edit a new node starts with, the node and the pane showing its name.
+    void CloseLabelEdit(TreeNode* node);
 
     QTemporaryDir dir_;
     std::unique_ptr<TestPlatform> seams;

@@ -230,6 +230,7 @@ TEST_F(TimerControl, TicksLeaveAnOpenLabelEditAlone) {
     window->show();
     Select(b);
     window->Tree->editItem(b);
+    window->Timer2_Timer();  // the edit reopens with the bare name
     auto* editor =
         qobject_cast<QLineEdit*>(window->Tree->indexWidget(window->Tree->indexFromItem(b)));
     ASSERT_NE(editor, nullptr);

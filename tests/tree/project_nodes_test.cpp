@@ -70,3 +70,38 @@ TEST_F(ProjectNodes, BuildTaskNodesFollowsDocumentOrderAtEveryDepth) {
 }
 
 }  // namespace
+
+namespace {
+
+using ProjectNodesLoaded = WindowTest;
+
+// Loading refreshes every node it builds: deep ones get captions with their times and
+// the icons of their state, the top-level ones too once they are in the tree.
+TEST_F(ProjectNodesLoaded, BuiltNodesShowTimesAndStateAtEveryDepth) {
+    window->TT_ShowTime = true;
+    TreeNode* project = AddProject("P");
+    pugi::xml_document source;
+    ASSERT_TRUE(source.load_string(
+        R"(<project><task name="A" completed="false" task_time="0:01:00" subtask_time="1:00:00">)"
+        R"(<task name="A1" completed="true" task_time="1:00:00"><task name="A1x" completed="True"/>)"
+        R"(</task></task></project>)"));
+    project->element.append_copy(source.document_element().child("task"));
+    window->MarkUnmodified(project);
+    window->BuildTaskNodes(project, project->element);
+
+    TreeNode* a = project->childNode(0);
+    ASSERT_NE(a, nullptr);
+    TreeNode* a1 = a->childNode(0);
+    ASSERT_NE(a1, nullptr);
+    TreeNode* a1x = a1->childNode(0);
+    ASSERT_NE(a1x, nullptr);
+    EXPECT_EQ(a->caption(), "A (1:01)");
+    EXPECT_EQ(a->image(), TreeImage::Task);
+    EXPECT_EQ(a1->caption(), "A1 (1:00)");
+    EXPECT_EQ(a1->image(), TreeImage::TaskCompleted);
+    EXPECT_EQ(a1x->caption(), "A1x (0:00)");
+    EXPECT_EQ(a1x->image(), TreeImage::TaskCompleted);
+    EXPECT_EQ(project->image(), TreeImage::ProjectUnmodified) << "loading is no edit";
+}
+
+}  // namespace
