@@ -22,14 +22,12 @@ WEBSITE = """<?xml version="1.0"?>
 
 
 def journey(journey):
-    journey.needs("start-up and shutdown")
-    journey.needs("loading projects")
     website = journey.path("website.hvp")
     with open(website, "w", encoding="utf-8") as out:
         out.write(WEBSITE)
 
     journey.step("open the project given on the command line")
-    program = journey.start(website)
+    program = journey.start_with_project(website)
     program.tree_item("Website")
     program.expect_field("Task Name:", "Website")
     program.select("Website")
@@ -40,29 +38,25 @@ def journey(journey):
     journey.step("a second project, and a task dragged into it")
     program.press("New Project")
     program.expect_tree(["Website", "Design", "Logo", "Content", "Hosting", "New Project"])
-    time.sleep(0.4)
-    if journey.lacks("in-place renaming"):
-        program.keys("Escape")
-        archive = "New Project"
-    else:
-        program.type("Archive")
-        program.keys("Return")
-        archive = "Archive"
+    time.sleep(0.4)  # the label editor opens right after the row
+    program.type("Archive")
+    program.keys("Return")
+    archive = "Archive"
     program.tree_item(archive)
-    journey.needs("drag and drop")
     program.drag(program.tree_item("Hosting"), program.tree_item(archive))
-    program.expect_tree(["Website", "Design", "Logo", "Content", archive, "Hosting"])
+    # The moved task is selected, under the project it was dropped on.
     program.expect_field("Task Name:", "Hosting")
     program.expect_field("Task Description:", "Find a host")
+    program.select(archive)
+    program.keys("Right")  # open the project the task went into
+    program.expect_tree(["Website", "Design", "Logo", "Content", archive, "Hosting"])
     journey.screenshot("dragged")
 
     journey.step("change the project, then Remove Item, saving it first")
-    journey.needs("editing in the pane")
     program.select("Website")
     program.click(program.field("Task Description:"))
     program.type("Client site")
     program.expect_field("Task Description:", "Client site")
-    journey.needs("removing items")
     program.press("Remove Item")
     box, text = program.message("Horavel")
     expect_equal(text, "Save Project before you remove it", "the question before removing")
@@ -71,6 +65,8 @@ def journey(journey):
     program.expect_tree([archive, "Hosting"])
     check_saved(website)
 
+    if journey.lacks("start-up and shutdown"):
+        return
     journey.step("exit, cancelling the new project's save dialog: the program still ends")
     program.close_window()
     dialog = program.dialog(f"Save Project '{archive}'")
