@@ -5,8 +5,8 @@ manager, and reads what the window shows through the accessibility bus (AT-SPI).
 and keys go through the X server (xdotool) at the places the accessibility tree gives.
 Nothing here calls into the program's code.
 
-A journey script calls `run(journey)`; it must itself run inside `dbus-run-session`, which
-gives it a private session bus on which the accessibility bus is started on demand.
+A journey script calls `run(name, journey)`, which starts the script again inside
+`dbus-run-session`: a private session bus, on which the accessibility bus starts on demand.
 Exit codes: 0 passed, 1 failed, 77 skipped (a step needs a feature not built yet).
 """
 
@@ -160,20 +160,23 @@ class Display:
             stderr=subprocess.DEVNULL,
         )
         os.close(write_end)
-        number = self._read_display_number(read_end)
-        self.name = f":{number}"
-        env["DISPLAY"] = self.name
-        self.env = env
-        self.pointer = None
         self.wm = None
-        if shutil.which("openbox"):
-            self.wm = subprocess.Popen(
-                ["openbox", "--sm-disable"],
-                env=env,
-                stdout=subprocess.DEVNULL,
-                stderr=subprocess.DEVNULL,
-            )
-            wait_for("the window manager", self._wm_running, timeout=10)
+        self.pointer = None
+        try:
+            self.name = f":{self._read_display_number(read_end)}"
+            env["DISPLAY"] = self.name
+            self.env = env
+            if shutil.which("openbox"):
+                self.wm = subprocess.Popen(
+                    ["openbox", "--sm-disable"],
+                    env=env,
+                    stdout=subprocess.DEVNULL,
+                    stderr=subprocess.DEVNULL,
+                )
+                wait_for("the window manager", self._wm_running, timeout=10)
+        except BaseException:
+            self.close()
+            raise
 
     def _read_display_number(self, fd):
         deadline = time.monotonic() + 10
@@ -425,7 +428,7 @@ class Program:
 class Journey:
     """A person's session: a fresh home, a display, screenshots of the key moments."""
 
-    def __init__(self, name, binary, artifacts, keep_home=False):
+    def __init__(self, name, binary, artifacts, root):
         self.name = name
         self.began = time.monotonic()
         self.binary = os.path.abspath(binary)
@@ -433,18 +436,24 @@ class Journey:
         shutil.rmtree(artifacts, ignore_errors=True)
         os.makedirs(artifacts)
         self.shots = 0
-        self.keep_home = keep_home
-        self.root = tempfile.mkdtemp(prefix=f"horavel-e2e-{name}-")
-        self.home = os.path.join(self.root, "home")
+        self.root = root
+        self.home = os.path.join(root, "home")
         self.config = os.path.join(self.home, ".config")
-        runtime = os.path.join(self.root, "runtime")
-        for folder in (self.home, self.config, runtime):
+        for folder in (self.home, self.config):
             os.makedirs(folder, mode=0o700)
-        self.env = self._environment(runtime)
+        self.env = self._environment(os.environ["XDG_RUNTIME_DIR"])
         self.log = open(os.path.join(artifacts, "program.log"), "w")
-        self.display = Display(self.env)
         self.programs = []
         self.left_out = []
+        self.display = Display(self.env)
+        try:
+            # Bring the accessibility bus and its registry up before the program starts: a
+            # program that starts while they are still being launched may never show on them.
+            wait_for("the accessibility registry",
+                     lambda: pyatspi.Registry.getDesktop(0).childCount >= 0)
+        except BaseException:
+            self.close()
+            raise
 
     def _environment(self, runtime):
         env = {
@@ -565,8 +574,6 @@ class Journey:
             program.stop()
         self.display.close()
         self.log.close()
-        if not self.keep_home:
-            shutil.rmtree(self.root, ignore_errors=True)
 
 
 def expect(condition, message):
@@ -582,27 +589,78 @@ def expect_equal(actual, expected, what):
 
 
 def run(name, journey_function):
-    """Parses the command line, runs the journey, and exits with its result."""
+    """Parses the command line, runs the journey in a session of its own, and exits with
+    its result."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
     parser.add_argument("--artifacts", required=True)
-    parser.add_argument("--data", help="folder of the sample project files")
     parser.add_argument("--time-limit", type=int, default=90)
     parser.add_argument("--keep-home", action="store_true")
     options = parser.parse_args()
+    root = os.environ.get("HORAVEL_E2E_ROOT")
+    if root is None:
+        sys.exit(run_in_own_session(name, options))
+    sys.exit(walk(name, journey_function, options, root))
 
+
+def run_in_own_session(name, options):
+    """Starts this script again on a session bus of its own, with a runtime folder of its
+    own. The accessibility bus is started on that session bus and puts its socket in the
+    runtime folder; two journeys that shared one would take each other's bus."""
+    root = tempfile.mkdtemp(prefix=f"horavel-e2e-{name}-")
+    runtime = os.path.join(root, "runtime")
+    os.makedirs(runtime, mode=0o700)
+    env = {key: value for key, value in os.environ.items()
+           if key not in ("DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS", "DISPLAY")}
+    env.update(HORAVEL_E2E_ROOT=root, XDG_RUNTIME_DIR=runtime, PYTHONDONTWRITEBYTECODE="1")
+    command = ["dbus-run-session", "--", sys.executable, os.path.abspath(sys.argv[0]), *sys.argv[1:]]
+    # Its own process group: whatever ends this journey (its time limit, ctest's) ends every
+    # process of its session with it, display and program included.
+    session = subprocess.Popen(command, env=env, start_new_session=True)
+
+    def end_session(*_):
+        raise JourneyFailed("the journey was stopped from outside")
+
+    signal.signal(signal.SIGTERM, end_session)
+    try:
+        return session.wait(timeout=options.time_limit + 20)
+    except (subprocess.TimeoutExpired, JourneyFailed) as reason:
+        print(f"[{name}] FAILED: {reason}", flush=True)
+        return 1
+    finally:
+        stop_group(session)
+        if not options.keep_home:
+            shutil.rmtree(root, ignore_errors=True)
+
+
+def stop_group(leader):
+    for signal_number in (signal.SIGTERM, signal.SIGKILL):
+        try:
+            os.killpg(leader.pid, signal_number)
+        except ProcessLookupError:
+            return
+        try:
+            leader.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            pass
+
+
+def walk(name, journey_function, options, root):
     def out_of_time(*_):
         raise JourneyFailed(f"the journey took longer than {options.time_limit} s")
 
+    def stopped(*_):
+        raise JourneyFailed("the journey was stopped from outside")
+
     signal.signal(signal.SIGALRM, out_of_time)
+    signal.signal(signal.SIGTERM, stopped)
     signal.alarm(options.time_limit)
     Atspi.set_timeout(5000, 15000)  # a D-Bus call that hangs fails instead of waiting forever
     started = time.monotonic()
     journey = None
     code = 1
     try:
-        journey = Journey(name, options.program, options.artifacts, options.keep_home)
-        journey.data = options.data
+        journey = Journey(name, options.program, options.artifacts, root)
         journey_function(journey)
         code = 0
         if journey.left_out:
@@ -622,6 +680,7 @@ def run(name, journey_function):
         signal.alarm(0)
         if journey is not None:
             journey.close()
-    print(f"[{name}] {['passed', 'FAILED'][code == 1] if code != SKIP_EXIT else 'skipped'} "
-          f"in {time.monotonic() - started:.1f} s; artifacts in {options.artifacts}", flush=True)
-    sys.exit(code)
+    result = {0: "passed", SKIP_EXIT: "skipped"}.get(code, "FAILED")
+    print(f"[{name}] {result} in {time.monotonic() - started:.1f} s; "
+          f"artifacts in {options.artifacts}", flush=True)
+    return code
