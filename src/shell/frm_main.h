@@ -82,6 +82,12 @@ class frmMain : public QMainWindow {
     void LoadProjectFile(const QString& path);
 
     // ---- Workspace files (files/workspace_files.cpp) ----
+    bool SaveWorkspace(QString& path, bool saveAs);
+    void LoadWorkspace(QString& path);
+    bool ClearWorkspace();
+    // The two questions before a clear; false when the person cancelled or a save failed.
+    bool OfferToSaveBeforeClearing();
+    void StopTimerBeforeClearing();
 
     // ---- Shell: settings, layout, menus, toolbars, tray, start-up, shutdown (shell/) ----
 

@@ -1,0 +1,175 @@
+// Workspace files: the set of open projects saved, reloaded and cleared in one step.
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <vector>
+
+#include "files/workspace_format.h"
+#include "model/xml.h"
+#include "shell/frm_main.h"
+
+namespace {
+
+const QString kTitle = QStringLiteral("Horavel");
+const QString kWorkspaceFilter = QStringLiteral("Horavel Workspace File (*.hvw)|*.hvw");
+
+FileDialogSetup WorkspaceDialog(const QString& title, const QString& fileName,
+                                FileDialogFlags flags) {
+    FileDialogSetup CD;
+    CD.DialogTitle = title;
+    CD.FileName = fileName;
+    CD.Filter = kWorkspaceFilter;
+    CD.Flags = flags;
+    CD.FilterIndex = 0;
+    // A name typed without an extension becomes a workspace file, not a project file.
+    CD.DefaultExt = QStringLiteral(".hvw");
+    return CD;
+}
+
+}  // namespace
+
+bool frmMain::SaveWorkspace(QString& path, bool saveAs) {
+    if (!SaveAllProjects()) {
+        return false;
+    }
+    if (saveAs || path.isEmpty()) {
+        FileDialogSetup CD = WorkspaceDialog(
+            saveAs ? QStringLiteral("Save Workspace as") : QStringLiteral("Save Workspace"),
+            path.isEmpty() ? QStringLiteral("*.hvw") : path,
+            FileDialogFlag::Explorer | FileDialogFlag::PathMustExist |
+                FileDialogFlag::OverwritePrompt);
+        if (!CDSave(CD)) {
+            return false;
+        }
+        path = CD.FileName;
+    }
+    std::vector<std::string> projectFiles;
+    for (int i = 0; i < Tree->topLevelItemCount(); ++i) {
+        const pugi::xml_node document = Tree->topLevelNode(i)->element.root();
+        projectFiles.push_back(XML::NodeText(XML::ResolvePath(document, "project/@filename"), ""));
+    }
+    const WorkspaceText text = WorkspaceRecords(projectFiles);
+    if (text.unwritable) {
+        platform_.prompter->Ask(
+            QStringLiteral("The workspace cannot list the project file\r\n%1\r\nbecause its "
+                           "name holds a double quote or a line break. Save the project under "
+                           "another name first.")
+                .arg(QString::fromStdString(*text.unwritable)),
+            MsgButtons::OK, kTitle);
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.bytes.data(), qint64(text.bytes.size())) != qint64(text.bytes.size()) ||
+        !file.commit()) {
+        platform_.prompter->Ask(QStringLiteral("Unable to save the workspace file\r\n%1\r\n%2")
+                                    .arg(path, file.errorString()),
+                                MsgButtons::OK, kTitle);
+        return false;
+    }
+    WorkspaceFile = path;
+    WorkspaceModified = false;
+    return true;
+}
+
+void frmMain::LoadWorkspace(QString& path) {
+    if (!ClearWorkspace()) {
+        return;
+    }
+    if (path.isEmpty()) {
+        FileDialogSetup CD =
+            WorkspaceDialog(QStringLiteral("Load Workspace"), QStringLiteral("*.hvw"),
+                            FileDialogFlag::Explorer | FileDialogFlag::PathMustExist);
+        if (!CDOpen(CD)) {
+            return;
+        }
+        path = CD.FileName;
+    }
+    if (!QFileInfo::exists(path)) {
+        return;
+    }
+    QFile file(path);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly)) {
+        bytes = file.readAll();
+    }
+    if (file.error() != QFileDevice::NoError) {
+        platform_.prompter->Ask(QStringLiteral("Unable to read the workspace file\r\n%1\r\n%2")
+                                    .arg(path, file.errorString()),
+                                MsgButtons::OK, kTitle);
+        return;
+    }
+    for (const std::string& field : ReadWorkspaceFields(bytes.toStdString())) {
+        QString projectFile = QString::fromStdString(field);
+        LoadProjects(projectFile);
+    }
+    WorkspaceFile = path;
+    WorkspaceModified = false;
+}
+
+bool frmMain::ClearWorkspace() {
+    if (Tree->topLevelItemCount() > 0 && !OfferToSaveBeforeClearing()) {
+        return false;
+    }
+    StopTimerBeforeClearing();
+    while (Tree->topLevelItemCount() > 0) {
+        TreeNode* project = Tree->topLevelNode(0);
+        if (!DeleteNode(project)) {
+            return false;  // never loop on a refused deletion
+        }
+    }
+    Tree_NodeClick(nullptr);
+    WorkspaceModified = false;
+    WorkspaceFile.clear();
+    return true;
+}
+
+bool frmMain::OfferToSaveBeforeClearing() {
+    if (WorkspaceModified) {
+        const MsgAnswer answer =
+            platform_.prompter->Ask(QStringLiteral("Save Workspace first?"),
+                                    MsgButtons::YesNoCancel, QStringLiteral("Save Workspace"));
+        if (answer == MsgAnswer::Cancel) {
+            return false;
+        }
+        if (answer == MsgAnswer::Yes) {
+            QString path = WorkspaceFile;
+            if (!SaveWorkspace(path, false)) {
+                return false;
+            }
+        }
+    }
+    QString modified;
+    for (int i = 0; i < Tree->topLevelItemCount(); ++i) {
+        TreeNode* project = Tree->topLevelNode(i);
+        if (XML::NodeText(XML::ResolvePath(project->element, "^modified"), "") == "true") {
+            modified += project->caption() + QStringLiteral("\r\n");
+        }
+    }
+    if (modified.isEmpty()) {
+        return true;
+    }
+    const MsgAnswer answer =
+        platform_.prompter->Ask(QStringLiteral("Modified Projects: \r\n") + modified +
+                                    QStringLiteral("Save Modified Projects First?"),
+                                MsgButtons::YesNoCancel, kTitle);
+    // A save dialog cancelled on the way counts as Cancel: the person asked to keep that work.
+    return answer == MsgAnswer::No || (answer == MsgAnswer::Yes && SaveAllProjects());
+}
+
+// Deleting the timed project is refused while the timer runs, so it stops first, even when
+// no node is selected (where the toolbar's toggle does nothing).
+void frmMain::StopTimerBeforeClearing() {
+    if (!TimerRunning) {
+        return;
+    }
+    if (SelectedNode() == nullptr && TimedNode != nullptr) {
+        Tree->setCurrentItem(TimedNode);
+    }
+    if (SelectedNode() != nullptr) {
+        ToggleTimer();
+    }
+    Timer1.setEnabled(false);
+    TimerRunning = false;
+}
