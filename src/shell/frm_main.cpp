@@ -12,6 +12,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <limits>
 
 #include "shell/toolbar_icons.h"
@@ -80,6 +81,8 @@ void frmMain::CreateTreeBar() {
     TreeBar = new QToolBar(this);
     TreeBar->setObjectName(QStringLiteral("TreeBar"));
     TreeBar->setIconSize(QSize(16, 18));
+    TreeBar->setMovable(false);  // sits under the tree, never in a dock area
+    TreeBar->setContentsMargins(0, 0, 0, 0);
     auto button = [this](const QString& key, const QString& toolTip, const QIcon& icon) {
         QAction* action = TreeBar->addAction(icon, QString());
         action->setObjectName(key);
@@ -94,8 +97,11 @@ void frmMain::CreateTreeBar() {
     TreeBar->addSeparator();
     button("down", "Move Item Down", ToolbarIcon("down"));
     button("up", "Move Item Up", ToolbarIcon("up"));
-    // An empty, disabled slot that marks where the real buttons end.
-    button("end", QString(), QIcon())->setEnabled(false);
+    // Marks where the real buttons end. Hidden: a visible empty slot would not fit the
+    // bar, which is exactly as wide as the real buttons, and Qt would fold them away.
+    QAction* end = button("end", QString(), QIcon());
+    end->setEnabled(false);
+    end->setVisible(false);
 }
 
 void frmMain::CreatePaneControls() {
@@ -221,10 +227,12 @@ void frmMain::PlaceControls() {
     ResizeHandle1->setObjectName(QStringLiteral("ResizeHandle1"));
     ResizeHandle1->setAccessibleName(QStringLiteral("Splitter"));
     client_->installEventFilter(this);
+    // The designed client area, widened where the desktop's font makes the toolbar longer.
     const TwipsScale scale = TwipsScale::Of(this);
-    resize(scale.ToPixels(7530, 4515) +
-           QSize(0, menuBar()->sizeHint().height() + Toolbar1->sizeHint().height() +
-                        statusBar()->sizeHint().height()));
+    const QSize design = scale.ToPixels(7530, 4515);
+    resize(std::max(design.width(), Toolbar1->sizeHint().width()),
+           design.height() + menuBar()->sizeHint().height() + Toolbar1->sizeHint().height() +
+               statusBar()->sizeHint().height());
 }
 
 void frmMain::ConnectEvents() {

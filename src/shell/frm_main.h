@@ -198,6 +198,7 @@ class frmMain : public QMainWindow {
                           const QIcon& icon);
     void Toolbar1_ButtonClick(const QString& key);
     void CreateMenus();
+    int TreeBarButtonsWidth() const;
     void CreateTray();
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

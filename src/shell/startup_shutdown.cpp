@@ -34,7 +34,8 @@ void frmMain::Form_Load(const QStringList& arguments) {
 
     ResizeHandle1->offLeft = ReadSplitterPosition(store);
     ResizeHandle1->MinX = kSplitterMinX;
-    Form_Resize();
+    // Laid out when the window is first shown, at its real size: a pass now, at whatever
+    // size the hidden window has, would clamp the position for good.
     DrawDragSignature();
     if (Tree->topLevelItemCount() > 0) {
         Tree->setCurrentItem(Tree->topLevelNode(0));

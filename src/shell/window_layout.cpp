@@ -7,6 +7,8 @@
 #include <QPlainTextEdit>
 #include <QToolBar>
 
+#include <algorithm>
+
 #include "shell/frm_main.h"
 #include "shell/layout.h"
 
@@ -15,6 +17,12 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
         Form_Resize();
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// Where the tree bar's "end" marker begins: the width of its real buttons. Read from the
+// bar's size hint, which holds before the bar has ever been laid out on screen.
+int frmMain::TreeBarButtonsWidth() const {
+    return TreeBar->sizeHint().width();
 }
 
 void frmMain::Form_Resize() {
@@ -28,9 +36,11 @@ void frmMain::Form_Resize() {
     // The main toolbar sits above the client area, so the client starts at its bottom.
     input.toolbarTop = 0;
     input.toolbarHeight = 0;
-    QWidget* end = TreeBar->widgetForAction(TreeBarButton("end"));
-    input.treeBarEndLeft = scale.ToTwipsX(end != nullptr ? end->x() : TreeBar->sizeHint().width());
+    input.treeBarEndLeft = scale.ToTwipsX(TreeBarButtonsWidth());
     input.design.treeBarHeight = scale.ToTwipsY(TreeBar->sizeHint().height());
+    // The desktop's font may need more room than the design gave the check box's caption.
+    input.design.chkCompletedWidth =
+        std::max(input.design.chkCompletedWidth, scale.ToTwipsX(chkCompleted->sizeHint().width()));
 
     const Layout layout = LayOut(input);
     ResizeHandle1->offLeft = layout.offLeft;
