@@ -161,15 +161,8 @@ bool frmMain::OfferToSaveBeforeClearing() {
 // Deleting the timed project is refused while the timer runs, so it stops first, even when
 // no node is selected (where the toolbar's toggle does nothing).
 void frmMain::StopTimerBeforeClearing() {
-    if (!TimerRunning) {
-        return;
-    }
-    if (SelectedNode() == nullptr && TimedNode != nullptr) {
-        Tree->setCurrentItem(TimedNode);
-    }
-    if (SelectedNode() != nullptr) {
-        ToggleTimer();
-    }
+    StopTimer();
+    // Whatever state the timer was in, no tick may run while the projects go.
     Timer1.setEnabled(false);
     TimerRunning = false;
 }

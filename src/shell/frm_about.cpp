@@ -3,8 +3,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "shell/fit_captions.h"
 #include "shell/app_icon.h"
+#include "shell/fit_captions.h"
 #include "shell/twips.h"
 #include "shell/web_page.h"
 

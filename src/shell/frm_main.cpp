@@ -2,28 +2,30 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <limits>
 
 #include "shell/toolbar_icons.h"
+#include "shell/twips.h"
 #include "tree/label_edit_delegate.h"
 
 frmMain::frmMain(Platform platform, QWidget* parent)
     : QMainWindow(parent), platform_(std::move(platform)) {
     setWindowTitle(QStringLiteral("Horavel"));
     CreateControls();
-    ArrangeProvisionally();
+    CreateMenus();
+    CreateTray();
+    PlaceControls();
     ConnectEvents();
     DrawDragSignature();
 }
@@ -81,6 +83,8 @@ void frmMain::CreateTreeBar() {
     TreeBar->setObjectName(QStringLiteral("TreeBar"));
     TreeBar->setAccessibleName(QStringLiteral("Tree Bar"));
     TreeBar->setIconSize(QSize(16, 18));
+    TreeBar->setMovable(false);  // sits under the tree, never in a dock area
+    TreeBar->setContentsMargins(0, 0, 0, 0);
     auto button = [this](const QString& key, const QString& toolTip, const QIcon& icon) {
         QAction* action = TreeBar->addAction(icon, QString());
         action->setObjectName(key);
@@ -97,10 +101,11 @@ void frmMain::CreateTreeBar() {
     TreeBar->addSeparator();
     button("down", "Move Item Down", ToolbarIcon("down"));
     button("up", "Move Item Up", ToolbarIcon("up"));
-    // An empty, disabled slot that marks where the real buttons end.
+    // Marks where the real buttons end. Hidden: a visible empty slot would not fit the
+    // bar, which is exactly as wide as the real buttons, and Qt would fold them away.
     QAction* end = button("end", QString(), QIcon());
     end->setEnabled(false);
-    TreeBar->widgetForAction(end)->setAccessibleName(QStringLiteral("End of Tree Bar"));
+    end->setVisible(false);
 }
 
 void frmMain::CreatePaneControls() {
@@ -188,6 +193,8 @@ void frmMain::CreateToolbar() {
     Toolbar1->addSeparator();
     AddToolbarButton("newproject", "New Project", "", ToolbarIcon("newproject"));
     AddToolbarButton("newtask", "New Task", "", ToolbarIcon("newtask"));
+    Toolbar1->addSeparator();
+    AddToolbarButton("options", "Options", "", ToolbarIcon("options"));
 }
 
 // Dispatch by key, compared case-sensitively; an unknown key does nothing.
@@ -205,41 +212,32 @@ void frmMain::Toolbar1_ButtonClick(const QString& key) {
         NewTask(SelectedNode());
     } else if (key == "toggletimer") {
         ToggleTimer();
+    } else if (key == "options") {
+        ShowOptions(true);
     }
 }
 
-// Tree left, detail pane right, until the window gets its own layout pass.
-void frmMain::ArrangeProvisionally() {
-    auto* left = new QWidget(this);
-    auto* leftLayout = new QVBoxLayout(left);
-    leftLayout->setContentsMargins(0, 0, 0, 0);
-    leftLayout->setSpacing(0);
-    leftLayout->addWidget(Tree);
-    leftLayout->addWidget(TreeBar, 0, Qt::AlignRight);
-
-    auto* pane = new QWidget(this);
-    auto* grid = new QGridLayout(pane);
-    grid->addWidget(lblName, 0, 0, 1, 2);
-    grid->addWidget(txtName, 1, 0, 1, 2);
-    grid->addWidget(chkCompleted, 1, 2);
-    grid->addWidget(lblDescription, 2, 0, 1, 3);
-    grid->addWidget(txtDescription, 3, 0, 1, 3);
-    grid->addWidget(lblTimeHead, 4, 1);
-    grid->addWidget(lblTaskTime, 5, 0);
-    grid->addWidget(txtTaskTime, 5, 1, 1, 2);
-    grid->addWidget(lblSubTaskTime, 6, 0);
-    grid->addWidget(txtSubTaskTime, 6, 1, 1, 2);
-    grid->addWidget(lblTotalTime, 7, 0);
-    grid->addWidget(txtTotalTime, 7, 1, 1, 2);
-    grid->addWidget(frmHistory, 8, 0, 1, 3);
-    grid->setRowStretch(8, 1);
-
-    auto* splitter = new QSplitter(this);
-    splitter->addWidget(left);
-    splitter->addWidget(pane);
-    splitter->setStretchFactor(1, 1);
-    setCentralWidget(splitter);
-    resize(680, 420);
+// Every control sits directly on the client area, where the layout pass places it.
+void frmMain::PlaceControls() {
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client_);
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             Tree, TreeBar, lblName, txtName, chkCompleted, lblDescription, txtDescription,
+             lblTimeHead, lblTaskTime, txtTaskTime, lblSubTaskTime, txtSubTaskTime, lblTotalTime,
+             txtTotalTime, frmHistory}) {
+        control->setParent(client_);
+    }
+    ResizeHandle1 = new ResizeHandle(client_);
+    ResizeHandle1->setObjectName(QStringLiteral("ResizeHandle1"));
+    ResizeHandle1->setAccessibleName(QStringLiteral("Splitter"));
+    client_->installEventFilter(this);
+    // The designed client area, widened where the desktop's font makes the toolbar longer.
+    const TwipsScale scale = TwipsScale::Of(this);
+    const QSize design = scale.ToPixels(7530, 4515);
+    resize(std::max(design.width(), Toolbar1->sizeHint().width()),
+           design.height() + menuBar()->sizeHint().height() + Toolbar1->sizeHint().height() +
+               statusBar()->sizeHint().height());
 }
 
 void frmMain::ConnectEvents() {

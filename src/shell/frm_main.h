@@ -3,7 +3,9 @@
 // the timing state, the workspace state and the display flags. Each operation is defined in
 // the folder of the subsystem that owns it (tree/, tracking/, files/, shell/).
 
+#include <QDialog>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include <cstdint>
@@ -13,6 +15,8 @@
 
 #include "platform/platform.h"
 #include "platform/timer.h"
+#include "shell/resize_handle.h"
+#include "shell/tray_menu.h"
 #include "tree/drag_data.h"
 #include "tree/task_tree.h"
 
@@ -105,6 +109,30 @@ class frmMain : public QMainWindow {
     void StopTimerBeforeClearing();
 
     // ---- Shell: settings, layout, menus, toolbars, tray, start-up, shutdown (shell/) ----
+    // Start-up (shell/startup_shutdown.cpp): the display flags, the project on the command
+    // line or else the last workspace, the splitter, the drag signature, the first project
+    // selected, the tray. `arguments` are the program's arguments without its own name.
+    void Form_Load(const QStringList& arguments);
+    // Shutdown: the splitter position, the workspace saved or cleared, the last workspace
+    // remembered, the tray icon removed. It cannot be cancelled.
+    void Form_Unload();
+    // Stops a running timer whatever is selected (the tray's and the clear's way to stop).
+    void StopTimer();
+    // The layout pass (shell/window_layout.cpp), run on every resize and after a splitter move.
+    void Form_Resize();
+    void ResizeHandle1_StartMove();
+    void ResizeHandle1_Move(double position);
+    // The dialogs, each at most once at a time (shell/menus.cpp).
+    void ShowOptions(bool modal);
+    void ShowAbout();
+    ResizeHandle* ResizeHandle1 = nullptr;
+    TrayMenu* Tray = nullptr;
+    QMenu* mnuFile = nullptr;
+    QMenu* mnuWorkspace = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QMenu* mnuHidden = nullptr;
+    QAction* mnuOptions = nullptr;
+    QAction* mnuExit = nullptr;
 
     // ---- State owned here and read across the subsystems ----
     TreeNode* TimedNode = nullptr;  // the node timed now, or last; never left dangling
@@ -164,11 +192,21 @@ class frmMain : public QMainWindow {
     void CreatePaneControls();
     void CreateTreePopUp();
     void CreateToolbar();
-    void ArrangeProvisionally();
+    void PlaceControls();
     void ConnectEvents();
     void AddToolbarButton(const QString& key, const QString& caption, const QString& toolTip,
                           const QIcon& icon);
     void Toolbar1_ButtonClick(const QString& key);
+    void CreateMenus();
+    int TreeBarButtonsWidth() const;
+    void CreateTray();
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    QWidget* client_ = nullptr;      // the area the layout pass arranges
+    bool timer1WasEnabled_ = false;  // Timer1's state when a splitter drag began
+    bool unloaded_ = false;
+    QPointer<QDialog> optionsDialog_;
+    QPointer<QDialog> aboutDialog_;
 
     Platform platform_;
     int frame_ = 0;  // clock animation frame, carried over between timing periods

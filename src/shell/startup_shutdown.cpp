@@ -1,0 +1,85 @@
+// What the main window does when it opens and when it closes.
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include "shell/frm_main.h"
+#include "shell/settings.h"
+
+namespace {
+// Where the splitter may go at the least, in twips.
+constexpr double kSplitterMinX = 1815;
+}  // namespace
+
+void frmMain::Form_Load(const QStringList& arguments) {
+    SettingsStore& store = *platform_.settings;
+    const DisplayFlags flags = ReadDisplayFlags(store);
+    TT_ShowTime = flags.showTime;
+    TT_ShowTotalTime = flags.showTotalTime;
+    TT_ShowSec = flags.showSec;
+
+    if (!arguments.isEmpty()) {
+        // The first argument names a project file; an option ("-x") names none and, like a
+        // command line without a file, loads nothing.
+        if (!arguments.first().startsWith(QLatin1Char('-'))) {
+            QString path = QFileInfo(arguments.first()).absoluteFilePath();
+            LoadProjects(path);
+        }
+    } else if (AutoLoadWorkspaceAtStart(store)) {
+        QString lastWorkspace = ReadLastWorkspace(store);
+        if (!lastWorkspace.isEmpty()) {
+            LoadWorkspace(lastWorkspace);
+        }
+    }
+
+    ResizeHandle1->offLeft = ReadSplitterPosition(store);
+    ResizeHandle1->MinX = kSplitterMinX;
+    // Laid out when the window is first shown, at its real size: a pass now, at whatever
+    // size the hidden window has, would clamp the position for good.
+    DrawDragSignature();
+    if (Tree->topLevelItemCount() > 0) {
+        Tree->setCurrentItem(Tree->topLevelNode(0));
+        Tree_NodeClick(Tree->topLevelNode(0));
+    }
+    Tray->TraySetup(TrayIconWanted(store));
+}
+
+void frmMain::Form_Unload() {
+    if (unloaded_) {
+        return;
+    }
+    unloaded_ = true;
+    SettingsStore& store = *platform_.settings;
+    WriteSplitterPosition(store, ResizeHandle1->offLeft);
+    // The seconds since the last tick belong in what is saved now.
+    if (Timer1.enabled()) {
+        Timer1_Timer();
+    }
+    if (AutoSaveWorkspace(store)) {
+        QString ask;  // the workspace dialog every time, whatever WorkspaceFile holds
+        SaveWorkspace(ask, false);
+        WriteLastWorkspace(store, WorkspaceFile);
+    } else {
+        WriteLastWorkspace(store, WorkspaceFile);
+        ClearWorkspace();  // Cancel only skips the saving: the program ends all the same
+    }
+    store.Flush();
+    Tray->RemoveAtShutdown();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+    // Also when the window was hidden in the tray, where closing it would not end the loop.
+    QCoreApplication::quit();
+}
+
+void frmMain::StopTimer() {
+    if (!TimerRunning) {
+        return;
+    }
+    if (SelectedNode() == nullptr && TimedNode != nullptr) {
+        Tree->setCurrentItem(TimedNode);
+    }
+    ToggleTimer();
+}
