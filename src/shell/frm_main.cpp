@@ -154,6 +154,9 @@ void frmMain::CreatePaneControls() {
 void frmMain::CreateTreePopUp() {
     mnuTreePopUp = new QMenu(this);
     mnuTreePopUp->setObjectName(QStringLiteral("mnuTreePopUp"));
+    // Never shown with its title; a screen reader announces the pop-up by it.
+    mnuTreePopUp->setTitle(QStringLiteral("Task Menu"));
+    mnuTreePopUp->setAccessibleName(mnuTreePopUp->title());
     auto entry = [this](const char* name, const QString& caption) {
         QAction* action = mnuTreePopUp->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));

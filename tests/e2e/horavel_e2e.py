@@ -7,7 +7,8 @@ Nothing here calls into the program's code.
 
 A journey script calls `run(name, journey)`, which starts the script again inside
 `dbus-run-session`: a private session bus, on which the accessibility bus starts on demand.
-Exit codes: 0 passed, 1 failed, 77 skipped (a step needs a feature not built yet).
+Exit code 0 when the journey passed, 1 when it failed; a failure leaves a screenshot and
+the accessibility tree as text beside the journey's other pictures.
 """
 
 import argparse
@@ -23,28 +24,13 @@ import traceback
 import pyatspi
 from gi.repository import Atspi
 
-SKIP_EXIT = 77
-
 # Every wait in a journey ends: generous for a loaded two-core machine, yet far below the
 # test's own time limit.
 DEFAULT_WAIT = 15.0
 POLL = 0.1
 
 
-# Features still being built on the main line. A journey step that needs one is skipped and
-# named in the journey's result, so the journey shows what it could not yet walk; strike a
-# feature off once it lands.
-PENDING = {
-    "start-up and shutdown",
-    "the menu bar",
-}
-
-
 class JourneyFailed(AssertionError):
-    pass
-
-
-class Skipped(Exception):
     pass
 
 
@@ -148,8 +134,8 @@ def dump(acc, depth=0, out=None):
 
 
 class Display:
-    """Xvfb on a free display number, with openbox when it is installed, for focus and the
-    close box a person would use."""
+    """Xvfb on a free display number, with openbox: it gives the window focus, a title bar
+    and a close box, as a person's desktop does."""
 
     def __init__(self, env, size="1024x700x24"):
         read_end, write_end = os.pipe()
@@ -166,14 +152,13 @@ class Display:
             self.name = f":{self._read_display_number(read_end)}"
             env["DISPLAY"] = self.name
             self.env = env
-            if shutil.which("openbox"):
-                self.wm = subprocess.Popen(
-                    ["openbox", "--sm-disable"],
-                    env=env,
-                    stdout=subprocess.DEVNULL,
-                    stderr=subprocess.DEVNULL,
-                )
-                wait_for("the window manager", self._wm_running, timeout=10)
+            self.wm = subprocess.Popen(
+                ["openbox", "--sm-disable"],
+                env=env,
+                stdout=subprocess.DEVNULL,
+                stderr=subprocess.DEVNULL,
+            )
+            wait_for("the window manager", self._wm_running, timeout=10)
         except BaseException:
             self.close()
             raise
@@ -244,7 +229,14 @@ class Program:
             stderr=subprocess.STDOUT,
         )
         self.app = wait_for("the program on the accessibility bus", self._find_app)
-        self.window = wait_for("the main window", lambda: self.top_level("Horavel", "frame"))
+        self._window = None
+
+    @property
+    def window(self):
+        """The main window. A message at start-up comes before it shows."""
+        if self._window is None:
+            self._window = wait_for("the main window", lambda: self.top_level("Horavel", "frame"))
+        return self._window
 
     def _find_app(self):
         desktop = pyatspi.Registry.getDesktop(0)
@@ -328,11 +320,26 @@ class Program:
         self.journey.display.xdotool("click", button)
 
     def select(self, caption):
-        self.click(self.tree_item(caption))
+        """Clicks a row, unless it is selected already: a click on the selected row is the
+        slow click that starts renaming it."""
+        row = self.tree_item(caption)
+        if not row.getState().contains(pyatspi.STATE_SELECTED):
+            self.click(row)
         wait_for(
             f"tree row {caption!r} to be selected",
             lambda: self.tree_item(caption).getState().contains(pyatspi.STATE_SELECTED),
         )
+
+    def expand(self, caption):
+        """Opens a row with a click on the arrow left of it, if it is closed."""
+        row = self.tree_item(caption)
+        if row.getState().contains(pyatspi.STATE_EXPANDED):
+            return
+        box = row.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        self.journey.display.move_pointer(box.x - 10, box.y + box.height // 2)
+        self.journey.display.xdotool("click", 1)
+        wait_for(f"tree row {caption!r} to open",
+                 lambda: self.tree_item(caption).getState().contains(pyatspi.STATE_EXPANDED))
 
     def drag(self, source, target):
         """Drags with the left button from one control's middle to another's, in small
@@ -351,10 +358,9 @@ class Program:
         display.xdotool("mouseup", 1)
 
     def select_row(self, index):
-        """Clicks the index-th row the tree shows, counting from 0 at the top."""
-        row = wait_for(f"row {index} of the tree", lambda: find_all(self.tree(), "table cell")[index])
-        self.click(row)
-        wait_for(f"row {index} to be selected", lambda: row.getState().contains(pyatspi.STATE_SELECTED))
+        """Selects the index-th row the tree shows, counting from 0 at the top."""
+        self.select(wait_for(f"row {index} of the tree",
+                             lambda: find_all(self.tree(), "table cell")[index]).name)
 
     def dialog(self, title, timeout=DEFAULT_WAIT):
         """A window of the program titled `title` (message boxes and file dialogs)."""
@@ -400,17 +406,30 @@ class Program:
         except subprocess.TimeoutExpired:
             raise JourneyFailed(f"the program did not end within {timeout:.0f} s")
 
-    def close_window(self):
-        """The window's close box, by the window manager's Alt+F4."""
-        self.click_title_bar()
-        self.keys("alt+F4")
+    def menu(self, *path):
+        """Chooses an entry through the menu bar with clicks: menu("File", "Exit")."""
+        bar = wait_for("the menu bar", lambda: find(self.window, "menu bar"))
+        item = wait_for(f"the menu {path[0]!r}",
+                        lambda: next(i for i in children(bar) if i.name == path[0]))
+        for name in path[1:]:
+            self.click(item)
+            item = wait_for(f"the menu entry {name!r} to show", lambda: next(
+                entry for entry in find_all(item, "menu item", name) if is_showing(entry)))
+        self.click(item)
 
-    def click_title_bar(self):
-        x, _ = center(self.window)
-        extents = self.window.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-        # Just above the client area: the frame's title bar, which gives the window focus.
-        self.journey.display.move_pointer(x, max(extents.y - 8, 1))
+    def close_box(self):
+        """Clicks the close box at the right end of the window manager's title bar."""
+        box = self.window.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        self.journey.display.move_pointer(box.x + box.width - 10, box.y - 11)
         self.journey.display.xdotool("click", 1)
+
+    def resize(self, width, height):
+        """Resizes the main window through the window manager, as a drag of its edge would."""
+        self.journey.display.xdotool("search", "--sync", "--onlyvisible", "--pid",
+                                     self.process.pid, "--name", "^Horavel$",
+                                     "windowsize", width, height)
+        wait_for("the window to take its new size", lambda: self.window.queryComponent()
+                 .getExtents(pyatspi.DESKTOP_COORDS).width == width)
 
     def stop(self):
         if self.process.poll() is None:
@@ -444,7 +463,6 @@ class Journey:
         self.env = self._environment(os.environ["XDG_RUNTIME_DIR"])
         self.log = open(os.path.join(artifacts, "program.log"), "w")
         self.programs = []
-        self.left_out = []
         self.display = Display(self.env)
         try:
             # Bring the accessibility bus and its registry up before the program starts: a
@@ -519,38 +537,9 @@ class Journey:
                         values[key] = value
         return values
 
-    def lacks(self, feature):
-        """True when `feature` is still being built: the caller leaves out the step that
-        needs it, and the journey ends as skipped with the feature named."""
-        if feature in PENDING:
-            if feature not in self.left_out:
-                self.left_out.append(feature)
-                self.step(f"left out until it is built: {feature}")
-            return True
-        return False
-
-    def needs(self, feature):
-        """Ends the journey here, as skipped, when `feature` is still being built."""
-        if self.lacks(feature):
-            raise Skipped("needs " + ", ".join(self.left_out) + ", not built yet")
-
     def start(self, *args):
         program = Program(self, list(args))
         self.programs.append(program)
-        return program
-
-    def start_with_project(self, path):
-        """Starts the program with a project file on its command line; until start-up reads
-        the command line, starts it bare and opens the file through Load Project."""
-        if not self.lacks("start-up and shutdown"):
-            return self.start(path)
-        program = self.start()
-        program.press("Load Project")
-        dialog = program.dialog("Load Project")
-        program.keys("ctrl+a")
-        program.type(path)
-        program.keys("Return")
-        program.wait_gone(dialog, "the Load Project dialog")
         return program
 
     def screenshot(self, name):
@@ -663,11 +652,6 @@ def walk(name, journey_function, options, root):
         journey = Journey(name, options.program, options.artifacts, root)
         journey_function(journey)
         code = 0
-        if journey.left_out:
-            raise Skipped("walked without " + ", ".join(journey.left_out) + ", not built yet")
-    except Skipped as skip:
-        print(f"[{name}] SKIPPED: {skip}", flush=True)
-        code = SKIP_EXIT
     except Exception:
         traceback.print_exc()
         if journey is not None:
@@ -680,7 +664,6 @@ def walk(name, journey_function, options, root):
         signal.alarm(0)
         if journey is not None:
             journey.close()
-    result = {0: "passed", SKIP_EXIT: "skipped"}.get(code, "FAILED")
-    print(f"[{name}] {result} in {time.monotonic() - started:.1f} s; "
+    print(f"[{name}] {'passed' if code == 0 else 'FAILED'} in {time.monotonic() - started:.1f} s; "
           f"artifacts in {options.artifacts}", flush=True)
     return code

@@ -13,7 +13,7 @@ def journey(journey):
         out.write(BROKEN)
 
     journey.step("start with the broken file")
-    program = journey.start_with_project(broken)
+    program = journey.start(broken)
     box, text = program.message("Horavel")
     journey.screenshot("error-message")
     expect(text.startswith("Error Loading File"), f"the message reads {text!r}")
@@ -38,10 +38,8 @@ def journey(journey):
     with open(broken, encoding="utf-8") as kept:
         expect_equal(kept.read(), BROKEN, "the broken file, which nothing may change")
 
-    if journey.lacks("start-up and shutdown"):
-        return
-    journey.step("exit, cancelling the project's save dialog: the program still ends")
-    program.close_window()
+    journey.step("close the window, cancelling the project's save dialog: the program ends")
+    program.close_box()
     dialog = program.dialog("Save Project 'New Project'")
     program.keys("Escape")
     program.wait_gone(dialog, "the save dialog")

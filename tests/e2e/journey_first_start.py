@@ -79,9 +79,8 @@ def first_session(journey, project_file, workspace_file):
     e2e.wait_for("the project file", lambda: os.path.exists(project_file))
     check_saved_project(project_file, names, task)
 
-    journey.needs("start-up and shutdown")
-    journey.step("exit, answering the workspace dialog")
-    program.close_window()
+    journey.step("File, Exit, answering the workspace dialog")
+    program.menu("File", "Exit")
     dialog = program.dialog("Save Workspace")
     journey.screenshot("workspace-dialog")
     program.keys("ctrl+a")
@@ -119,14 +118,15 @@ def check_saved_project(path, names, booked):
 
 def second_session(journey, names, booked):
     journey.step("start again with no argument, times shown in the tree")
-    journey.write_settings({"TT_ShowTime": "True", "TT_ShowSec": "True"})
+    # Times with seconds in the tree, and a tree wide enough to show them in the pictures.
+    journey.write_settings({"TT_ShowTime": "True", "TT_ShowSec": "True", "frm_split": "3600"})
     program = journey.start()
     time_text = f"0:00:{booked:02d}"
     captions = [f"{name} ({time_text})" for name in names]
     program.tree_item(captions[0])
     expect_equal(program.field_text("Task Name:"), names[0], "the pane shows the first project")
-    program.select(captions[0])
-    program.keys("asterisk")  # open every level below the project
+    program.expand(captions[0])
+    program.expand(captions[1])
     program.expect_tree(captions)
     program.select(captions[2])
     expect_equal(time_fields(program), (time_text, "0:00:00", time_text), "the inner task's times")
@@ -136,8 +136,8 @@ def second_session(journey, names, booked):
     expect_equal(time_fields(program), ("0:00:00", time_text, time_text), "the project's times")
     journey.screenshot("reloaded-with-times")
 
-    journey.step("exit once more, cancelling the workspace dialog: the program still ends")
-    program.close_window()
+    journey.step("close the window, cancelling the workspace dialog: the program still ends")
+    program.close_box()
     dialog = program.dialog("Save Workspace")
     program.keys("Escape")
     program.wait_gone(dialog, "the workspace dialog")

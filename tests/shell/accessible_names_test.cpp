@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QMenu>
 #include <QToolButton>
 
 #include "support/window_fixture.h"
@@ -33,8 +34,7 @@ TEST_F(AccessibleNames, EveryVisibleControlOfTheMainWindowHasAName) {
     for (QWidget* widget : window->findChildren<QWidget*>()) {
         // Qt's own helpers (a tool bar's overflow button, a scroll area's corners) are
         // hidden or named by Qt; only the window's own controls are ours to name.
-        if (!IsControl(widget) || !widget->isVisible() ||
-            widget->objectName().startsWith("qt_")) {
+        if (!IsControl(widget) || !widget->isVisible() || widget->objectName().startsWith("qt_")) {
             continue;
         }
         ++checked;
@@ -43,6 +43,24 @@ TEST_F(AccessibleNames, EveryVisibleControlOfTheMainWindowHasAName) {
             << "' has no accessible name";
     }
     EXPECT_GE(checked, 20);  // the two tool bars, their buttons, the tree and the pane
+}
+
+// Menus are read out by their title and their entries by caption, pop-ups included.
+TEST_F(AccessibleNames, EveryMenuAndMenuEntryHasAName) {
+    const QList<QMenu*> menus = window->findChildren<QMenu*>();
+    EXPECT_GE(menus.size(), 6);  // File, Workspace, Help, Hidden, the tree's and the tray's
+    for (QMenu* menu : menus) {
+        if (menu->objectName().isEmpty()) {
+            continue;  // Qt's own overflow menus of the menu bar and the tool bars
+        }
+        EXPECT_FALSE(SpokenName(menu).isEmpty() && menu->title().isEmpty())
+            << "menu '" << menu->objectName().toStdString() << "' has no name";
+        for (QAction* entry : menu->actions()) {
+            EXPECT_TRUE(entry->isSeparator() || !entry->text().isEmpty())
+                << "an entry of '" << menu->objectName().toStdString() << "' has no caption";
+        }
+    }
+    EXPECT_EQ(SpokenName(window->mnuTreePopUp), "Task Menu");
 }
 
 QToolButton* ButtonOf(QToolBar* bar, QAction* action) {
