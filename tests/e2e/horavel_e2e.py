@@ -76,7 +76,8 @@ def role(acc):
     return acc.getRoleName()
 
 
-def find_all(root, role_name=None, name=None, where=None):
+def find_all(root, role_name=None, name=None):
+    """The accessibles below root with the role and the name given (None: any)."""
     found = []
     for acc in descendants(root):
         try:
@@ -84,16 +85,14 @@ def find_all(root, role_name=None, name=None, where=None):
                 continue
             if name is not None and acc.name != name:
                 continue
-            if where is not None and not where(acc):
-                continue
-        except Exception:
+        except Exception:  # gone while we looked
             continue
         found.append(acc)
     return found
 
 
-def find(root, role_name=None, name=None, where=None):
-    matches = find_all(root, role_name, name, where)
+def find(root, role_name=None, name=None):
+    matches = find_all(root, role_name, name)
     return matches[0] if matches else None
 
 
@@ -235,7 +234,8 @@ class Program:
     def window(self):
         """The main window. A message at start-up comes before it shows."""
         if self._window is None:
-            self._window = wait_for("the main window", lambda: self.top_level("Horavel", "frame"))
+            self._window = wait_for("the main window",
+                                    lambda: self.top_level("Horavel", "frame"))
         return self._window
 
     def _find_app(self):
@@ -246,7 +246,7 @@ class Program:
                 app.set_cache_mask(Atspi.Cache.NONE)
                 return app
         if self.process.poll() is not None:
-            raise JourneyFailed(f"the program ended at start with code {self.process.returncode}")
+            raise JourneyFailed(f"the program ended at start, code {self.process.returncode}")
         return None
 
     def top_level(self, name=None, role_name=None):
@@ -554,7 +554,8 @@ class Journey:
     def save_dump(self):
         for index, program in enumerate(self.programs):
             if program.running():
-                with open(os.path.join(self.artifacts, f"accessible-tree-{index}.txt"), "w") as out:
+                path = os.path.join(self.artifacts, f"accessible-tree-{index}.txt")
+                with open(path, "w") as out:
                     for window in children(program.app):
                         out.write("\n".join(dump(window)) + "\n")
 
@@ -573,8 +574,6 @@ def expect(condition, message):
 def expect_equal(actual, expected, what):
     if actual != expected:
         raise JourneyFailed(f"{what}: expected {expected!r}, got {actual!r}")
-
-
 
 
 def run(name, journey_function):
@@ -602,7 +601,8 @@ def run_in_own_session(name, options):
     env = {key: value for key, value in os.environ.items()
            if key not in ("DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS", "DISPLAY")}
     env.update(HORAVEL_E2E_ROOT=root, XDG_RUNTIME_DIR=runtime, PYTHONDONTWRITEBYTECODE="1")
-    command = ["dbus-run-session", "--", sys.executable, os.path.abspath(sys.argv[0]), *sys.argv[1:]]
+    script = os.path.abspath(sys.argv[0])
+    command = ["dbus-run-session", "--", sys.executable, script, *sys.argv[1:]]
     # Its own process group: whatever ends this journey (its time limit, ctest's) ends every
     # process of its session with it, display and program included.
     session = subprocess.Popen(command, env=env, start_new_session=True)
@@ -623,15 +623,17 @@ def run_in_own_session(name, options):
 
 
 def stop_group(leader):
+    """Ends every process left in the leader's group: asked first, then forced."""
     for signal_number in (signal.SIGTERM, signal.SIGKILL):
+        deadline = time.monotonic() + 5
         try:
             os.killpg(leader.pid, signal_number)
+            while time.monotonic() < deadline:
+                leader.poll()
+                os.killpg(leader.pid, 0)  # raises once the group is empty
+                time.sleep(0.1)
         except ProcessLookupError:
             return
-        try:
-            leader.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            pass
 
 
 def walk(name, journey_function, options, root):
@@ -664,6 +666,7 @@ def walk(name, journey_function, options, root):
         signal.alarm(0)
         if journey is not None:
             journey.close()
-    print(f"[{name}] {'passed' if code == 0 else 'FAILED'} in {time.monotonic() - started:.1f} s; "
+    result = "passed" if code == 0 else "FAILED"
+    print(f"[{name}] {result} in {time.monotonic() - started:.1f} s; "
           f"artifacts in {options.artifacts}", flush=True)
     return code
