@@ -1,6 +1,8 @@
 """A project file that is not well-formed XML, given on the command line: the program says
 so, keeps running, and goes on working."""
 
+import time
+
 import horavel_e2e as e2e
 from horavel_e2e import expect, expect_equal
 
@@ -25,22 +27,24 @@ def journey(journey):
     journey.step("the program runs on with an empty tree and stays usable")
     expect(program.running(), "the program is still running after the message")
     program.expect_tree([])
-    program.press("New Project")
-    program.expect_tree(["New Project"])
-    program.keys("Escape")
-    program.press("New Task")
-    program.expect_tree(["New Project", "New Task"])
-    program.keys("Escape")
-    program.expect_field("Task Name:", "New Task")
-    program.select_row(0)
-    program.expect_field("Task Name:", "New Project")
+    steps = (("New Project", "Recovered", []), ("New Task", "Notes", ["Recovered"]))
+    for button, name, rows in steps:
+        program.press(button)
+        program.expect_tree(rows + [button])
+        time.sleep(0.4)  # the label editor opens right after the row
+        program.type(name)
+        program.keys("Return")
+        program.expect_tree(rows + [name])
+    program.expect_field("Task Name:", "Notes")
+    program.select("Recovered")
+    program.expect_field("Task Name:", "Recovered")
     journey.screenshot("usable-after-the-error")
     with open(broken, encoding="utf-8") as kept:
         expect_equal(kept.read(), BROKEN, "the broken file, which nothing may change")
 
     journey.step("close the window, cancelling the project's save dialog: the program ends")
     program.close_box()
-    dialog = program.dialog("Save Project 'New Project'")
+    dialog = program.dialog("Save Project 'Recovered'")
     program.keys("Escape")
     program.wait_gone(dialog, "the save dialog")
     expect_equal(program.wait_exit(), 0, "the program's exit code")
