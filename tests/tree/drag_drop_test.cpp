@@ -349,4 +349,32 @@ TEST_F(DragDrop, TheTimedTaskItselfMovesAcrossAndKeepsTiming) {
     window->ToggleTimer();
 }
 
+TEST_F(DragDrop, ADeepTaskMovesIntoAnotherProjectWithoutOverflow) {
+    // Deep enough that freeing the original subtree recursively overflows the stack.
+    constexpr int kDepth = 250000;
+    std::string deep = "<project name=\"Deep\">";
+    deep.reserve(size_t(kDepth) * 13 + 64);
+    for (int i = 0; i < kDepth; ++i) {
+        deep += "<task>";
+    }
+    for (int i = 0; i < kDepth; ++i) {
+        deep += "</task>";
+    }
+    deep += "</project>";
+    QFile file(TempPath("deep.hvp"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(deep.data(), qint64(deep.size()));
+    file.close();
+    QString path = TempPath("deep.hvp");
+    window->LoadProjects(path);
+    TreeNode* project = window->Tree->topLevelNode(2);
+    window->Tree->expandItem(project);
+
+    DropOn(*StartDrag(project->childNode(0)), v);
+    EXPECT_EQ(project->childCount(), 0);
+    EXPECT_FALSE(project->element.child("task"));
+    ASSERT_EQ(v->childCount(), 1);
+    EXPECT_EQ(v->childNode(0)->element.root(), b->document()->root());
+}
+
 }  // namespace
