@@ -71,6 +71,7 @@ void frmMain::ForgetSubtree(TreeNode* node) {
 void frmMain::CreateControls() {
     Tree = new TaskTree(this);
     Tree->setObjectName(QStringLiteral("Tree"));
+    Tree->setAccessibleName(QStringLiteral("Tasks"));
     CreateTreeBar();
     CreatePaneControls();
     CreateTreePopUp();
@@ -80,6 +81,7 @@ void frmMain::CreateControls() {
 void frmMain::CreateTreeBar() {
     TreeBar = new QToolBar(this);
     TreeBar->setObjectName(QStringLiteral("TreeBar"));
+    TreeBar->setAccessibleName(QStringLiteral("Tree Bar"));
     TreeBar->setIconSize(QSize(16, 18));
     TreeBar->setMovable(false);  // sits under the tree, never in a dock area
     TreeBar->setContentsMargins(0, 0, 0, 0);
@@ -87,6 +89,8 @@ void frmMain::CreateTreeBar() {
         QAction* action = TreeBar->addAction(icon, QString());
         action->setObjectName(key);
         action->setToolTip(toolTip);
+        // The buttons show no caption; a screen reader reads them by their tooltip.
+        TreeBar->widgetForAction(action)->setAccessibleName(toolTip);
         connect(action, &QAction::triggered, this, [this, key] { TreeBar_ButtonClick(key); });
         treeBarButtons_[key] = action;
         return action;
@@ -150,6 +154,9 @@ void frmMain::CreatePaneControls() {
 void frmMain::CreateTreePopUp() {
     mnuTreePopUp = new QMenu(this);
     mnuTreePopUp->setObjectName(QStringLiteral("mnuTreePopUp"));
+    // Never shown with its title; a screen reader announces the pop-up by it.
+    mnuTreePopUp->setTitle(QStringLiteral("Task Menu"));
+    mnuTreePopUp->setAccessibleName(mnuTreePopUp->title());
     auto entry = [this](const char* name, const QString& caption) {
         QAction* action = mnuTreePopUp->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
@@ -177,6 +184,7 @@ void frmMain::AddToolbarButton(const QString& key, const QString& caption, const
 void frmMain::CreateToolbar() {
     Toolbar1 = addToolBar(QStringLiteral("Toolbar1"));
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setAccessibleName(QStringLiteral("Main Toolbar"));
     Toolbar1->setMovable(false);
     Toolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     Toolbar1->setIconSize(QSize(25, 25));

@@ -21,6 +21,9 @@ TrayMenu::TrayMenu(Tray& tray, MenuPopper& menus, QWidget& window,
 void TrayMenu::CreateMenu() {
     mnuTrayIcon = new QMenu(&window_);
     mnuTrayIcon->setObjectName(QStringLiteral("mnuTrayIcon"));
+    // Never shown with its title; a screen reader announces the pop-up by it.
+    mnuTrayIcon->setTitle(QStringLiteral("Tray Menu"));
+    mnuTrayIcon->setAccessibleName(mnuTrayIcon->title());
     auto entry = [this](const char* name, const QString& caption) {
         QAction* action = mnuTrayIcon->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
