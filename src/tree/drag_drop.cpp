@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "shell/frm_main.h"
+#include "tree/element_removal.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ void frmMain::Tree_OLEDragDrop(const QMimeData& data, QPoint position) {
         // pugixml moves nodes only within a document: copy into the target's, point the
         // moved nodes at the copies, and only then drop the original.
         RepointSubtree(source, target->element.append_copy(element));
-        element.parent().remove_child(element);
+        RemoveElement(element);
     }
     RecreateNode(source, target, target->childCount());
 }

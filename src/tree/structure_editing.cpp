@@ -5,6 +5,7 @@
 #include "model/time_text.h"
 #include "model/xml.h"
 #include "shell/frm_main.h"
+#include "tree/element_removal.h"
 
 namespace {
 
@@ -22,22 +23,6 @@ bool TimedWithin(const Timer& timer, const TreeNode* timedNode, pugi::xml_node e
         }
     }
     return false;
-}
-
-// pugixml frees a removed subtree recursively; taking it apart leaf first keeps a deeply
-// nested one off the stack.
-void RemoveElement(pugi::xml_node element) {
-    pugi::xml_node current = element;
-    while (current != element || current.first_child()) {
-        if (pugi::xml_node child = current.last_child()) {
-            current = child;
-            continue;
-        }
-        pugi::xml_node parent = current.parent();
-        parent.remove_child(current);
-        current = parent;
-    }
-    element.parent().remove_child(element);
 }
 
 // A task node, as opposed to a project node whose element is its document's top level.
