@@ -280,6 +280,8 @@ void frmMain::ConnectEvents() {
         TreeNode* node = SelectedNode();
         DeleteNode(node);
     });
+    connect(ResizeHandle1, &ResizeHandle::StartMove, this, &frmMain::ResizeHandle1_StartMove);
+    connect(ResizeHandle1, &ResizeHandle::Move, this, &frmMain::ResizeHandle1_Move);
     connect(&Timer1, &Timer::Tick, this, &frmMain::Timer1_Timer);
     connect(&Timer2, &Timer::Tick, this, &frmMain::Timer2_Timer);
 }

@@ -31,7 +31,8 @@ void LayOutLeft(const LayoutInput& in, Layout& out) {
     const double H = in.clientHeight;
     const LayoutDesign& d = in.design;
     out.MaxX = W - kPaneReserve;
-    out.offLeft = ClampSplitter(in.offLeft, in.MinX, out.MaxX);
+    // The tree is never narrower than its bar, whose left buttons would be cut off.
+    out.offLeft = ClampSplitter(in.offLeft, std::max(in.MinX, in.treeBarEndLeft), out.MaxX);
     const double treeTop = in.toolbarTop + in.toolbarHeight;
     out.offTop = treeTop;
     out.ResizeHandle1 = {out.offLeft, treeTop, d.splitterWidth, AtLeast(H - treeTop, 0)};

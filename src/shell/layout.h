@@ -56,6 +56,6 @@ struct Layout {
 };
 
 // Lays the window out. The splitter is kept at most 2750 twips from the right edge and at
-// least at MinX (the minimum wins); every width and height is non-negative and the name
-// field at least 1 twip wide, however small the window.
+// least at MinX and the tree bar's width (the minimum wins); every width and height is
+// non-negative and the name field at least 1 twip wide, however small the window.
 Layout LayOut(const LayoutInput& input);

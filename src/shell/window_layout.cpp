@@ -80,7 +80,10 @@ void frmMain::ResizeHandle1_StartMove() {
 void frmMain::ResizeHandle1_Move(double position) {
     ResizeHandle1->offLeft = position;
     Form_Resize();
-    Timer1.setEnabled(timer1WasEnabled_);
+    // A timer stopped during the drag stays stopped; one started during it keeps running.
+    if (timer1WasEnabled_ && TimerRunning) {
+        Timer1.setEnabled(true);
+    }
     if (Timer1.enabled()) {
         Timer1_Timer();
     }

@@ -38,7 +38,10 @@ std::string Outline(TreeNode* node) {
         if (child->element != task) {
             return text + "<element out of step at " + child->caption().toStdString() + ">";
         }
-        children += (i ? "," : "") + Outline(child);
+        if (i > 0) {
+            children += ',';
+        }
+        children += Outline(child);
     }
     if (task) {
         return text + "<element without a node>";

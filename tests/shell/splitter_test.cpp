@@ -1,0 +1,74 @@
+// The splitter in the real window, dragged with the mouse.
+#include <QTest>
+
+#include <functional>
+
+#include "support/window_fixture.h"
+
+namespace {
+
+class Splitter : public WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        window->Form_Load({QStringLiteral("-n")});  // no file: the splitter's start alone
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        handle = window->ResizeHandle1;
+    }
+    // A left-button drag on the bar from its grip to `dx` pixels aside; `during` runs while
+    // the button is held.
+    void Drag(
+        int dx, const std::function<void()>& during = [] {}) {
+        const QPoint grip(2, 10);
+        QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+        QTest::mouseMove(handle, grip + QPoint(dx / 2, 0));
+        during();
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(dx, 0));
+    }
+    void ClickToolbar(const QString& key) {
+        QTest::mouseClick(window->Toolbar1->widgetForAction(window->ToolbarButton(key)),
+                          Qt::LeftButton);
+    }
+    ResizeHandle* handle = nullptr;
+};
+
+TEST_F(Splitter, DraggingRightWidensTheTreeAndMovesThePane) {
+    const int tree = window->Tree->width();
+    const int pane = window->txtName->x();
+    Drag(40);
+    EXPECT_EQ(window->Tree->width(), tree + 40);
+    EXPECT_EQ(window->txtName->x(), pane + 40);
+    EXPECT_EQ(handle->x(), window->Tree->width());
+}
+
+TEST_F(Splitter, FarLeftTheTreeBarStaysWhole) {
+    Drag(-2000);
+    const QRect bar = window->TreeBar->geometry();
+    EXPECT_GE(bar.left(), 0) << "the first buttons are cut off";
+    EXPECT_EQ(bar.right(), window->Tree->geometry().right());
+    EXPECT_EQ(bar.width(), window->TreeBar->sizeHint().width());
+}
+
+TEST_F(Splitter, TheTimerBooksTheDragAtItsEnd) {
+    TreeNode* task = AddTask(AddProject("P"), "T");
+    ClickToolbar("toggletimer");
+    seams->clock->now += 5;
+    Drag(30, [&] {
+        EXPECT_FALSE(window->Timer1.enabled()) << "no tick during a drag";
+        seams->clock->now += 3;
+    });
+    EXPECT_TRUE(window->Timer1.enabled());
+    EXPECT_EQ(Text(task, "@task_time"), "0:00:08");
+}
+
+TEST_F(Splitter, ATimerStoppedDuringTheDragStaysStopped) {
+    TreeNode* task = AddTask(AddProject("P"), "T");
+    ClickToolbar("toggletimer");
+    Drag(30, [&] { window->ToolbarButton("toggletimer")->trigger(); });
+    EXPECT_FALSE(window->Timer1.enabled());
+    EXPECT_FALSE(window->TimerRunning);
+    EXPECT_EQ(Text(task, "@task_time"), "0:00:00");
+}
+
+}  // namespace
