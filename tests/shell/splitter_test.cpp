@@ -43,11 +43,36 @@ TEST_F(Splitter, DraggingRightWidensTheTreeAndMovesThePane) {
 }
 
 TEST_F(Splitter, FarLeftTheTreeBarStaysWhole) {
-    Drag(-2000);
+    Drag(-2000, [&] {
+        ASSERT_NE(handle->ghost(), nullptr);
+        EXPECT_EQ(handle->ghost()->x(), TwipsScale::Of(handle).ToPixelsX(1815)) << "at MinX";
+    });
+    EXPECT_EQ(handle->ghost(), nullptr);
     const QRect bar = window->TreeBar->geometry();
     EXPECT_GE(bar.left(), 0) << "the first buttons are cut off";
     EXPECT_EQ(bar.right(), window->Tree->geometry().right());
     EXPECT_EQ(bar.width(), window->TreeBar->sizeHint().width());
+}
+
+TEST_F(Splitter, OnlyTheLeftButtonDrags) {
+    const int tree = window->Tree->width();
+    QTest::mousePress(handle, Qt::RightButton, {}, QPoint(2, 10));
+    QTest::mouseRelease(handle, Qt::RightButton, {}, QPoint(60, 10));
+    EXPECT_EQ(window->Tree->width(), tree);
+    EXPECT_EQ(handle->ghost(), nullptr);
+}
+
+TEST_F(Splitter, NarrowingTheWindowPushesTheSplitterLeftForGood) {
+    Drag(150);
+    const QSize size = window->size();
+    const int before = handle->x();
+    window->resize(size.width() - 120, size.height());
+    QCoreApplication::processEvents();
+    const int narrowed = handle->x();
+    EXPECT_LT(narrowed, before) << window->width() << " of " << size.width();
+    window->resize(size);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(handle->x(), narrowed);
 }
 
 TEST_F(Splitter, TheTimerBooksTheDragAtItsEnd) {

@@ -1,5 +1,8 @@
 #include "support/window_fixture.h"
 
+#include <QFile>
+#include <QTest>
+
 #include "model/xml.h"
 
 void WindowTest::SetUp() {
@@ -39,4 +42,69 @@ TreeNode* WindowTest::AddTask(TreeNode* parent, const QString& name) {
     XML::ResolvePath(node->element, "@name").setText(name.toStdString());
     CloseLabelEdit(node);
     return node;
+}
+
+namespace {
+void ClickButtonOf(QToolBar* bar, QAction* action) {
+    ASSERT_NE(action, nullptr);
+    QWidget* button = bar->widgetForAction(action);
+    ASSERT_NE(button, nullptr);
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+}  // namespace
+
+void WindowTest::ClickToolbar(const QString& key) {
+    window->show();
+    ClickButtonOf(window->Toolbar1, window->ToolbarButton(key));
+}
+
+void WindowTest::ClickTreeBar(const QString& key) {
+    window->show();
+    ClickButtonOf(window->TreeBar, window->TreeBarButton(key));
+}
+
+void WindowTest::Choose(const char* entry) {
+    QAction* action = window->findChild<QAction*>(QString::fromLatin1(entry));
+    ASSERT_NE(action, nullptr) << entry;
+    ASSERT_TRUE(action->isEnabled()) << entry;
+    action->trigger();
+}
+
+void WindowTest::ClickNode(TreeNode* node) {
+    window->show();
+    window->Tree->scrollToItem(node);
+    QTest::mouseClick(window->Tree->viewport(), Qt::LeftButton, {},
+                      window->Tree->visualItemRect(node).center());
+}
+
+QLineEdit* WindowTest::LabelEditor() {
+    QLineEdit* editor = nullptr;
+    (void)QTest::qWaitFor(
+        [&] {
+            editor =
+                qobject_cast<QLineEdit*>(window->Tree->indexWidget(window->Tree->currentIndex()));
+            return editor != nullptr;
+        },
+        2000);
+    return editor;
+}
+
+void WindowTest::TypeLabel(const QString& name) {
+    QLineEdit* editor = LabelEditor();
+    ASSERT_NE(editor, nullptr) << "no label editor opened";
+    editor->selectAll();
+    QTest::keyClicks(editor, name);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+}
+
+std::string ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "<missing>";
+}
+
+void WriteFile(const QString& path, std::string_view bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes.data(), qint64(bytes.size()));
 }

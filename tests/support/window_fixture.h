@@ -19,6 +19,10 @@
 #include "shell/frm_main.h"
 #include "support/doubles.h"
 
+// A file's bytes ("<missing>" when it cannot be read), and writing them.
+std::string ReadFile(const QString& path);
+void WriteFile(const QString& path, std::string_view bytes);
+
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -35,6 +39,19 @@ class WindowTest : public ::testing::Test {
     TreeNode* AddTask(TreeNode* parent, const QString& name);
     // Ends the label edit a new node starts with, the node and the pane showing its name.
     void CloseLabelEdit(TreeNode* node);
+
+    // ---- Input as a person gives it ----
+    // Clicks the main toolbar's or the tree bar's button of that key ("toggletimer", "up").
+    void ClickToolbar(const QString& key);
+    void ClickTreeBar(const QString& key);
+    // Chooses the menu entry of that object name ("mnuSaveAsProj", "mnuClearWS").
+    void Choose(const char* entry);
+    // Clicks a node's row in the tree.
+    void ClickNode(TreeNode* node);
+    // The label editor open in the tree, after waiting for Timer2 to open it; or none.
+    QLineEdit* LabelEditor();
+    // Types a name into the open label editor and presses Enter.
+    void TypeLabel(const QString& name);
 
     QTemporaryDir dir_;
     std::unique_ptr<TestPlatform> seams;

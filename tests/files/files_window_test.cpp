@@ -1,0 +1,122 @@
+// Saving and loading projects and workspaces through the window's menus and toolbar.
+#include <gtest/gtest.h>
+
+#include "support/window_fixture.h"
+
+namespace {
+
+using Kind = ScriptedFileDialog::Kind;
+const QString kTitle = QStringLiteral("Horavel");
+
+class Files : public WindowTest {
+  protected:
+    const FileDialogSetup& LastDialog() const { return seams->fileDialog->shown.back().second; }
+    TreeNode* SavedProject(const QString& name) {
+        TreeNode* project = AddProject(name);
+        seams->fileDialog->ExpectSave(TempPath(name + ".hvp"));
+        Choose("mnuSaveProj");
+        return project;
+    }
+    int Projects() const { return window->Tree->topLevelItemCount(); }
+    void ExpectQuestion(const QString& text, const QString& title, MsgAnswer answer) {
+        seams->prompter->Expect(text, MsgButtons::YesNoCancel, title, answer);
+    }
+};
+
+TEST_F(Files, SaveAsksOnceForTheFileThenWritesItSilently) {
+    TreeNode* project = AddProject("Web/Shop");
+    AddTask(project, "Copy");
+    seams->fileDialog->ExpectSave(TempPath("shop.hvp"));
+    Choose("mnuSaveProj");
+    EXPECT_EQ(LastDialog().DialogTitle, "Save Project 'Web/Shop'");
+    EXPECT_EQ(LastDialog().FileName, "Web_Shop");
+    const std::string saved = ReadFile(TempPath("shop.hvp"));
+    EXPECT_EQ(saved.find("filename"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("modified"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<task name=\"Copy\""), std::string::npos) << saved;
+    EXPECT_EQ(project->image(), TreeImage::ProjectUnmodified);
+    EXPECT_EQ(Text(project, "@modified"), "false");
+    EXPECT_TRUE(window->WorkspaceModified);
+
+    window->txtName->setText("Shop");  // a change, saved again without a dialog
+    Choose("mnuSaveProj");
+    EXPECT_NE(ReadFile(TempPath("shop.hvp")).find("name=\"Shop\""), std::string::npos);
+    seams->fileDialog->ExpectCancel(Kind::Save);
+    Choose("mnuSaveAsProj");
+    EXPECT_EQ(LastDialog().FileName, TempPath("shop.hvp"));
+}
+
+TEST_F(Files, BadFilesAreReportedAndTheGoodOnesStillLoad) {
+    WriteFile(TempPath("good.hvp"),
+              "<project name=\"Site\"><task name=\"Logo\" task_time=\"0:30:00\"/></project>");
+    WriteFile(TempPath("broken.hvp"), "<project>");
+    WriteFile(TempPath("task.hvp"), "<task/>");
+    seams->prompter->Expect(
+        "Error Loading File\r\nStart-end tags mismatch at line 1, column 9\r\n" +
+            TempPath("broken.hvp"),
+        MsgButtons::OK, kTitle, MsgAnswer::OK);
+    seams->prompter->Expect("File Missing Top Level 'project' node\r\nCan not load", MsgButtons::OK,
+                            kTitle, MsgAnswer::OK);
+    const QChar nul(0);
+    seams->fileDialog->ExpectOpen(dir_.path() + nul + "broken.hvp" + nul + "missing.hvp" + nul +
+                                  "task.hvp" + nul + "good.hvp" + nul);
+    ClickToolbar("loadproject");
+    ASSERT_EQ(Projects(), 1);
+    TreeNode* site = window->Tree->topLevelNode(0);
+    EXPECT_EQ(site->caption(), "Site");
+    ASSERT_EQ(site->childCount(), 1);
+    EXPECT_EQ(Text(site->childNode(0), "@task_time"), "0:30:00");
+    EXPECT_EQ(Text(site, "@filename"), TempPath("good.hvp").toStdString());
+}
+
+TEST_F(Files, AWorkspaceSavedClearedAndLoadedBringsBackItsProjects) {
+    SavedProject("A");
+    SavedProject("B");
+    seams->fileDialog->ExpectSave(TempPath("work.hvw"));
+    Choose("mnuSaveWS");
+    EXPECT_EQ(ReadFile(TempPath("work.hvw")),
+              ('"' + TempPath("A.hvp") + "\"\r\n\"" + TempPath("B.hvp") + "\"\r\n").toStdString());
+    EXPECT_EQ(window->WorkspaceFile, TempPath("work.hvw"));
+    Choose("mnuSaveWS");  // the known file: no dialog
+    Choose("mnuClearWS");
+    EXPECT_EQ(Projects(), 0);
+    EXPECT_EQ(window->WorkspaceFile, "");
+    seams->fileDialog->ExpectOpen(TempPath("work.hvw"));
+    Choose("mnuLoadWS");
+    ASSERT_EQ(Projects(), 2);
+    EXPECT_EQ(window->Tree->topLevelNode(1)->caption(), "B");
+    EXPECT_FALSE(window->WorkspaceModified);
+}
+
+TEST_F(Files, ClearingAsksFirstAndEveryCancelKeepsTheProjects) {
+    const struct {
+        MsgAnswer saveWorkspace, saveProjects;
+        int projectsLeft;
+    } cases[] = {
+        {MsgAnswer::Cancel, MsgAnswer::OK, 1},
+        {MsgAnswer::No, MsgAnswer::Cancel, 1},
+        {MsgAnswer::No, MsgAnswer::No, 0},
+        {MsgAnswer::No, MsgAnswer::Yes, 0},
+    };
+    for (const auto& c : cases) {
+        AddProject("P");
+        ExpectQuestion("Save Workspace first?", "Save Workspace", c.saveWorkspace);
+        if (c.saveWorkspace != MsgAnswer::Cancel) {
+            ExpectQuestion("Modified Projects: \r\nP\r\nSave Modified Projects First?", kTitle,
+                           c.saveProjects);
+        }
+        if (c.saveProjects == MsgAnswer::Yes) {
+            seams->fileDialog->ExpectSave(TempPath("P.hvp"));
+        }
+        Choose("mnuClearWS");
+        EXPECT_EQ(Projects(), c.projectsLeft);
+        window->WorkspaceModified = false;
+        while (Projects() > 0) {
+            TreeNode* project = window->Tree->topLevelNode(0);
+            window->DeleteNode(project);
+        }
+    }
+    EXPECT_NE(ReadFile(TempPath("P.hvp")), "<missing>");
+}
+
+}  // namespace

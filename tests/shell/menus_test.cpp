@@ -1,0 +1,55 @@
+// The tray icon's menu and the Help menu, reached as a person reaches them.
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "shell/frm_about.h"
+#include "shell/tray_menu.h"
+#include "support/window_fixture.h"
+
+namespace {
+
+class Menus : public WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        window->Form_Load({QStringLiteral("-n")});
+        window->show();
+    }
+    // A right click on the tray icon, choosing `entry` from its menu (none: just look).
+    QStringList TrayMenu(QAction* entry = nullptr) {
+        seams->menus->choose = [entry](QMenu*) { return entry; };
+        seams->tray->Send(Tray::kRightButtonUp);
+        return seams->menus->shown.back().visibleEntries;
+    }
+};
+
+TEST_F(Menus, TheTrayMenuStopsTheTimerAndHidesTheWindow) {
+    EXPECT_EQ(TrayMenu().join('|'), "Hide Horavel|-|About Horavel|E&xit Horavel");
+    AddTask(AddProject("P"), "T");
+    ClickToolbar("toggletimer");
+    EXPECT_TRUE(TrayMenu().contains("&Stop Timer"));
+    TrayMenu(window->Tray->mnuStop);
+    EXPECT_FALSE(window->TimerRunning);
+    EXPECT_FALSE(window->Timer1.enabled());
+    EXPECT_EQ(window->ToolbarButton("toggletimer")->text(), "Start Timer");
+
+    seams->tray->Send(Tray::kLeftDoubleClick);
+    EXPECT_FALSE(window->isVisible());
+    TrayMenu(window->Tray->mnuToggleView);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(Menus, HelpOpensTheAboutBoxAndTheWebPage) {
+    Choose("mnuWebpage");
+    ASSERT_EQ(seams->web->opened.size(), 1u);
+    Choose("mnuAbout");
+    auto* about = window->findChild<frmAbout*>();
+    ASSERT_NE(about, nullptr);
+    QTest::mouseClick(about->Command2, Qt::LeftButton);
+    ASSERT_EQ(seams->web->opened.size(), 2u);
+    EXPECT_EQ(seams->web->opened[1], seams->web->opened[0]);
+}
+
+}  // namespace
