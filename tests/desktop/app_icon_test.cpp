@@ -29,13 +29,6 @@ TEST(AppIcon, CarriesADrawingOfEachInstalledSize) {
     }
 }
 
-TEST(AppIcon, IsARoundFaceOnATransparentGround) {
-    const QImage large = Drawing(256);
-    ASSERT_FALSE(large.isNull());
-    EXPECT_EQ(qAlpha(large.pixel(0, 0)), 0) << "corners must stay transparent";
-    EXPECT_EQ(qAlpha(large.pixel(128, 200)), 255) << "the face must be opaque";
-}
-
 TEST(AppIcon, DesktopIdMatchesTheInstalledFiles) {
     EXPECT_STREQ(kDesktopAppId, HORAVEL_APP_ID);
 }

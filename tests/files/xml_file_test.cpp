@@ -19,19 +19,14 @@ using namespace std::string_literals;
 TEST(XmlFile, BadInputIsRefusedWithLineAndColumn) {
     const std::pair<std::string, const char*> cases[] = {
         {"", "The file holds no XML element at line 1, column 1"},
-        {"<project/>\n<project/>",
-         "More than one top-level element ('project' and 'project') at line 2, column 2"},
         {"<project>\n  <description>&nbsp;</description></project>",
          "Undefined entity '&nbsp;' at line 2, column 16"},
         {"<!DOCTYPE p [<!ENTITY co \"Co\">]><project name=\"&co;\"/>",
          "Undefined entity '&co;' at line 1, column 48"},
-        {"<project>&#0;</project>", "Invalid character reference '&#0;' at line 1, column 10"},
         {"<project name=\"caf\xE9\"/>", "Byte 0xE9 is not valid UTF-8 at line 1, column 19"},
         {"\x7F"
          "ELF\x02\x01\x01\0\0\0"s,
          "Control character U+0002 in the file at line 1, column 5"},
-        {"<project name=\"a\" name=\"b\"/>",
-         "Attribute 'name' appears twice in element 'project' at line 1, column 2"},
         {"<project>\n<task>", "Start-end tags mismatch at line 2, column 6"},
     };
     for (const auto& [bytes, message] : cases) {

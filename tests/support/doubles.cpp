@@ -32,18 +32,20 @@ void ScriptedFileDialog::Expect(Kind kind, std::function<bool(FileDialogSetup&)>
     script_.push_back({kind, std::move(respond)});
 }
 
-void ScriptedFileDialog::ExpectSave(const QString& chosen) {
-    Expect(Kind::Save, [chosen](FileDialogSetup& setup) {
+namespace {
+std::function<bool(FileDialogSetup&)> Choosing(const QString& chosen) {
+    return [chosen](FileDialogSetup& setup) {
         setup.FileName = chosen;
         return true;
-    });
+    };
 }
+}  // namespace
 
+void ScriptedFileDialog::ExpectSave(const QString& chosen) {
+    Expect(Kind::Save, Choosing(chosen));
+}
 void ScriptedFileDialog::ExpectOpen(const QString& chosen) {
-    Expect(Kind::Open, [chosen](FileDialogSetup& setup) {
-        setup.FileName = chosen;
-        return true;
-    });
+    Expect(Kind::Open, Choosing(chosen));
 }
 
 void ScriptedFileDialog::ExpectCancel(Kind kind) {
@@ -90,31 +92,27 @@ void RecordingMenuPopper::Popup(QMenu* menu, QPoint globalPosition) {
     }
 }
 
+namespace {
+// Makes the double, hands it to the platform and keeps a raw pointer for the test.
+template <typename Double, typename Seam, typename... Args>
+Double* Install(std::unique_ptr<Seam>& slot, Args&&... args) {
+    auto owned = std::make_unique<Double>(std::forward<Args>(args)...);
+    Double* raw = owned.get();
+    slot = std::move(owned);
+    return raw;
+}
+}  // namespace
+
+// In the body: the pointers are declared before the platform that owns what they point at.
 TestPlatform::TestPlatform(const QString& settingsFile) {
-    auto ownedPrompter = std::make_unique<ScriptedPrompter>();
-    auto ownedDialog = std::make_unique<ScriptedFileDialog>();
-    auto ownedClock = std::make_unique<SettableClock>();
-    auto ownedRandom = std::make_unique<FixedRandom>();
-    auto ownedMenus = std::make_unique<RecordingMenuPopper>();
-    auto ownedTray = std::make_unique<FakeTray>();
-    auto ownedWeb = std::make_unique<RecordingWebOpener>();
-    auto ownedSettings = std::make_unique<SettingsStore>(settingsFile);
-    prompter = ownedPrompter.get();
-    fileDialog = ownedDialog.get();
-    clock = ownedClock.get();
-    random = ownedRandom.get();
-    menus = ownedMenus.get();
-    tray = ownedTray.get();
-    web = ownedWeb.get();
-    settings = ownedSettings.get();
-    platform_.prompter = std::move(ownedPrompter);
-    platform_.fileDialog = std::move(ownedDialog);
-    platform_.clock = std::move(ownedClock);
-    platform_.random = std::move(ownedRandom);
-    platform_.menus = std::move(ownedMenus);
-    platform_.tray = std::move(ownedTray);
-    platform_.web = std::move(ownedWeb);
-    platform_.settings = std::move(ownedSettings);
+    prompter = Install<ScriptedPrompter>(platform_.prompter);
+    fileDialog = Install<ScriptedFileDialog>(platform_.fileDialog);
+    clock = Install<SettableClock>(platform_.clock);
+    random = Install<FixedRandom>(platform_.random);
+    menus = Install<RecordingMenuPopper>(platform_.menus);
+    tray = Install<FakeTray>(platform_.tray);
+    web = Install<RecordingWebOpener>(platform_.web);
+    settings = Install<SettingsStore>(platform_.settings, settingsFile);
 }
 
 Platform TestPlatform::Take() {
