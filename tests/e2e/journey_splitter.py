@@ -1,75 +1,59 @@
-"""A real project opened from the command line with times shown in the tree, the timer
-running on one task: the window the README shows. Its picture is the artifact
-main-window.png; copy it to resources/screenshots/ when the window's look changes."""
+"""The splitter dragged with the timer running: the tree widens, no second is lost, the
+position is stored in "frm_split" and the next start puts the splitter back there. The
+picture taken on the way is the README's: the artifact main-window.png."""
 
-import os
-import subprocess
 import time
 
 import horavel_e2e as e2e
-from horavel_e2e import expect_equal
+from horavel_e2e import expect
 
-PROJECT = """<?xml version="1.0"?>
-<project name="Bakery website" completed="false" task_time="0:20:00" subtask_time="9:05:00">
-<description>Relaunch for the spring season</description><history/>
-<task name="Design" completed="false" task_time="0:45:00" subtask_time="3:10:00">
-<description/><history/>
-<task name="Logo" completed="true" task_time="1:25:00" subtask_time="0:00:00"><description/><history/></task>
-<task name="Page layout" completed="false" task_time="1:45:00" subtask_time="0:00:00"><description>Home, menu and order pages; mobile first.</description><history/></task>
-</task>
-<task name="Content" completed="false" task_time="2:30:00" subtask_time="0:00:00"><description/><history/></task>
-<task name="Online orders" completed="false" task_time="2:40:00" subtask_time="0:00:00"><description/><history/></task>
-</project>
-"""
 
-CAPTIONS = [
-    "Bakery website (9:25)",
-    "Design (3:55)",
-    "Logo (1:25)",
-    "Page layout (1:45)",
-    "Content (2:30)",
-    "Online orders (2:40)",
-]
+def seconds(text):
+    return sum(int(part) * unit for part, unit in zip(text.split(":"), (3600, 60, 1)))
+
+
+def start(journey, path):
+    program = journey.start(path)
+    program.resize(860, 470)
+    program.expand("Bakery website (9:25)")
+    program.expand("Design (3:55)")
+    return program
 
 
 def journey(journey):
-    path = journey.path("bakery.hvp")
-    with open(path, "w", encoding="utf-8") as out:
-        out.write(PROJECT)
-    # Times in the tree, and the tree wide enough to show them whole.
-    journey.write_settings({"TT_ShowTime": "True", "frm_split": "3900"})
-
-    program = journey.start(path)
-    program.resize(860, 470)
-    program.expand(CAPTIONS[0])
-    program.expand(CAPTIONS[1])
-    program.expect_tree(CAPTIONS)
-    program.select(CAPTIONS[3])
-    program.expect_field("Task Description:", "Home, menu and order pages; mobile first.")
-    expect_equal(program.field_text("Total Time:"), "1:45:00", "the selected task's total")
+    path = journey.copy_data("bakery.hvp")
+    journey.write_settings({"TT_ShowTime": "True"})
+    program = start(journey, path)
+    program.select("Page layout (1:45)")
+    started = time.monotonic()
     program.press("Start Timer")
     program.button("Stop Timer")
+
+    journey.step("drag the splitter right, holding it a while")
+    tree_width = e2e.extents(program.tree()).width
+    x, y = e2e.center(program.control(None, "Splitter"))
+    program.drag((x, y), (x + 150, y), hold=2.0)  # no tick while held: the release books it
+    e2e.wait_for("the tree to widen", lambda: e2e.extents(program.tree()).width >= tree_width + 140)
     journey.display.move_pointer(2, 690)  # no button lit up under the pointer
-    time.sleep(1.2)  # the clock turns on the timed task
-    journey.screenshot("whole-screen")
-    window_picture(journey, program, os.path.join(journey.artifacts, "main-window.png"))
+    box = e2e.extents(program.window)
+    journey.screenshot("main-window", f"{box.width}x{box.height + 22}+{box.x}+{max(box.y - 22, 0)}")
     program.press("Stop Timer")
+    booked = seconds(program.field_text("Task Time:")) - seconds("1:45:00")
+    expect(booked >= int(time.monotonic() - started) - 1, f"{booked} s booked across the drag")
 
+    journey.step("exit, and start again: the splitter is where it was left")
+    wide = e2e.extents(program.tree()).width
     program.menu("File", "Exit")
-    dialog = program.dialog("Save Workspace")
-    program.keys("Escape")
-    program.wait_gone(dialog, "the workspace dialog")
-    expect_equal(program.wait_exit(), 0, "the program's exit code")
-
-
-def window_picture(journey, program, path):
-    """The main window alone, with its title bar."""
-    box = program.window.queryComponent().getExtents(e2e.pyatspi.DESKTOP_COORDS)
-    title_bar = 22
-    geometry = f"{box.width}x{box.height + title_bar}+{box.x}+{max(box.y - title_bar, 0)}"
-    subprocess.run(["import", "-window", "root", "-crop", geometry, "+repage", path],
-                   env=journey.env, check=True, timeout=20)
+    program.cancel_dialog("Save Workspace")
+    program.expect_exit()
+    stored = float(journey.read_settings().get("frm_split", "0"))
+    expect(stored > 2085 + 1500, f"frm_split holds the dragged position: {stored}")
+    program = start(journey, path)
+    e2e.wait_for(f"the tree {wide} wide again", lambda: e2e.extents(program.tree()).width == wide)
+    program.close_box()
+    program.cancel_dialog("Save Workspace")
+    program.expect_exit()
 
 
 if __name__ == "__main__":
-    e2e.run("readme_screenshot", journey)
+    e2e.run("splitter", journey)
