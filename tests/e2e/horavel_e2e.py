@@ -14,8 +14,7 @@ import traceback
 import pyatspi
 from gi.repository import Atspi
 
-# Generous for a loaded two-core machine, yet far below the test's own time limit.
-DEFAULT_WAIT = 15.0
+DEFAULT_WAIT = 15.0  # generous for a loaded two-core machine, below the tests' limits
 
 
 class JourneyFailed(AssertionError):

@@ -33,16 +33,17 @@ class Startup : public WindowTest {
     int Projects() const { return window->Tree->topLevelItemCount(); }
 };
 
-TEST_F(Startup, FirstRunShowsNoTimesAndStoresTheSplitterAtExit) {
+TEST_F(Startup, FirstRunShowsNoTimesAndStoresTheSplitterAndWorkspaceAtExit) {
     window->Form_Load({});
     EXPECT_FALSE(window->TT_ShowTime);
     EXPECT_TRUE(window->TT_ShowTotalTime);
     EXPECT_FALSE(window->TT_ShowSec);
     EXPECT_EQ(window->ResizeHandle1->offLeft, 2085);
     EXPECT_TRUE(seams->tray->placed);
-    Exit();
+    seams->fileDialog->ExpectSave(TempPath("work.hvw"));
+    Choose("mnuExit");
     EXPECT_EQ(Stored("frm_split"), "2085");
-    EXPECT_EQ(Stored("lastws"), "");
+    EXPECT_EQ(Stored("lastws"), TempPath("work.hvw"));
     EXPECT_FALSE(seams->tray->placed);
 }
 
