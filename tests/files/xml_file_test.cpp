@@ -66,6 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "More than one top-level element ('project' and 'project') at line 2, column 2"},
         Refusal{"TextAfterTheElement", "<project/>\n  stray",
                 "Text outside the top-level element at line 2, column 3"},
+        Refusal{"OneCharacterAfterTheElement", "<project name=\"p\"/>x",
+                "Text outside the top-level element at line 1, column 20"},
         Refusal{"TextBeforeTheElement", "x<project/>",
                 "Text outside the top-level element at line 1, column 1"},
         Refusal{"UndefinedEntityInText", "<project>\n  <description>&nbsp;</description></project>",
@@ -135,15 +137,27 @@ TEST(XmlFile, ReferencesAreExpandedOnceAndWrittenBackEscaped) {
 TEST(XmlFile, CarriageReturnsAndControlCharactersSurviveARoundTrip) {
     pugi::xml_document document;
     pugi::xml_node p = document.append_child("p");
-    p.append_attribute("a").set_value("1\r\n2\t3\x01");
-    p.append_child(pugi::node_pcdata).set_value("x\r\ny\rz\x01");
+    p.append_attribute("a").set_value("1\r\n2\t3");
+    p.append_child(pugi::node_pcdata).set_value("x\r\ny\rz");
     const std::string saved = XmlFile::Serialize(document);
     QString error;
     auto loaded = XmlFile::Parse(saved, error);
     ASSERT_NE(loaded, nullptr) << error.toStdString() << " in " << saved;
-    EXPECT_STREQ(loaded->document_element().attribute("a").value(), "1\r\n2\t3\x01");
-    EXPECT_STREQ(loaded->document_element().text().get(), "x\r\ny\rz\x01");
+    EXPECT_STREQ(loaded->document_element().attribute("a").value(), "1\r\n2\t3");
+    EXPECT_STREQ(loaded->document_element().text().get(), "x\r\ny\rz");
     EXPECT_EQ(XmlFile::Serialize(*loaded), saved);
+}
+
+TEST(XmlFile, MarkupKeepsItsCarriageReturnsAndOldControlReferencesReadAsSpaces) {
+    QString error;
+    const std::string file =
+        "<?xml version=\"1.0\"?><!DOCTYPE project [\r\n<!ENTITY a \"b\">]><?pi a\r\nb?>"
+        "<project name=\"&#11;x\"><?pi c\rd?>&#12;&#13;<![CDATA[<?]]>&#13;</project>";
+    auto document = XmlFile::Parse(file, error);
+    ASSERT_NE(document, nullptr) << error.toStdString();
+    EXPECT_EQ(XmlFile::Serialize(*document),
+              "<?xml version=\"1.0\"?><!DOCTYPE project [\r\n<!ENTITY a \"b\">]><?pi a\r\nb?>"
+              "<project name=\" x\"><?pi c\rd?> &#13;<![CDATA[<?]]>&#13;</project>");
 }
 
 TEST(XmlFile, SavedBytesAreADeclarationAndTheRawDocument) {

@@ -220,7 +220,7 @@ TEST_F(TreeBinding, TimedNodeKeepsItsClockWhenCompleted) {
     EXPECT_EQ(logo->image(), TreeImage::TaskCompleted);
 }
 
-TEST_F(TreeBinding, ShowingACompletedTextInOtherLettersRewritesIt) {
+TEST_F(TreeBinding, ShowingACompletedTextInOtherLettersKeepsIt) {
     Set(logo, "@completed", "TRUE");
     Select(design);  // an open task: the box is clear before Logo is shown
     ASSERT_FALSE(window->chkCompleted->isChecked());
@@ -230,8 +230,8 @@ TEST_F(TreeBinding, ShowingACompletedTextInOtherLettersRewritesIt) {
 
     Select(logo);
     EXPECT_TRUE(window->chkCompleted->isChecked());
-    EXPECT_EQ(Text(logo, "@completed"), "true");
-    EXPECT_TRUE(Modified());
+    EXPECT_EQ(Text(logo, "@completed"), "TRUE");
+    EXPECT_FALSE(Modified());
 }
 
 TEST_F(TreeBinding, HandlersDoNothingWithoutASelectedNode) {
