@@ -1,6 +1,5 @@
-// One owner per file: a second start hands its file to the running window, a file open in
+// One owner per file: a second start hands its files to the running window, a file open in
 // another copy is not opened twice, and a file changed on disk is not silently saved over.
-#include <QFile>
 #include <QLockFile>
 #include <QSignalSpy>
 
@@ -16,31 +15,19 @@
 
 namespace {
 
-const QString kTitle = QStringLiteral("Horavel");
-
-std::string ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "<missing>";
-}
-
-void WriteAll(const QString& path, std::string_view bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes.data(), qint64(bytes.size()));
-}
-
 class FileOwnership : public WindowTest {
   protected:
-    QString Project(const char* name) {
-        const QString path = TempPath(QString::fromLatin1(name));
-        WriteAll(path, std::string("<project name=\"") + name + "\"/>");
-        return path;
+    // A project file written afresh and loaded.
+    TreeNode* Load(const char* name) {
+        QString path = TempPath(QString::fromLatin1(name));
+        WriteFile(path, std::string("<project name=\"") + name + "\"/>");
+        const int before = window->Tree->topLevelItemCount();
+        window->LoadProjects(path);
+        return window->Tree->topLevelItemCount() > before ? window->Tree->topLevelNode(before)
+                                                          : nullptr;
     }
-    TreeNode* Load(const QString& path) {
-        QString name = path;
-        window->LoadProjects(name);
-        const int count = window->Tree->topLevelItemCount();
-        return count > 0 ? window->Tree->topLevelNode(count - 1) : nullptr;
+    void ExpectMessage(const QString& text, MsgButtons buttons, MsgAnswer answer) {
+        seams->prompter->Expect(text, buttons, QStringLiteral("Horavel"), answer);
     }
 };
 
@@ -48,12 +35,10 @@ TEST_F(FileOwnership, ASecondStartHandsItsFilesToTheListeningWindow) {
     const QString name = TempPath("channel");
     // A socket left by a copy that crashed: nobody answers it, and it is replaced.
     const int stale = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
+    sockaddr_un address{AF_UNIX, {}};
     qstrncpy(address.sun_path, QFile::encodeName(name).constData(), sizeof address.sun_path);
     ASSERT_EQ(bind(stale, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     close(stale);
-
     InstanceChannel first(name);
     EXPECT_FALSE(first.HandOver({}));
     ASSERT_TRUE(first.Listen());
@@ -61,40 +46,33 @@ TEST_F(FileOwnership, ASecondStartHandsItsFilesToTheListeningWindow) {
                      &frmMain::OpenHandedOverFiles);
     QSignalSpy handed(&first, &InstanceChannel::FilesHandedOver);
 
-    const QStringList files{Project("a.hvp"), Project("b c.hvp")};
-    InstanceChannel second(name);
-    EXPECT_TRUE(second.HandOver(files));
+    WriteFile(TempPath("b c.hvp"), "<project name=\"B\"/>");
+    EXPECT_TRUE(InstanceChannel(name).HandOver({TempPath("b c.hvp")}));
     ASSERT_TRUE(handed.wait(5000));
-    EXPECT_EQ(handed.front().front().toStringList(), files);
-    ASSERT_EQ(window->Tree->topLevelItemCount(), 2);
-    EXPECT_EQ(window->Tree->topLevelNode(1)->caption(), "b c.hvp");
+    ASSERT_EQ(window->Tree->topLevelItemCount(), 1);
+    EXPECT_EQ(window->Tree->topLevelNode(0)->caption(), "B");
     EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(FileOwnership, AFileHeldByAnotherCopyIsNotOpenedButAStaleLockIsTakenOver) {
-    const QString path = Project("p.hvp");
     const QString lockPath = TempPath(".p.hvp.lock");
     {
-        QLockFile other(lockPath);  // what another running copy holds
+        QLockFile other(lockPath);  // as another running copy holds it
         ASSERT_TRUE(other.tryLock(0));
-        seams->prompter->Expect("The file\r\n" + path +
-                                    "\r\nis open in another Horavel window. Work on it there, "
-                                    "or close it there and load it again.",
-                                MsgButtons::OK, kTitle, MsgAnswer::OK);
-        EXPECT_EQ(Load(path), nullptr);
+        ExpectMessage("The file\r\n" + TempPath("p.hvp") +
+                          "\r\nis open in another Horavel window. Work on it there, or close it "
+                          "there and load it again.",
+                      MsgButtons::OK, MsgAnswer::OK);
+        EXPECT_EQ(Load("p.hvp"), nullptr);
     }
-    const pid_t child = fork();  // a copy that locks the file and dies without letting go
-    if (child == 0) {
+    if (fork() == 0) {  // a copy that locks the file and dies without letting go
         QLockFile crashed(lockPath);
         _exit(crashed.tryLock(0) ? 0 : 1);
     }
-    int status = 0;
-    waitpid(child, &status, 0);
+    wait(nullptr);
     ASSERT_TRUE(QFile::exists(lockPath));
-
-    TreeNode* one = Load(path);
-    ASSERT_NE(one, nullptr);
-    EXPECT_NE(Load(path), nullptr);  // the same window may open it twice
+    ASSERT_NE(Load("p.hvp"), nullptr);
+    EXPECT_NE(Load("p.hvp"), nullptr);  // the same window may open it twice
     QLockFile other(lockPath);
     EXPECT_FALSE(other.tryLock(0));
     window->Tree->clear();  // both projects gone: the file is free again
@@ -102,42 +80,29 @@ TEST_F(FileOwnership, AFileHeldByAnotherCopyIsNotOpenedButAStaleLockIsTakenOver)
 }
 
 TEST_F(FileOwnership, SavingOverAFileChangedOnDiskAsksFirst) {
-    const std::string theirs = "<project name=\"changed elsewhere\"/>";
-    struct Case {
-        MsgAnswer answer;
-        const char* fileAfter;  // "ours", "theirs"
-        bool modifiedAfter;
-    };
-    for (const Case& c :
-         {Case{MsgAnswer::Cancel, "theirs", true}, Case{MsgAnswer::No, "theirs", false},
-          Case{MsgAnswer::Yes, "ours", false}}) {
-        SCOPED_TRACE(int(c.answer));
+    for (const MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::No, MsgAnswer::Yes}) {
         window->Tree->clear();
-        const QString path = Project("p.hvp");
-        TreeNode* project = Load(path);
+        TreeNode* project = Load("p.hvp");
         window->Tree->setCurrentItem(project);
         window->txtName->setText(QStringLiteral("ours"));
-        WriteAll(path, theirs);
-
-        seams->prompter->Expect(
-            "The file\r\n" + path +
-                "\r\nhas changed on disk since Horavel loaded or last saved it.\r\n\r\n"
-                "Yes: save over it; the changes made there are lost.\r\n"
-                "No: save this project under another name.\r\nCancel: do not save.",
-            MsgButtons::YesNoCancel, kTitle, c.answer);
-        if (c.answer == MsgAnswer::No) {
-            seams->fileDialog->ExpectSave(TempPath("elsewhere.hvp"));
+        WriteFile(TempPath("p.hvp"), "<project name=\"theirs\"/>");
+        ExpectMessage("The file\r\n" + TempPath("p.hvp") +
+                          "\r\nhas changed on disk since Horavel loaded or last saved it.\r\n\r\n"
+                          "Yes: save over it; the changes made there are lost.\r\n"
+                          "No: save this project under another name.\r\nCancel: do not save.",
+                      MsgButtons::YesNoCancel, answer);
+        if (answer == MsgAnswer::No) {
+            seams->fileDialog->ExpectSave(TempPath("other.hvp"));
         }
         window->ToolbarButton("saveproject")->trigger();
-        EXPECT_EQ(ReadAll(path).find("ours") != std::string::npos,
-                  std::string(c.fileAfter) == "ours");
-        EXPECT_EQ(Text(project, "@modified") == "true", c.modifiedAfter);
+        EXPECT_EQ(ReadFile(TempPath("p.hvp")).find("ours") != std::string::npos,
+                  answer == MsgAnswer::Yes);
+        EXPECT_EQ(Text(project, "@modified") == "true", answer == MsgAnswer::Cancel);
     }
-    EXPECT_NE(ReadAll(TempPath("elsewhere.hvp")).find("ours"), std::string::npos);
-    // Once saved over, the file is ours again: the next save asks nothing.
-    window->txtName->setText(QStringLiteral("ours again"));
+    EXPECT_NE(ReadFile(TempPath("other.hvp")).find("ours"), std::string::npos);
+    window->txtName->setText(QStringLiteral("ours again"));  // saved over: no question now
     window->ToolbarButton("saveproject")->trigger();
-    EXPECT_NE(ReadAll(TempPath("p.hvp")).find("ours again"), std::string::npos);
+    EXPECT_NE(ReadFile(TempPath("p.hvp")).find("ours again"), std::string::npos);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "support/window_fixture.h"
 
+#include <QFile>
+
 #include "model/xml.h"
 
 void WindowTest::SetUp() {
@@ -39,4 +41,15 @@ TreeNode* WindowTest::AddTask(TreeNode* parent, const QString& name) {
     XML::ResolvePath(node->element, "@name").setText(name.toStdString());
     CloseLabelEdit(node);
     return node;
+}
+
+std::string WindowTest::ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "<missing>";
+}
+
+void WindowTest::WriteFile(const QString& path, std::string_view bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes.data(), qint64(bytes.size()));
 }

@@ -26,6 +26,9 @@ class WindowTest : public ::testing::Test {
 
     // The text of a node path on a node's element.
     static std::string Text(TreeNode* node, std::string_view path);
+    // A file's bytes ("<missing>" when it cannot be read), and a file written whole.
+    static std::string ReadFile(const QString& path);
+    static void WriteFile(const QString& path, std::string_view bytes);
     // A path inside the temporary folder.
     QString TempPath(const QString& name) const { return dir_.filePath(name); }
 

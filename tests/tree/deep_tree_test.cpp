@@ -1,5 +1,4 @@
 // A branch nested deeper than Qt can lay out opens only as far as it safely can.
-#include <QFile>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -8,9 +7,7 @@
 
 namespace {
 
-class DeepTree : public WindowTest {};
-
-TEST_F(DeepTree, ExpandAllKeyAndSelectionStopAtTheDepthLimit) {
+TEST_F(WindowTest, DeepBranchesOpenOnlyToTheDepthLimit) {
     constexpr int kDepth = 30000;  // Qt's recursive layout overflowed the stack from ~27,000
     std::string deep = "<project name=\"Deep\">";
     for (int i = 0; i < kDepth; ++i) {
@@ -19,36 +16,28 @@ TEST_F(DeepTree, ExpandAllKeyAndSelectionStopAtTheDepthLimit) {
     for (int i = 0; i < kDepth; ++i) {
         deep += "</task>";
     }
-    deep += "</project>";
-    QFile file(TempPath("deep.hvp"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(deep.data(), qint64(deep.size()));
-    file.close();
-    QString path = file.fileName();
+    QString path = TempPath("deep.hvp");
+    WriteFile(path, deep + "</project>");
     window->LoadProjects(path);
     window->show();
-    TreeNode* project = window->Tree->topLevelNode(0);
-    window->Tree->setCurrentItem(project);
-
+    QTreeWidgetItem* node = window->Tree->topLevelNode(0);
+    window->Tree->setCurrentItem(node);
     QTest::keyClick(window->Tree, Qt::Key_Asterisk);
     window->Tree->doItemsLayout();  // the whole open branch laid out at once
-    QTreeWidgetItem* node = project;
-    for (int depth = 0; depth < TaskTree::kMaxOpenDepth; ++depth) {
+    for (int depth = 0; depth < TaskTree::kMaxOpenDepth; ++depth, node = node->child(0)) {
         ASSERT_TRUE(node->isExpanded()) << "depth " << depth;
-        node = node->child(0);
     }
     EXPECT_FALSE(node->isExpanded());
 
-    // A new task below the deepest node opens the branch above it, as far as allowed.
-    QTreeWidgetItem* deepest = node;
-    while (deepest->childCount() > 0) {
-        deepest = deepest->child(0);
+    // A new task at the bottom opens the branch above it, as far as allowed.
+    while (node->childCount() > 0) {
+        node = node->child(0);
     }
-    window->Tree->setCurrentItem(deepest);
+    window->Tree->setCurrentItem(node);
     window->ToolbarButton("newtask")->trigger();
     window->Tree->doItemsLayout();
-    EXPECT_EQ(deepest->childCount(), 1);
-    EXPECT_FALSE(deepest->isExpanded());
+    EXPECT_EQ(node->childCount(), 1);
+    EXPECT_FALSE(node->isExpanded());
 }
 
 }  // namespace
