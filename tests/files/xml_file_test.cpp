@@ -7,9 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <csignal>
 #include <string>
 
 #include "files/xml_checks.h"
@@ -311,26 +309,6 @@ TEST_F(FailedSave, PathIsADeviceThatWouldBeReplaced) {
     QString error;
     EXPECT_FALSE(XmlFile::Save(SmallProject(), Path("null.hvp"), error));
     EXPECT_EQ(error.toStdString(), "This is not a regular file");
-}
-
-TEST_F(FailedSave, DiskFullKeepsTheEarlierFile) {
-    WriteAll(Path("old.hvp"), "<old/>");
-    pugi::xml_document big;
-    big.append_child("project").text().set(std::string(64 * 1024, 'x').c_str());
-    // A file size limit fails the write the way a full disk does, even for root.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    QString error;
-    const bool written = XmlFile::Save(big, Path("old.hvp"), error);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    EXPECT_FALSE(written);
-    EXPECT_EQ(error.toStdString(), "File too large");
-    EXPECT_EQ(ReadAll(Path("old.hvp")), "<old/>");
-    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.hvp"});
 }
 
 // A device that takes a few bytes and then refuses, as a disk that fills up does.
