@@ -1,8 +1,10 @@
 #include <QApplication>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <cstring>
 
+#include "platform/instance_channel.h"
 #include "platform/platform.h"
 #include "shell/app_icon.h"
 #include "shell/frm_main.h"
@@ -44,7 +46,19 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(AppIcon());
     // Lets task bars match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopAppId));
+    // A second start hands its file to the window already open and ends.
+    QStringList files;
+    for (const QString& argument : QApplication::arguments().mid(1)) {
+        files << QFileInfo(argument).absoluteFilePath();
+    }
+    InstanceChannel channel(InstanceChannel::DefaultName());
+    if (channel.HandOver(files)) {
+        return 0;
+    }
+    channel.Listen();
     frmMain window(MakeQtPlatform());
+    QObject::connect(&channel, &InstanceChannel::FilesHandedOver, &window,
+                     &frmMain::OpenHandedOverFiles);
     window.Form_Load(QApplication::arguments().mid(1));
     window.show();
     return QApplication::exec();

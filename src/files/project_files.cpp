@@ -1,8 +1,11 @@
 // Saving and loading project files.
 #include "files/project_files.h"
 
+#include <QApplication>
 #include <QFileInfo>
+#include <QTimer>
 
+#include "files/file_hold.h"
 #include "files/xml_file.h"
 #include "model/xml.h"
 #include "shell/frm_main.h"
@@ -77,7 +80,16 @@ bool frmMain::SaveProject(TreeNode* node, bool saveAs) {
         modified.PutBack();
     };
     QString path = QString::fromStdString(filename.value);
-    if (saveAs || path.isEmpty()) {
+    bool askForName = saveAs || path.isEmpty();
+    if (!askForName) {
+        const MsgAnswer answer = AskBeforeSavingOverAChangedFile(project, path);
+        if (answer == MsgAnswer::Cancel) {
+            putBack();
+            return false;
+        }
+        askForName = answer == MsgAnswer::No;
+    }
+    if (askForName) {
         const QString name = NodeString(project, "@name");
         FileDialogSetup CD;
         CD.DialogTitle = QStringLiteral("Save Project '%1'").arg(name);
@@ -92,17 +104,35 @@ bool frmMain::SaveProject(TreeNode* node, bool saveAs) {
         path = CD.FileName;
         WorkspaceModified = true;
     }
+    LockOutcome outcome = LockOutcome::NotLockable;
+    std::shared_ptr<QLockFile> lock = LockProjectFile(path, outcome);
     QString error;
-    if (!XmlFile::Save(*project->document(), path, error)) {
+    if (outcome == LockOutcome::HeldByAnotherCopy) {
+        error = QStringLiteral("Another Horavel window has this file open.");
+    }
+    if (!error.isEmpty() || !XmlFile::Save(*project->document(), path, error)) {
         putBack();
         platform_.prompter->Ask(
             QStringLiteral("Could not save the project to\r\n%1\r\n%2").arg(path, error),
             MsgButtons::OK, kTitle);
         return false;
     }
+    project->fileHold = std::make_shared<FileHold>(FileHold{lock, StampOfFile(path)});
     XML::ResolvePath(element, "@filename").setText(path.toStdString());
     MarkUnmodified(project);
     return true;
+}
+
+MsgAnswer frmMain::AskBeforeSavingOverAChangedFile(TreeNode* project, const QString& path) {
+    if (!project->fileHold || !ContentChanged(project->fileHold->stamp, StampOfFile(path))) {
+        return MsgAnswer::Yes;
+    }
+    return platform_.prompter->Ask(
+        QStringLiteral("The file\r\n%1\r\nhas changed on disk since Horavel loaded or last "
+                       "saved it.\r\n\r\nYes: save over it; the changes made there are lost.\r\n"
+                       "No: save this project under another name.\r\nCancel: do not save.")
+            .arg(path),
+        MsgButtons::YesNoCancel, kTitle);
 }
 
 bool frmMain::SaveAllProjects() {
@@ -139,8 +169,19 @@ void frmMain::LoadProjectFile(const QString& path) {
     if (!info.exists()) {
         return;  // a missing file is skipped without a word
     }
+    LockOutcome outcome = LockOutcome::NotLockable;
+    std::shared_ptr<QLockFile> lock = LockProjectFile(info.absoluteFilePath(), outcome);
+    if (outcome == LockOutcome::HeldByAnotherCopy) {
+        platform_.prompter->Ask(
+            QStringLiteral("The file\r\n%1\r\nis open in another Horavel window. Work on it "
+                           "there, or close it there and load it again.")
+                .arg(info.absoluteFilePath()),
+            MsgButtons::OK, kTitle);
+        return;
+    }
     QString error;
-    std::unique_ptr<pugi::xml_document> document = XmlFile::Read(path, error);
+    FileStamp stamp;
+    std::unique_ptr<pugi::xml_document> document = XmlFile::Read(path, error, &stamp);
     if (!document) {
         platform_.prompter->Ask(QStringLiteral("Error Loading File\r\n%1\r\n%2").arg(error, path),
                                 MsgButtons::OK, kTitle);
@@ -155,6 +196,7 @@ void frmMain::LoadProjectFile(const QString& path) {
     const QString name =
         QString::fromStdString(XML::ResolvePath(*document, "*project/@name").text());
     auto* node = new TreeNode(std::move(document));
+    node->fileHold = std::make_shared<FileHold>(FileHold{std::move(lock), stamp});
     node->setCaption(name);
     node->setImage(TreeImage::ProjectUnmodified);
     UpdateNode(node);
@@ -164,4 +206,21 @@ void frmMain::LoadProjectFile(const QString& path) {
     Tree->addTopLevelItem(node);
     // Kept absolute so that the workspace still finds it from another working folder.
     XML::ResolvePath(node->element, "@filename").setText(info.absoluteFilePath().toStdString());
+}
+
+void frmMain::OpenHandedOverFiles(const QStringList& files) {
+    // Never underneath a question the person has not answered yet.
+    if (QApplication::activeModalWidget() != nullptr) {
+        QTimer::singleShot(250, this, [this, files] { OpenHandedOverFiles(files); });
+        return;
+    }
+    for (QString file : files) {
+        LoadProjects(file);
+    }
+    if (isMinimized()) {
+        showNormal();
+    }
+    show();
+    raise();
+    activateWindow();
 }

@@ -1,10 +1,10 @@
 // Workspace files: the set of open projects saved, reloaded and cleared in one step.
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <vector>
 
+#include "files/safe_save.h"
 #include "files/workspace_format.h"
 #include "model/xml.h"
 #include "shell/frm_main.h"
@@ -59,13 +59,16 @@ bool frmMain::SaveWorkspace(QString& path, bool saveAs) {
             MsgButtons::OK, kTitle);
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(text.bytes.data(), qint64(text.bytes.size())) != qint64(text.bytes.size()) ||
-        !file.commit()) {
-        platform_.prompter->Ask(QStringLiteral("Unable to save the workspace file\r\n%1\r\n%2")
-                                    .arg(path, file.errorString()),
-                                MsgButtons::OK, kTitle);
+    const auto produce = [&text](QIODevice& device) {
+        return device.write(text.bytes.data(), qint64(text.bytes.size())) ==
+               qint64(text.bytes.size());
+    };
+    QString error;
+    SafeSave::RemoveLeftoverTemporaries(path);
+    if (!SafeSave::Save(path, produce, error)) {
+        platform_.prompter->Ask(
+            QStringLiteral("Unable to save the workspace file\r\n%1\r\n%2").arg(path, error),
+            MsgButtons::OK, kTitle);
         return false;
     }
     WorkspaceFile = path;

@@ -112,7 +112,14 @@ unsigned long CharacterReference(std::string_view body) {
         code = code * (hex ? 16 : 10) + static_cast<unsigned long>(digit);
     }
     const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-    return (surrogate || code > 0x10FFFF) ? 0 : code;
+    return (surrogate || code == 0xFFFE || code == 0xFFFF || code > 0x10FFFF) ? 0 : code;
+}
+
+// A control character XML 1.0 cannot hold. Earlier versions wrote a pasted one as a
+// reference ("&#11;"); such files still load, the character read as a space, as the
+// fields turn it into one when it is typed today.
+bool IsForbiddenControl(unsigned long code) {
+    return code < 0x20 && code != '\t' && code != '\n' && code != '\r';
 }
 
 const char* Predefined(std::string_view name) {
@@ -410,7 +417,7 @@ Expanded ExpandReferences(std::string_view raw) {
                     Problem{amp, "invalid character reference '&" + std::string(body) + ";'"};
                 return result;
             }
-            AppendUtf8(result.text, code);
+            AppendUtf8(result.text, IsForbiddenControl(code) ? ' ' : code);
         } else if (const char* text = Predefined(body)) {
             result.text += text;
         } else {

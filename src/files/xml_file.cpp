@@ -3,12 +3,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
-#include <QSaveFile>
 
 #include <cerrno>
 #include <cstring>
 #include <functional>
 
+#include "files/file_hold.h"
+#include "files/safe_save.h"
 #include "files/xml_checks.h"
 
 namespace XmlFile {
@@ -47,6 +48,10 @@ std::unique_ptr<pugi::xml_document> ParseOwned(char* buffer, size_t size,
         pugi::get_memory_deallocation_function()(buffer);
         return nullptr;
     }
+    // pugixml parses in place with the last byte as its end mark and drops that byte when
+    // it is ordinary text ("<project/>x"). A document ends in markup, so look before.
+    const size_t last = intact.find_last_not_of(" \t\r\n");
+    const bool endsInText = last != std::string_view::npos && intact[last] != '>';
     const pugi::xml_parse_result result = document->load_buffer_inplace_own(
         buffer, size, XmlChecks::kParseOptions, pugi::encoding_utf8);
     if (!result) {
@@ -57,34 +62,64 @@ std::unique_ptr<pugi::xml_document> ParseOwned(char* buffer, size_t size,
         error = Describe(problem->what, where(problem->offset));
         return nullptr;
     }
+    if (endsInText) {
+        error = Describe("text outside the top-level element", where(last));
+        return nullptr;
+    }
     return document;
 }
 
 // Feeds pugixml's output to a sink. pugixml writes a carriage return in text content as it
 // is, and every reader turns that into a line feed; a character reference keeps it. Only
-// text content can hold one here: pugixml escapes it in attribute values, and comments,
-// CDATA and the like come from parsed files whose line ends were normalized.
+// text content needs one: pugixml escapes it in attribute values, and inside markup
+// (a processing instruction, a comment, CDATA, the document type) a reference is no
+// reference at all, so what was read there is written back as it was.
 class CarriageReturnEscaper : public pugi::xml_writer {
   public:
     explicit CarriageReturnEscaper(std::function<bool(const char*, size_t)> sink)
         : sink_(std::move(sink)) {}
 
     void write(const void* data, size_t size) override {
-        const char* at = static_cast<const char*>(data);
-        const char* end = at + size;
-        while (ok_ && at < end) {
-            const void* found = std::memchr(at, '\r', size_t(end - at));
-            const char* stop = found ? static_cast<const char*>(found) : end;
-            ok_ = Put(at, size_t(stop - at)) && (stop == end || Put("&#13;", 5));
-            at = stop == end ? end : stop + 1;
+        const char* run = static_cast<const char*>(data);
+        const char* end = run + size;
+        for (const char* at = run; at < end && ok_; ++at) {
+            Remember(*at);
+            if (*at == '\r' && escaping_ && markupEnd_.empty()) {
+                ok_ = Put(run, size_t(at - run)) && Put("&#13;", 5);
+                run = at + 1;
+            }
         }
+        ok_ = ok_ && Put(run, size_t(end - run));
     }
     bool Put(const char* data, size_t size) { return size == 0 || sink_(data, size); }
     bool ok() const { return ok_; }
+    // Off for whatever stands outside the top-level element.
+    void setEscaping(bool escaping) { escaping_ = escaping; }
 
   private:
+    // Follows the output into and out of markup whose content is written verbatim.
+    void Remember(char c) {
+        std::memmove(recent_, recent_ + 1, sizeof recent_ - 1);
+        recent_[sizeof recent_ - 1] = c;
+        const std::string_view recent(recent_, sizeof recent_);
+        if (!markupEnd_.empty()) {
+            if (recent.ends_with(markupEnd_)) {
+                markupEnd_ = {};
+            }
+        } else if (recent.ends_with("<?")) {
+            markupEnd_ = "?>";
+        } else if (recent.ends_with("<!--")) {
+            markupEnd_ = "-->";
+        } else if (recent.ends_with("<![CDATA[")) {
+            markupEnd_ = "]]>";
+        }
+    }
+
     std::function<bool(const char*, size_t)> sink_;
     bool ok_ = true;
+    bool escaping_ = true;
+    char recent_[9] = {};
+    std::string_view markupEnd_;
 };
 
 bool WriteTo(const pugi::xml_document& document, CarriageReturnEscaper& writer) {
@@ -93,6 +128,7 @@ bool WriteTo(const pugi::xml_document& document, CarriageReturnEscaper& writer) 
          node = node.next_sibling()) {
         // Our own declaration is written above; the document's may name an encoding.
         if (node.type() != pugi::node_declaration) {
+            writer.setEscaping(node.type() == pugi::node_element);
             node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
         }
     }
@@ -141,7 +177,7 @@ std::unique_ptr<pugi::xml_document> Parse(std::string_view bytes, QString& error
     return ParseOwned(buffer, bytes.size(), where, error);
 }
 
-std::unique_ptr<pugi::xml_document> Read(const QString& path, QString& error) {
+std::unique_ptr<pugi::xml_document> Read(const QString& path, QString& error, FileStamp* stamp) {
     const QFileInfo info(path);
     if (!info.isFile()) {
         error = info.exists() ? NotARegularFile(info) : QStringLiteral("The file does not exist");
@@ -174,6 +210,9 @@ std::unique_ptr<pugi::xml_document> Read(const QString& path, QString& error) {
         }
         size += size_t(got);
     }
+    if (stamp != nullptr) {
+        *stamp = StampOfBytes(buffer, size, info.lastModified());  // before the parse rewrites it
+    }
     const PositionFinder where = [path](size_t offset) { return PositionInFile(path, offset); };
     return ParseOwned(buffer, size, where, error);
 }
@@ -200,22 +239,16 @@ bool Save(const pugi::xml_document& document, const QString& path, QString& erro
         error = NotARegularFile(info);
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    int systemError = 0;
-    if (!WriteTo(document, file, systemError)) {
-        error = systemError != 0 ? qt_error_string(systemError) : file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
+    SafeSave::RemoveLeftoverTemporaries(path);
+    return SafeSave::Save(
+        path,
+        [&document](QIODevice& device) {
+            int systemError = 0;
+            const bool written = WriteTo(document, device, systemError);
+            errno = systemError;  // SafeSave names the reason from errno
+            return written;
+        },
+        error);
 }
 
 }  // namespace XmlFile

@@ -10,6 +10,7 @@
 #include <string_view>
 
 class QIODevice;
+struct FileStamp;
 
 namespace XmlFile {
 
@@ -21,8 +22,10 @@ inline constexpr qint64 kMaxFileBytes = qint64(512) << 20;
 std::unique_ptr<pugi::xml_document> Parse(std::string_view bytes, QString& error);
 
 // The document in the file, or null with `error`: a folder or anything but a regular file,
-// a file that cannot be read or is too big, or any reason of Parse.
-std::unique_ptr<pugi::xml_document> Read(const QString& path, QString& error);
+// a file that cannot be read or is too big, or any reason of Parse. `stamp`, when given,
+// gets the stamp of the bytes read.
+std::unique_ptr<pugi::xml_document> Read(const QString& path, QString& error,
+                                         FileStamp* stamp = nullptr);
 
 // The bytes a document is saved as: `<?xml version="1.0"?>` (UTF-8, the default) followed
 // by the document without indentation or line breaks. Declaration nodes of the document

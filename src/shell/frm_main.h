@@ -97,6 +97,11 @@ class frmMain : public QMainWindow {
     bool CDOpen(FileDialogSetup& CD);
     bool SaveProject(TreeNode* node, bool saveAs);
     bool SaveAllProjects();
+    // Yes when the file is as it was loaded or last saved, or the person says to save over
+    // it; No to save under another name; Cancel.
+    MsgAnswer AskBeforeSavingOverAChangedFile(TreeNode* project, const QString& path);
+    // Files a second start of the program handed over: loaded here, the window brought up.
+    void OpenHandedOverFiles(const QStringList& files);
     void LoadProjects(QString& fileName);
     void LoadProjectFile(const QString& path);
 
@@ -213,4 +218,9 @@ class frmMain : public QMainWindow {
     std::map<QString, QAction*> toolbarButtons_;
     std::map<QString, QAction*> treeBarButtons_;
     std::set<uintptr_t> timeOverflowReported_;
+    // The pane as it was filled for the selected node: what the description field showed
+    // then and the line end its stored text uses, so that showing a node writes nothing.
+    bool showingNode_ = false;
+    QString descriptionShown_;
+    QString descriptionLineEnd_ = QStringLiteral("\n");
 };

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "shell/frm_main.h"
+#include "tree/pane_text.h"
 
 LabelEditDelegate::LabelEditDelegate(frmMain& window, QObject* parent)
     : QStyledItemDelegate(parent), window_(&window) {}
@@ -21,6 +22,7 @@ QWidget* LabelEditDelegate::createEditor(QWidget* parent, const QStyleOptionView
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
     if (auto* line = qobject_cast<QLineEdit*>(editor)) {
         line->setMaxLength(std::numeric_limits<int>::max());  // never cut a long name short
+        line->setValidator(new XmlTextValidator(line));
     }
     return editor;
 }

@@ -155,6 +155,7 @@ TreeNode* frmMain::RecreateNode(TreeNode* sel, TreeNode* parent, int index) {
     auto* node =
         sel->document() ? new TreeNode(sel->releaseDocument()) : new TreeNode(sel->element);
     node->element = sel->element;
+    node->fileHold = std::move(sel->fileHold);
     node->setCaption(sel->caption());
     node->setImage(sel->image());
     const bool expanded = sel->isExpanded();

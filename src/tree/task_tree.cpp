@@ -3,6 +3,7 @@
 #include <QDrag>
 #include <QDragMoveEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -18,6 +19,50 @@ TaskTree::TaskTree(QWidget* parent) : QTreeWidget(parent) {
     setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DragDrop);
     setDropIndicatorShown(false);  // the drop target is highlighted instead
+    // Whatever opened it (a click, a key, the program), a node too deep closes again before
+    // the view lays the branch out.
+    connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) {
+        const QTreeWidgetItem* item = itemFromIndex(index);
+        if (item != nullptr && DepthOf(item) >= kMaxOpenDepth) {
+            collapse(index);
+        }
+    });
+}
+
+int TaskTree::DepthOf(const QTreeWidgetItem* item) {
+    int depth = 0;
+    for (item = item->parent(); item != nullptr && depth < kMaxOpenDepth; item = item->parent()) {
+        ++depth;
+    }
+    return depth;
+}
+
+void TaskTree::expandAll() {
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        expandRecursively(indexFromItem(topLevelItem(i)), kMaxOpenDepth - 1);
+    }
+}
+
+void TaskTree::keyPressEvent(QKeyEvent* event) {
+    // "*" opens the branch under the selected node, as deep as a branch may be opened.
+    QTreeWidgetItem* current = currentItem();
+    if (event->key() == Qt::Key_Asterisk && current != nullptr && state() != EditingState) {
+        // (-1 would mean no limit at all)
+        if (const int levels = kMaxOpenDepth - 1 - DepthOf(current); levels >= 0) {
+            expandRecursively(currentIndex(), levels);
+        }
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+void TaskTree::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    // QTreeView opens every closed node above the one it scrolls to.
+    const QTreeWidgetItem* item = itemFromIndex(index);
+    if (item == nullptr || DepthOf(item) < kMaxOpenDepth) {
+        QTreeWidget::scrollTo(index, hint);
+    }
 }
 
 void TaskTree::StartLabelEdit() {

@@ -24,6 +24,15 @@ class TaskTree : public QTreeWidget {
     // Starts the in-place edit of the selected node's label.
     void StartLabelEdit();
 
+    // Qt lays out an open branch recursively, one stack frame per open level, and a
+    // loaded file may nest without limit: nodes this deep or deeper are never opened.
+    static constexpr int kMaxOpenDepth = 1000;
+    // Levels above the node (0 for a project), counted no further than kMaxOpenDepth.
+    static int DepthOf(const QTreeWidgetItem* item);
+    // Opens every node of every project down to kMaxOpenDepth. (Hides QTreeView's, which
+    // opens without limit and lays the whole branch out recursively.)
+    void expandAll();
+
     // The node whose edited label is being committed, while it is; else none. Qt commits
     // an open editor also when the selection moves on, so this need not be the selected node.
     TreeNode* labelEditNode() const { return labelEditNode_; }
@@ -45,6 +54,9 @@ class TaskTree : public QTreeWidget {
     void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPoint position);
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    // Does not open the branch down to a node too deep to be opened.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;

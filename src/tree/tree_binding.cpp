@@ -3,6 +3,9 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QSignalBlocker>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include "model/project_document.h"
@@ -10,6 +13,39 @@
 #include "model/xml.h"
 #include "shell/frm_main.h"
 #include "tree/caption.h"
+#include "tree/pane_text.h"
+
+namespace {
+
+// The description exactly as typed or pasted. toPlainText() would turn non-breaking spaces
+// into plain ones and line separators into line breaks; only the breaks between paragraphs
+// are the field's own doing.
+QString PlainTextOf(const QPlainTextEdit* field) {
+    QString text = field->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return text;
+}
+
+// Turns characters a file cannot hold into spaces as they are typed or pasted, keeping the
+// cursor and the undo history; true when the field changed.
+bool ReplaceForbiddenControls(QPlainTextEdit& field) {
+    static const QRegularExpression forbidden(
+        QStringLiteral("[\\x{0}-\\x{8}\\x{B}\\x{C}\\x{E}-\\x{1F}\\x{FFFE}\\x{FFFF}]"));
+    QTextCursor found = field.document()->find(forbidden);
+    if (found.isNull()) {
+        return false;
+    }
+    const QSignalBlocker quiet(field);
+    QTextCursor edit(field.document());
+    edit.joinPreviousEditBlock();  // undone with the paste or key that brought them
+    for (; !found.isNull(); found = field.document()->find(forbidden, found)) {
+        found.insertText(QStringLiteral(" "));
+    }
+    edit.endEditBlock();
+    return true;
+}
+
+}  // namespace
 
 void frmMain::UpdateNode(TreeNode* node) {
     const CaptionFlags flags{TT_ShowTime, TT_ShowTotalTime, TT_ShowSec};
@@ -33,18 +69,24 @@ void frmMain::UpdateAllNodes() {
 }
 
 void frmMain::Tree_NodeClick(TreeNode* node) {
+    // The fields report the program's own changes too; these are no edits of the person's.
+    showingNode_ = true;
+    const QString description = node ? NodeString(node, "%description") : QString();
+    descriptionLineEnd_ = LineEndOf(description);
+    txtDescription->setPlainText(ForField(description));
+    descriptionShown_ = PlainTextOf(txtDescription);
     if (node == nullptr) {
         txtName->setText(QString());
-        txtDescription->setPlainText(QString());
         txtTaskTime->setText(QString());
         txtSubTaskTime->setText(QString());
         txtTotalTime->setText(QString());
         chkCompleted->setChecked(false);
+        showingNode_ = false;
         return;
     }
     txtName->setText(NodeString(node, "@name"));
     chkCompleted->setChecked(IsCompletedText(XML::ResolvePath(node->element, "@completed").text()));
-    txtDescription->setPlainText(NodeString(node, "%description"));
+    showingNode_ = false;
     const PaneTimes times = PaneTimesOf(node->element);
     txtTaskTime->setText(QString::fromStdString(times.task));
     txtSubTaskTime->setText(QString::fromStdString(times.subtask));
@@ -55,15 +97,6 @@ void frmMain::Tree_NodeClick(TreeNode* node) {
 }
 
 namespace {
-
-// The description exactly as typed or pasted. toPlainText() would turn non-breaking spaces
-// into plain ones and line separators into line breaks; only the breaks between paragraphs
-// are the field's own doing.
-QString PlainTextOf(const QPlainTextEdit* field) {
-    QString text = field->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-    return text;
-}
 
 // Stores the field's text under the path of the selected node's element when it differs
 // (an edit of the person's, so the project is marked), then refreshes the caption.
@@ -84,16 +117,39 @@ void StorePaneText(frmMain& window, std::string_view path, const QString& text) 
 }  // namespace
 
 void frmMain::txtName_Change() {
-    StorePaneText(*this, "@name", txtName->text());
+    if (showingNode_) {
+        return;
+    }
+    const QString typed = txtName->text();
+    const QString kept = WithoutForbiddenControls(typed);
+    if (kept != typed) {
+        const int cursor = txtName->cursorPosition();
+        txtName->setText(kept);  // comes back through here
+        txtName->setCursorPosition(cursor);
+        return;
+    }
+    StorePaneText(*this, "@name", typed);
 }
 
 void frmMain::txtDescription_Change() {
-    StorePaneText(*this, "%description", PlainTextOf(txtDescription));
+    if (showingNode_) {
+        return;
+    }
+    ReplaceForbiddenControls(*txtDescription);
+    const QString text = PlainTextOf(txtDescription);
+    // Unchanged since it was shown: storing it would turn the carriage returns it held into
+    // line feeds.
+    if (text == descriptionShown_) {
+        return;
+    }
+    descriptionShown_ = text;
+    StorePaneText(*this, "%description", FromField(text, descriptionLineEnd_));
 }
 
 void frmMain::chkCompleted_Click() {
     TreeNode* node = SelectedNode();
-    if (node == nullptr) {
+    // Showing "TRUE" ticks the box; that must not rewrite it as "true".
+    if (node == nullptr || showingNode_) {
         return;
     }
     // A greyed box is not a checked one.

@@ -9,6 +9,8 @@
 
 #include "tree/tree_icons.h"
 
+struct FileHold;
+
 class TreeNode : public QTreeWidgetItem {
   public:
     // A task node showing the element.
@@ -21,6 +23,8 @@ class TreeNode : public QTreeWidgetItem {
 
     // The element this node shows (the tag); null once the node has been cleared.
     pugi::xml_node element;
+    // A project node's hold on its file (lock and stamp); none for tasks and unsaved projects.
+    std::shared_ptr<FileHold> fileHold;
 
     TreeNode* parentNode() const { return static_cast<TreeNode*>(parent()); }
     TreeNode* childNode(int index) const { return static_cast<TreeNode*>(child(index)); }

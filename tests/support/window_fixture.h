@@ -30,6 +30,7 @@ class WindowTest : public ::testing::Test {
 
     // The text of a node path on a node's element.
     static std::string Text(TreeNode* node, std::string_view path);
+    // A file's bytes ("<missing>" when it cannot be read), and a file written whole.
     // A path inside the temporary folder.
     QString TempPath(const QString& name) const { return dir_.filePath(name); }
 

@@ -1,0 +1,40 @@
+#pragma once
+// One owner per project file: a lock beside the file while a project from it is open, and
+// a stamp of the file as it was loaded or last saved, to notice another program's changes.
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <memory>
+
+class QLockFile;
+
+// What a file was: its size, modification time and a hash of its bytes. Size -1: no file.
+struct FileStamp {
+    qint64 size = -1;
+    QDateTime modified;
+    QByteArray hash;
+};
+
+// The stamp of bytes read from, or written to, a file at the given size and time.
+FileStamp StampOfBytes(const char* data, size_t size, const QDateTime& modified);
+// The stamp of the file as it is on disk now.
+FileStamp StampOfFile(const QString& path);
+// Whether the file holds something else than when `before` was taken. Its time alone does
+// not count: a file touched but unchanged loses nothing when saved over.
+bool ContentChanged(const FileStamp& before, const FileStamp& now);
+
+enum class LockOutcome { Held, HeldByAnotherCopy, NotLockable };
+
+// Locks the file for this program. Projects of this window loaded from the same file
+// share one lock, released when the last of them lets go. A lock left by a copy that
+// crashed is taken over. NotLockable (a folder without write access, say) gives no lock:
+// such a file is still opened, unguarded.
+std::shared_ptr<QLockFile> LockProjectFile(const QString& path, LockOutcome& outcome);
+
+// A project's hold on its file: the lock and the stamp.
+struct FileHold {
+    std::shared_ptr<QLockFile> lock;
+    FileStamp stamp;
+};

@@ -1,0 +1,32 @@
+#pragma once
+// One running copy per user: a second start hands its files to the first over a local
+// socket and ends, instead of opening a second window on the same files.
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class QLocalServer;
+
+class InstanceChannel : public QObject {
+    Q_OBJECT
+  public:
+    // The channel of this user's copies, named after the user so that users never meet.
+    static QString DefaultName();
+    explicit InstanceChannel(QString name, QObject* parent = nullptr);
+
+    // Hands the files (absolute paths; none just brings the window up) to the copy already
+    // listening; false when there is none.
+    bool HandOver(const QStringList& files);
+    // Listens for later copies from now on; a socket a crashed copy left is replaced.
+    // false when listening failed (the program then simply runs alone).
+    bool Listen();
+
+  signals:
+    void FilesHandedOver(const QStringList& files);
+
+  private:
+    void Receive();
+    QString name_;
+    QLocalServer* server_ = nullptr;
+};

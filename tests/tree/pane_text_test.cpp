@@ -1,0 +1,73 @@
+// The pane and the label editor keep text as typed and as the file held it: showing a node
+// writes nothing, line ends survive edits, and characters no file can hold become spaces.
+#include <QApplication>
+#include <QClipboard>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "support/window_fixture.h"
+
+namespace {
+
+class PaneText : public WindowTest {
+  protected:
+    // The project in the file, loaded, its first task selected.
+    TreeNode* LoadAndSelectTask(const std::string& task) {
+        WriteFile(path_, "<project name=\"P\">" + task + "</project>");
+        QString name = path_;
+        window->Tree->clear();
+        window->LoadProjects(name);
+        window->show();
+        window->Tree->setCurrentItem(window->Tree->topLevelNode(0)->child(0));
+        return window->SelectedNode();
+    }
+    static void Paste(QWidget* field, const QString& text) {
+        QApplication::clipboard()->setText(text);
+        QTest::keySequence(field, QKeySequence::Paste);
+    }
+    const QString path_ = TempPath(QStringLiteral("p.hvp"));
+};
+
+TEST_F(PaneText, ShowingANodeWritesNothingAndEditsKeepTheLineEndsItHad) {
+    for (const auto& [stored, edited] :
+         {std::pair{"a&#13;\nb&#13;\nc", "a\r\nb\r\nc!"}, std::pair{"a&#13;b", "a\rb!"},
+          std::pair{"a&#13;\nb\nc", "a\nb\nc!"}}) {
+        TreeNode* task = LoadAndSelectTask(std::string("<task completed=\"TRUE\"><description>") +
+                                           stored + "</description></task>");
+        EXPECT_EQ(Text(task->parentNode(), "@modified"), "") << stored;
+        EXPECT_EQ(Text(task, "@completed"), "TRUE");
+        window->txtDescription->moveCursor(QTextCursor::End);
+        QTest::keyClicks(window->txtDescription, "!");
+        EXPECT_EQ(Text(task, "%description"), edited);
+    }
+    window->ToolbarButton("saveproject")->trigger();
+    EXPECT_NE(ReadFile(path_).find("<description>a\nb\nc!</description>"), std::string::npos);
+}
+
+TEST_F(PaneText, ControlCharactersTypedOrPastedBecomeSpaces) {
+    TreeNode* task = LoadAndSelectTask("<task name=\"T\"/>");
+    window->txtName->selectAll();
+    Paste(window->txtName, QStringLiteral("a\vb\x01"
+                                          "c\td"));
+    EXPECT_EQ(Text(task, "@name"), "a b c\td");
+    Paste(window->txtDescription, QStringLiteral("x\fy\x1Fz"));
+    EXPECT_EQ(Text(task, "%description"), "x y z");
+    window->txtDescription->undo();  // the paste and its mending undo as one
+    EXPECT_EQ(Text(task, "%description"), "");
+
+    window->Tree->StartLabelEdit();
+    const auto editor = [&] {
+        return qobject_cast<QLineEdit*>(window->Tree->indexWidget(window->Tree->currentIndex()));
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return editor() != nullptr; }));
+    editor()->selectAll();
+    Paste(editor(), QStringLiteral("new\vname"));
+    QTest::keyClick(editor(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Text(task, "@name"), "new name");
+    window->ToolbarButton("saveproject")->trigger();
+    EXPECT_EQ(ReadFile(path_).find("&#"), std::string::npos) << ReadFile(path_);
+}
+
+}  // namespace
