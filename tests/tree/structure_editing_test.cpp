@@ -78,7 +78,7 @@ TEST_F(StructureEditing, DeletingLowersEveryAncestorByTheSameTotal) {
     EXPECT_EQ(Text(c, "@subtask_time"), "");
     EXPECT_EQ(TaskNames(a->element), "C");
     EXPECT_EQ(ChildCaptions(a), "C");
-    EXPECT_EQ(project->image(), TreeImage::ProjectUnmodified);
+    EXPECT_EQ(project->image(), TreeImage::ProjectModified);
 }
 
 TEST_F(StructureEditing, DeletedTimeIsWrittenWithSecondsEvenBelowZero) {
@@ -289,7 +289,7 @@ TEST_F(StructureEditing, AMovedNodeKeepsAllItHadAndStaysTimed) {
     EXPECT_EQ(window->TimedNode, moved);
     EXPECT_EQ(project->childNode(1), before);
     EXPECT_EQ(TaskNames(project->element), "Task,Before");
-    EXPECT_EQ(project->image(), TreeImage::ProjectUnmodified);
+    EXPECT_EQ(project->image(), TreeImage::ProjectModified);
     window->Timer1.setEnabled(false);
 }
 

@@ -119,7 +119,7 @@ TEST_F(TreeBinding, OnlyThePersonsEditsMarkTheProject) {
              Select(logo);
              window->mnuCompleted_Click();
          },
-         false},
+         true},
         {"typing a name",
          [&] {
              Select(logo);

@@ -77,8 +77,8 @@ TEST_F(TreePopUp, CompletedChangesTheIconOnlyAndActsOnTheSelection) {
     RightClick(design);
     EXPECT_EQ(Text(design, "@completed"), "true");
     EXPECT_EQ(design->image(), TreeImage::TaskCompleted);
-    EXPECT_EQ(project->image(), TreeImage::ProjectUnmodified);
-    EXPECT_EQ(Text(project, "@modified"), "false");
+    EXPECT_EQ(project->image(), TreeImage::ProjectModified);
+    EXPECT_EQ(Text(project, "@modified"), "true");
     EXPECT_FALSE(window->chkCompleted->isChecked()) << "the pane is not refilled";
 
     RightClick(design);
