@@ -84,6 +84,7 @@ bool frmMain::DeleteNode(TreeNode*& node) {
     node->element = pugi::xml_node();
     if (node->isProject()) {
         WorkspaceModified = true;  // the set of open projects changed, whoever asked
+        ForgetRecovery(node);
     }
     ForgetSubtree(node);
     // Taken out of the view in one step, so that the view hears of one removed row rather
