@@ -42,11 +42,24 @@ def journey(journey):
     with open(broken, encoding="utf-8") as kept:
         expect_equal(kept.read(), BROKEN, "the broken file, which nothing may change")
 
-    journey.step("close the window, cancelling the project's save dialog: the program ends")
+    journey.step("close the window, cancelling the project's save dialog: the program runs on")
     program.close_box()
     dialog = program.dialog("Save Project 'Recovered'")
     program.keys("Escape")
     program.wait_gone(dialog, "the save dialog")
+    time.sleep(1)
+    expect(program.running(), "the program runs on after Cancel")
+
+    journey.step("close it again, saving the project and the workspace")
+    program.close_box()
+    program.dialog("Save Project 'Recovered'")
+    program.keys("ctrl+a")
+    program.type(journey.path("recovered.hvp"))
+    program.keys("Return")
+    program.dialog("Save Workspace")
+    program.keys("ctrl+a")
+    program.type(journey.path("work.hvw"))
+    program.keys("Return")
     expect_equal(program.wait_exit(), 0, "the program's exit code")
 
 

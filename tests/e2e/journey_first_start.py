@@ -133,14 +133,23 @@ def second_session(journey, workspace_file, booked):
     expect_equal(time_fields(program), ("0:00:00", time_text, time_text), "the project's times")
     journey.screenshot("reloaded-with-times")
 
-    journey.step("close the window, cancelling the workspace dialog: the program still ends")
+    journey.step("close the window, cancelling the workspace dialog: the program runs on")
     program.close_box()
     dialog = program.dialog("Save Workspace")
     program.keys("Escape")
     program.wait_gone(dialog, "the workspace dialog")
-    expect_equal(program.wait_exit(), 0, "the program's exit code")
+    time.sleep(1)
+    expect(program.running(), "the program runs on after Cancel")
     expect_equal(journey.read_settings().get("lastws"), workspace_file,
                  "the last workspace, kept when its dialog is cancelled")
+
+    journey.step("close it again, saving the workspace under another name")
+    program.close_box()
+    program.dialog("Save Workspace")
+    program.keys("ctrl+a")
+    program.type(workspace_file + ".2.hvw")
+    program.keys("Return")
+    expect_equal(program.wait_exit(), 0, "the program's exit code")
 
 
 def journey(journey):
