@@ -83,37 +83,26 @@ TEST_F(CrashRecovery, DeclinedOrSavedWorkIsNotOfferedAgain) {
 }
 
 TEST(RecoveryJournal, ReplaysOnlyCompleteLinesThatFitTheSnapshot) {
-    pugi::xml_document saved;
-    saved.load_string(R"(<project name="P"><task name="A"><task name="C d%"/></task></project>)");
-    pugi::xml_node c = saved.document_element().first_child().first_child();
+    const char* xml = R"(<project name="P"><task name="A"><task name="C d%"/></task></project>)";
+    pugi::xml_document timed;
+    timed.load_string(xml);
+    pugi::xml_node c = timed.document_element().first_child().first_child();
     c.append_attribute("task_time") = "0:00:09";
-    c.parent().append_attribute("subtask_time") = "0:00:09";
     const std::string line = Recovery::JournalRecord(c, 4, 1234);
-    struct Case {
-        const char* what;
-        std::string journal;
-        int64_t applied;
+    const std::pair<std::string, int64_t> cases[] = {
+        {line + line, 1234},                   // replayed twice: the same
+        {line.substr(0, line.size() - 1), 0},  // cut short by the kill
+        {"3" + line.substr(1), 0},             // written for an older snapshot
     };
-    const Case cases[] = {
-        {"a complete line", line, 1234},
-        {"a line cut short", line.substr(0, line.size() - 1), 0},
-        {"another generation", "3" + line.substr(1), 0},
-        {"a renamed task", line, 0},
-    };
-    for (const Case& k : cases) {
+    for (const auto& [journal, applied] : cases) {
         pugi::xml_document document;
-        document.load_string(
-            R"(<project name="P"><task name="A"><task name="C d%"/></task></project>)");
-        if (k.what == std::string("a renamed task")) {
-            document.document_element().first_child().first_child().attribute("name") = "D";
-        }
-        EXPECT_EQ(Recovery::ReplayJournal(document, 4, k.journal + k.journal), k.applied) << k.what;
-        const bool applied = k.applied != 0;
-        EXPECT_EQ(document.document_element().first_child().attribute("subtask_time").value() ==
-                      std::string("0:00:09"),
-                  applied)
-            << k.what;
+        document.load_string(xml);
+        EXPECT_EQ(Recovery::ReplayJournal(document, 4, journal), applied) << journal;
+        const pugi::xml_node replayed = document.document_element().first_child().first_child();
+        EXPECT_STREQ(replayed.attribute("task_time").value(), applied ? "0:00:09" : "");
     }
+    c.attribute("name") = "Renamed";  // the place no longer holds the task
+    EXPECT_EQ(Recovery::ReplayJournal(timed, 4, line), 0);
 }
 
 }  // namespace
