@@ -1,5 +1,6 @@
 #include "files/recovery_journal.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -108,6 +109,16 @@ pugi::xml_node ElementAt(pugi::xml_node project, std::string_view place) {
     return element;
 }
 
+// The elements from the project down to the given one.
+std::vector<pugi::xml_node> ChainDownTo(pugi::xml_node element) {
+    std::vector<pugi::xml_node> chain;
+    for (; element.type() == pugi::node_element; element = element.parent()) {
+        chain.push_back(element);
+    }
+    std::reverse(chain.begin(), chain.end());
+    return chain;
+}
+
 }  // namespace
 
 std::string SnapshotBytes(const pugi::xml_document& document, int generation, int64_t changedMs) {
@@ -135,11 +146,7 @@ Snapshot ParseSnapshot(std::string_view bytes) {
 }
 
 std::string JournalRecord(pugi::xml_node timed, int generation, int64_t atMs) {
-    std::vector<pugi::xml_node> chain;
-    for (pugi::xml_node element = timed; element.type() == pugi::node_element;
-         element = element.parent()) {
-        chain.insert(chain.begin(), element);
-    }
+    const std::vector<pugi::xml_node> chain = ChainDownTo(timed);
     std::string place;
     for (size_t level = 1; level < chain.size(); ++level) {
         size_t index = 0;
@@ -147,7 +154,10 @@ std::string JournalRecord(pugi::xml_node timed, int generation, int64_t atMs) {
              before = before.previous_sibling("task")) {
             ++index;
         }
-        place += (level > 1 ? "." : "") + std::to_string(index);
+        if (level > 1) {
+            place += '.';
+        }
+        place += std::to_string(index);
     }
     std::string line = std::to_string(generation) + ' ' + std::to_string(atMs) + ' ' +
                        (place.empty() ? "-" : place) + ' ' +
@@ -176,11 +186,7 @@ int64_t ReplayJournal(pugi::xml_document& document, int generation, std::string_
         if (!timed || timed.attribute("name").value() != Unescape(fields[3])) {
             continue;
         }
-        std::vector<pugi::xml_node> chain;
-        for (pugi::xml_node element = timed; element.type() == pugi::node_element;
-             element = element.parent()) {
-            chain.insert(chain.begin(), element);
-        }
+        const std::vector<pugi::xml_node> chain = ChainDownTo(timed);
         if (fields.size() != 4 + 2 * chain.size()) {
             continue;
         }
