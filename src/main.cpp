@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/termination_requests.h"
 #include "shell/app_icon.h"
 #include "shell/frm_main.h"
 
@@ -45,6 +46,12 @@ int main(int argc, char* argv[]) {
     // Lets task bars match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopAppId));
     frmMain window(MakeQtPlatform());
+    // The session or the system ending the program asks nothing, as a logout does.
+    TerminationRequests termination;
+    QObject::connect(&termination, &TerminationRequests::Requested, &window, [&window] {
+        window.SessionCommitData();
+        window.close();
+    });
     window.Form_Load(QApplication::arguments().mid(1));
     window.show();
     return QApplication::exec();

@@ -1,9 +1,11 @@
 """Twenty seconds timed on a new project, then the program is killed (SIGKILL): the next
 start offers the project back, restores it with the seconds booked and marked modified,
-and a clean exit leaves nothing behind to offer again."""
+and a clean exit leaves nothing behind to offer again. Ended by SIGTERM, as a session
+ends it, the program saves what has a file without asking."""
 
 import os
 import time
+import xml.etree.ElementTree as ElementTree
 
 import horavel_e2e as e2e
 from horavel_e2e import expect, expect_equal
@@ -62,6 +64,21 @@ def journey(journey):
     recovery = journey.path(".local", "share", "horavel", "horavel", "recovery")
     left = [name for name in os.listdir(recovery)] if os.path.isdir(recovery) else []
     expect_equal(left, [], "what a clean end leaves to recover")
+
+    journey.step("a project renamed, then SIGTERM as a session ends: saved without a question")
+    ended = journey.path("ended.hvp")
+    with open(ended, "w", encoding="utf-8") as out:
+        out.write('<?xml version="1.0"?><project name="Ended" completed="false" task_time="" '
+                  'subtask_time=""><description/><history/></project>')
+    program = journey.start(ended)
+    program.click(program.field("Task Name:"))
+    program.keys("End")
+    program.type(" here")
+    program.expect_tree(["Ended here"])
+    program.process.terminate()
+    expect_equal(program.wait_exit(), 0, "the program's exit code after SIGTERM")
+    saved = ElementTree.parse(ended).getroot().get("name")
+    expect_equal(saved, "Ended here", "the name saved as the program was ended")
 
 
 if __name__ == "__main__":
