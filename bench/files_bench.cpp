@@ -65,6 +65,7 @@ const QString& ProjectFile() {
 std::unique_ptr<frmMain> MakeWindow(const QTemporaryDir& home) {
     Platform platform = MakeQtPlatform();
     platform.settings = std::make_unique<SettingsStore>(home.filePath("horavel.conf"));
+    platform.recoveryFolder = home.filePath("recovery");
     auto window = std::make_unique<frmMain>(std::move(platform));
     window->show();
     QApplication::processEvents();

@@ -66,6 +66,7 @@ void RunTicks(benchmark::State& state, bool repaint) {
     QTemporaryDir home;
     Platform platform = MakeQtPlatform();
     platform.settings = std::make_unique<SettingsStore>(home.filePath("horavel.conf"));
+    platform.recoveryFolder = home.filePath("recovery");
     auto clock = std::make_unique<SteppingClock>();
     SteppingClock* stepping = clock.get();
     platform.clock = std::move(clock);

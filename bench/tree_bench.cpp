@@ -55,6 +55,7 @@ struct Window {
     Window() {
         Platform platform = MakeQtPlatform();
         platform.settings = std::make_unique<SettingsStore>(folder.filePath("horavel.conf"));
+        platform.recoveryFolder = folder.filePath("recovery");
         window = std::make_unique<frmMain>(std::move(platform));
         window->TT_ShowTime = true;
         window->show();

@@ -6,6 +6,7 @@
 
 #include "platform/instance_channel.h"
 #include "platform/platform.h"
+#include "platform/termination_requests.h"
 #include "shell/app_icon.h"
 #include "shell/frm_main.h"
 
@@ -59,6 +60,12 @@ int main(int argc, char* argv[]) {
     frmMain window(MakeQtPlatform());
     QObject::connect(&channel, &InstanceChannel::FilesHandedOver, &window,
                      &frmMain::OpenHandedOverFiles);
+    // The session or the system ending the program asks nothing, as a logout does.
+    TerminationRequests termination;
+    QObject::connect(&termination, &TerminationRequests::Requested, &window, [&window] {
+        window.SessionCommitData();
+        window.close();
+    });
     window.Form_Load(QApplication::arguments().mid(1));
     window.show();
     return QApplication::exec();

@@ -1,5 +1,7 @@
 #include "platform/platform.h"
 
+#include <QStandardPaths>
+
 #include "platform/qt_file_dialog.h"
 #include "platform/qt_tray.h"
 
@@ -13,5 +15,8 @@ Platform MakeQtPlatform() {
     platform.tray = std::make_unique<QtTray>();
     platform.web = std::make_unique<QtWebOpener>();
     platform.settings = std::make_unique<SettingsStore>();
+    platform.recoveryFolder =
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
+        QStringLiteral("/recovery");
     return platform;
 }

@@ -2,6 +2,8 @@
 // Every seam the main window receives at construction. Production fills it with the Qt
 // implementations (MakeQtPlatform); tests with scripted doubles.
 
+#include <QString>
+
 #include <memory>
 
 #include "platform/clock.h"
@@ -22,6 +24,8 @@ struct Platform {
     std::unique_ptr<Tray> tray;
     std::unique_ptr<WebOpener> web;
     std::unique_ptr<SettingsStore> settings;
+    // Where unsaved work is kept for the next start after a crash; empty keeps nothing.
+    QString recoveryFolder;
 };
 
 Platform MakeQtPlatform();

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "files/recovery_store.h"
 #include "shell/toolbar_icons.h"
 #include "shell/twips.h"
 #include "tree/label_edit_delegate.h"
@@ -28,6 +29,7 @@ frmMain::frmMain(Platform platform, QWidget* parent)
     PlaceControls();
     ConnectEvents();
     DrawDragSignature();
+    StartRecovery();
 }
 
 frmMain::~frmMain() {
@@ -38,6 +40,10 @@ frmMain::~frmMain() {
     // The tree's nodes own the documents; take the timed node out of play before they go.
     Timer1.setEnabled(false);
     TimedNode = nullptr;
+    // Nothing unsaved: nothing to leave for the next start.
+    if (recovery_ && recoveryEntries_.empty()) {
+        recovery_->RemoveAll();
+    }
 }
 
 QAction* frmMain::ToolbarButton(const QString& key) const {

@@ -10,8 +10,10 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <pugixml.hpp>
 #include <set>
+#include <string>
 
 #include "platform/platform.h"
 #include "platform/timer.h"
@@ -28,7 +30,9 @@ class QLineEdit;
 class QMimeData;
 class QMenu;
 class QPlainTextEdit;
+class QTimer;
 class QToolBar;
+class RecoveryStore;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -105,6 +109,18 @@ class frmMain : public QMainWindow {
     void LoadProjects(QString& fileName);
     void LoadProjectFile(const QString& path);
 
+    // ---- Crash recovery (files/crash_recovery.cpp) ----
+    // The project's unsaved work is to be kept on disk: a snapshot follows shortly.
+    void NoteUnsavedChange(TreeNode* node);
+    // The project's kept work is no longer needed: it was saved or removed.
+    void ForgetRecovery(TreeNode* project);
+    // A snapshot of every project whose changes are not kept yet.
+    void WriteRecoverySnapshots();
+    // While timing, every few seconds: the timed chain's times go to the journal.
+    void RecoveryTick();
+    // At start: offers to restore what a copy that did not end cleanly left behind.
+    void OfferRecovery();
+
     // ---- Workspace files (files/workspace_files.cpp) ----
     bool SaveWorkspace(QString& path, bool saveAs);
     void LoadWorkspace(QString& path);
@@ -119,8 +135,12 @@ class frmMain : public QMainWindow {
     // selected, the tray. `arguments` are the program's arguments without its own name.
     void Form_Load(const QStringList& arguments);
     // Shutdown: the splitter position, the workspace saved or cleared, the last workspace
-    // remembered, the tray icon removed. It cannot be cancelled.
-    void Form_Unload();
+    // remembered, the tray icon removed. false when the person cancelled a question or a
+    // save dialog (or a save failed): the program then goes on as it was. When the session
+    // ends it asks nothing: what has a file is saved, the rest kept for recovery.
+    bool Form_Unload();
+    // The desktop session is ending (logout): nothing may wait for an answer now.
+    void SessionCommitData();
     // Stops a running timer whatever is selected (the tray's and the clear's way to stop).
     void StopTimer();
     // The layout pass (shell/window_layout.cpp), run on every resize and after a splitter move.
@@ -206,6 +226,23 @@ class frmMain : public QMainWindow {
     int TreeBarButtonsWidth() const;
     void CreateTray();
     void closeEvent(QCloseEvent* event) override;
+    struct RecoveryEntry {
+        int number = 0;
+        int generation = 0;
+        bool dirty = true;          // changed since the last snapshot
+        pugi::xml_node timed;       // the element timed when the snapshot was taken
+        std::string lastJournaled;  // the last journal line, without its time
+    };
+    void StartRecovery();
+    RecoveryEntry& RecoveryEntryOf(TreeNode* project);
+    void WriteRecoverySnapshot(TreeNode* project, RecoveryEntry& entry);
+    void RestoreProject(std::unique_ptr<pugi::xml_document> document);
+    std::unique_ptr<RecoveryStore> recovery_;
+    std::map<const pugi::xml_document*, RecoveryEntry> recoveryEntries_;
+    QTimer* snapshotTimer_ = nullptr;
+    QTimer* journalTimer_ = nullptr;
+    int nextRecoveryNumber_ = 1;
+    bool sessionEnding_ = false;
     bool eventFilter(QObject* watched, QEvent* event) override;
     QWidget* client_ = nullptr;      // the area the layout pass arranges
     bool timer1WasEnabled_ = false;  // Timer1's state when a splitter drag began

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include "files/recovery_store.h"
 #include "shell/frm_main.h"
 #include "shell/settings.h"
 
@@ -37,6 +38,7 @@ void frmMain::Form_Load(const QStringList& arguments) {
     // Laid out when the window is first shown, at its real size: a pass now, at whatever
     // size the hidden window has, would clamp the position for good.
     DrawDragSignature();
+    OfferRecovery();
     if (Tree->topLevelItemCount() > 0) {
         Tree->setCurrentItem(Tree->topLevelNode(0));
         Tree_NodeClick(Tree->topLevelNode(0));
@@ -44,31 +46,48 @@ void frmMain::Form_Load(const QStringList& arguments) {
     Tray->TraySetup(TrayIconWanted(store));
 }
 
-void frmMain::Form_Unload() {
+bool frmMain::Form_Unload() {
     if (unloaded_) {
-        return;
+        return true;
     }
-    unloaded_ = true;
     SettingsStore& store = *platform_.settings;
     WriteSplitterPosition(store, ResizeHandle1->offLeft);
     // The seconds since the last tick belong in what is saved now.
     if (Timer1.enabled()) {
         Timer1_Timer();
     }
-    if (AutoSaveWorkspace(store)) {
+    if (sessionEnding_) {
+        // Saved and kept when the session asked (SessionCommitData); no one is there to ask.
+        WriteLastWorkspace(store, WorkspaceFile);
+    } else if (AutoSaveWorkspace(store)) {
         QString ask;  // the workspace dialog every time, whatever WorkspaceFile holds
-        SaveWorkspace(ask, false);
+        if (!SaveWorkspace(ask, false)) {
+            return false;  // cancelled or failed: the work stays open, the timer running
+        }
         WriteLastWorkspace(store, WorkspaceFile);
     } else {
         WriteLastWorkspace(store, WorkspaceFile);
-        ClearWorkspace();  // Cancel only skips the saving: the program ends all the same
+        if (!ClearWorkspace()) {
+            return false;
+        }
     }
+    unloaded_ = true;
     store.Flush();
     Tray->RemoveAtShutdown();
+    if (sessionEnding_) {
+        recovery_->Flush();  // what has no file waits for the next start
+    } else {
+        recoveryEntries_.clear();
+        recovery_->RemoveAll();  // a clean end: all that was kept is saved or given up
+    }
+    return true;
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-    Form_Unload();
+    if (!Form_Unload()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     // Also when the window was hidden in the tray, where closing it would not end the loop.
     QCoreApplication::quit();

@@ -46,12 +46,14 @@ void frmMain::NewTask(TreeNode* ParentTreeNode) {
 
 void frmMain::MarkModified(TreeNode* node) {
     TreeNode* project = ProjectNodeOf(node);
+    NoteUnsavedChange(project);  // every edit, also of a project already modified
     project->setImage(TreeImage::ProjectModified);
     XML::ResolvePath(project->element, "@modified").setText("true");
 }
 
 void frmMain::MarkUnmodified(TreeNode* node) {
     TreeNode* project = ProjectNodeOf(node);
+    ForgetRecovery(project);  // saved: the file holds it all
     project->setImage(TreeImage::ProjectUnmodified);
     XML::ResolvePath(project->element, "@modified").setText("false");
 }

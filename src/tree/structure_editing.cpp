@@ -72,6 +72,11 @@ bool frmMain::DeleteNode(TreeNode*& node) {
             MsgButtons::OK, kTitle);
         return false;
     }
+    // A deleted task is a change the next save writes; a deleted project has no file to
+    // change, only a workspace that lists it.
+    if (!node->isProject()) {
+        MarkModified(node);
+    }
     if (element) {
         LowerAncestorTimes(*this, node);
         RemoveElement(element);
@@ -79,6 +84,7 @@ bool frmMain::DeleteNode(TreeNode*& node) {
     node->element = pugi::xml_node();
     if (node->isProject()) {
         WorkspaceModified = true;  // the set of open projects changed, whoever asked
+        ForgetRecovery(node);
     }
     ForgetSubtree(node);
     // Taken out of the view in one step, so that the view hears of one removed row rather
@@ -130,6 +136,9 @@ void frmMain::MoveNodeDown() {
             TreeNode* afterNext = parent->childNode(index + 2);
             parentElement.insert_move_before(sel->element, afterNext->element);
         }
+        MarkModified(sel);
+    } else {
+        WorkspaceModified = true;  // the workspace lists its projects in this order
     }
     RecreateNode(sel, parent, index + 2);  // right after the next sibling
 }
@@ -147,6 +156,9 @@ void frmMain::MoveNodeUp() {
     if (ShowsTask(sel)) {
         TreeNode* previous = parent->childNode(index - 1);
         sel->element.parent().insert_move_before(sel->element, previous->element);
+        MarkModified(sel);
+    } else {
+        WorkspaceModified = true;  // the workspace lists its projects in this order
     }
     RecreateNode(sel, parent, index - 1);  // right before the previous sibling
 }

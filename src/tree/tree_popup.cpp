@@ -25,5 +25,6 @@ void frmMain::mnuCompleted_Click() {
     }
     XML::ResolvePath(node->element, "@completed")
         .setText(mnuCompleted->isChecked() ? "false" : "true");
+    MarkModified(node);
     UpdateNode(node);
 }

@@ -3,6 +3,7 @@ one of its tasks is dragged into a new project, and the project, changed, is rem
 Remove Item, answering Yes to saving it first."""
 
 import os
+import time
 import xml.etree.ElementTree as ElementTree
 
 import horavel_e2e as e2e
@@ -21,7 +22,7 @@ def journey(journey):
     program.press("OK", within=box)
     program.expect_tree([])
     program.close_box()
-    program.cancel_dialog("Save Workspace")
+    program.answer_dialog("Save Workspace", journey.path("exit.hvw"))
     program.expect_exit()
     with open(broken, encoding="utf-8") as kept:
         expect_equal(kept.read(), BROKEN, "the broken file, untouched")
@@ -55,11 +56,17 @@ def journey(journey):
     expect_equal([t.get("name") for t in project.findall("task")], ["Design"], "the saved tasks")
     expect_equal(project.get("subtask_time"), "1:10:00", "the saved subtask time, untouched")
 
-    journey.step("File, Exit, cancelling the new project's save dialog: the program still ends")
+    journey.step("File, Exit, cancelling the new project's save dialog: the program runs on")
     program.menu("File", "Exit")
     program.cancel_dialog("Save Project 'Archive'")
-    program.expect_exit()
+    time.sleep(1)
+    expect(program.process.poll() is None, "the program runs on after Cancel")
     expect(not os.path.exists(journey.path("Archive.hvp")), "the cancelled save wrote nothing")
+    program.menu("File", "Exit")
+    program.answer_dialog("Save Project 'Archive'", journey.path("Archive.hvp"))
+    program.answer_dialog("Save Workspace", journey.path("exit.hvw"))
+    program.expect_exit()
+    expect(os.path.exists(journey.path("Archive.hvp")), "the project saved at the second exit")
 
 
 if __name__ == "__main__":

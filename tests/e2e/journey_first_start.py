@@ -64,11 +64,17 @@ def second_session(journey, workspace_file, task):
     program.expect_tree(captions)
     program.select(captions[2])
     expect_equal(times(program), (task, "0:00:00", task), "the inner task's times")
-    journey.step("close the window, cancelling the workspace dialog: the program still ends")
+    journey.step("close the window, cancelling the workspace dialog: the program runs on")
     program.close_box()
     program.cancel_dialog("Save Workspace")
-    program.expect_exit()
+    time.sleep(1)
+    expect(program.process.poll() is None, "the program runs on after Cancel")
     expect_equal(journey.read_settings().get("lastws"), workspace_file, "the kept workspace")
+
+    journey.step("close it again, saving the workspace under another name")
+    program.close_box()
+    program.answer_dialog("Save Workspace", workspace_file + ".2.hvw")
+    program.expect_exit()
 
 
 def journey(journey):

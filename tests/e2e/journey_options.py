@@ -30,7 +30,7 @@ def journey(journey):
         settings = journey.read_settings()
         expect_equal({key: settings.get(key) for key in stored}, stored, "the stored options")
     program.menu("File", "Exit")
-    program.cancel_dialog("Save Workspace")
+    program.answer_dialog("Save Workspace", journey.path("exit.hvw"))
     program.expect_exit()
 
 

@@ -44,14 +44,14 @@ def journey(journey):
     journey.step("exit, and start again: the splitter is where it was left")
     wide = e2e.extents(program.tree()).width
     program.menu("File", "Exit")
-    program.cancel_dialog("Save Workspace")
+    program.answer_dialog("Save Workspace", journey.path("exit.hvw"))
     program.expect_exit()
     stored = float(journey.read_settings().get("frm_split", "0"))
     expect(stored > 2085 + 1500, f"frm_split holds the dragged position: {stored}")
     program = start(journey, path)
     e2e.wait_for(f"the tree {wide} wide again", lambda: e2e.extents(program.tree()).width == wide)
     program.close_box()
-    program.cancel_dialog("Save Workspace")
+    program.answer_dialog("Save Workspace", journey.path("exit.hvw"))
     program.expect_exit()
 
 

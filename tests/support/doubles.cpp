@@ -1,5 +1,7 @@
 #include "support/doubles.h"
 
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -10,7 +12,12 @@ const char* KindName(ScriptedFileDialog::Kind kind) {
 
 void ScriptedPrompter::Expect(const QString& text, MsgButtons buttons, const QString& title,
                               MsgAnswer answer) {
-    script_.push_back({{text, buttons, title}, answer});
+    script_.push_back({{text, buttons, title}, answer, false});
+}
+
+void ScriptedPrompter::ExpectStartingWith(const QString& start, MsgButtons buttons,
+                                          const QString& title, MsgAnswer answer) {
+    script_.push_back({{start, buttons, title}, answer, true});
 }
 
 MsgAnswer ScriptedPrompter::Ask(const QString& text, MsgButtons buttons, const QString& title) {
@@ -20,9 +27,10 @@ MsgAnswer ScriptedPrompter::Ask(const QString& text, MsgButtons buttons, const Q
                       << title.toStdString() << '"';
         return buttons == MsgButtons::OK ? MsgAnswer::OK : MsgAnswer::Cancel;
     }
-    const auto [expected, answer] = script_.front();
+    const auto [expected, answer, startOnly] = script_.front();
     script_.pop_front();
-    EXPECT_EQ(text.toStdString(), expected.text.toStdString());
+    EXPECT_EQ((startOnly ? text.left(expected.text.size()) : text).toStdString(),
+              expected.text.toStdString());
     EXPECT_EQ(int(buttons), int(expected.buttons)) << "buttons of \"" << text.toStdString() << '"';
     EXPECT_EQ(title.toStdString(), expected.title.toStdString());
     return answer;
@@ -113,6 +121,7 @@ TestPlatform::TestPlatform(const QString& settingsFile) {
     tray = Install<FakeTray>(platform_.tray);
     web = Install<RecordingWebOpener>(platform_.web);
     settings = Install<SettingsStore>(platform_.settings, settingsFile);
+    platform_.recoveryFolder = QFileInfo(settingsFile).absolutePath() + "/recovery";
 }
 
 Platform TestPlatform::Take() {

@@ -22,13 +22,21 @@ class ScriptedPrompter : public Prompter {
   public:
     // The next prompt must have this text, buttons and title; it is answered with `answer`.
     void Expect(const QString& text, MsgButtons buttons, const QString& title, MsgAnswer answer);
+    // The same for a text that carries times of day: only its start is compared.
+    void ExpectStartingWith(const QString& start, MsgButtons buttons, const QString& title,
+                            MsgAnswer answer);
     MsgAnswer Ask(const QString& text, MsgButtons buttons, const QString& title) override;
     bool allAnswered() const { return script_.empty(); }
 
     std::vector<Prompt> asked;
 
   private:
-    std::deque<std::pair<Prompt, MsgAnswer>> script_;
+    struct Scripted {
+        Prompt prompt;
+        MsgAnswer answer;
+        bool startOnly;
+    };
+    std::deque<Scripted> script_;
 };
 
 class ScriptedFileDialog : public FileDialog {

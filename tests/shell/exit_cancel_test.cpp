@@ -1,0 +1,77 @@
+// Cancel at exit keeps the program running with everything as it was; only an ending
+// session closes it without asking.
+#include <QFile>
+#include <QTest>
+
+#include <functional>
+
+#include "support/window_fixture.h"
+
+namespace {
+
+class ExitCancel : public WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        window->Form_Load({});
+        window->show();
+        project = AddProject("Unsaved");
+        window->ToggleTimer();  // on the selected project
+    }
+    TreeNode* project = nullptr;
+};
+
+TEST_F(ExitCancel, EveryWayOutCanBeCancelledInEveryQuestion) {
+    const std::function<void()> exits[] = {
+        [&] { window->mnuExit->trigger(); }, [&] { window->Tray->mnuTrayExit->trigger(); },
+        [&] { window->close(); },  // the close box's way
+    };
+    for (const auto& exit : exits) {
+        seams->settings->SaveSetting("AutoSaveWS", "True");
+        seams->fileDialog->ExpectCancel(ScriptedFileDialog::Kind::Save);  // the project's
+        exit();
+        seams->settings->SaveSetting("AutoSaveWS", "False");
+        seams->prompter->Expect("Save Workspace first?", MsgButtons::YesNoCancel, "Save Workspace",
+                                MsgAnswer::No);
+        seams->prompter->Expect("Modified Projects: \r\nUnsaved\r\nSave Modified Projects First?",
+                                MsgButtons::YesNoCancel, "Horavel", MsgAnswer::Cancel);
+        exit();
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(window->Tree->topLevelNode(0), project);
+        EXPECT_TRUE(window->TimerRunning && window->Timer1.enabled());
+        EXPECT_TRUE(seams->tray->placed);
+    }
+}
+
+TEST_F(ExitCancel, AnEndingSessionSavesWhatHasAFileAndKeepsTheRestUnasked) {
+    const QString path = TempPath("filed.hvp");
+    QFile::copy(QStringLiteral(HORAVEL_TEST_DATA "/site.hvp"), path);
+    QString load = path;
+    window->LoadProjects(load);
+    TreeNode* filed = window->Tree->topLevelNode(1);
+    window->Tree->setCurrentItem(filed);
+    window->txtName->selectAll();
+    QTest::keyClicks(window->txtName, "Renamed");
+
+    window->SessionCommitData();
+    window->close();  // the session manager's close: no question, no dialog
+    EXPECT_FALSE(window->isVisible());
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().contains("name=\"Renamed\""));
+
+    window.reset();  // the next start offers the untitled project
+    seams = std::make_unique<TestPlatform>(TempPath("horavel.conf"));
+    window = std::make_unique<frmMain>(seams->Take());
+    seams->prompter->ExpectStartingWith(
+        "Horavel did not end cleanly last time. These "
+        "projects had changes that were not saved:\r\n"
+        "Unsaved (never saved), last changed ",
+        MsgButtons::YesNo, "Horavel", MsgAnswer::Yes);
+    window->Form_Load({});
+    ASSERT_EQ(window->Tree->topLevelItemCount(), 1) << "only the untitled one was kept";
+    EXPECT_EQ(Text(window->Tree->topLevelNode(0), "@name"), "Unsaved");
+    EXPECT_EQ(Text(window->Tree->topLevelNode(0), "@modified"), "true");
+}
+
+}  // namespace
