@@ -124,6 +124,13 @@ TEST(ParseTime, EachFieldMustFitSixteenBitsSigned) {
                             "99999999999999999999999999", "1:00:32768"}) {
         EXPECT_THROW(ParseTime(bad), TimeOverflow) << bad;
     }
+    // However many digits: from_chars gives up past ~310 of them.
+    for (const std::string& bad : {std::string(400, '9'), "-" + std::string(400, '7'),
+                                   "1:" + std::string(320, '1') + ":00"}) {
+        EXPECT_THROW(ParseTime(bad), TimeOverflow) << bad.size();
+    }
+    EXPECT_EQ(ParseTime(std::string(400, '0') + "5"), 5);
+    EXPECT_EQ(ParseTime("0." + std::string(400, '0') + "1"), 0);
     try {
         ParseTime("40000:00:00");
         FAIL() << "no overflow";
