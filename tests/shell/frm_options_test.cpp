@@ -74,7 +74,7 @@ TEST_F(OptionsTest, TheOptionsFollowTheWindowsFlagsNotTheStore) {
     EXPECT_TRUE(dialog->tt_hmm->isChecked());
 }
 
-TEST_F(OptionsTest, OkWritesExactlyTheSixKeysThenTellsTheOwnerInOrder) {
+TEST_F(OptionsTest, OkWritesExactlyTheSevenKeysThenTellsTheOwnerInOrder) {
     Open({false, true, false});
     QTest::mouseClick(dialog->tt_tasktime, Qt::LeftButton);
     QTest::mouseClick(dialog->tt_hmmss, Qt::LeftButton);
@@ -84,6 +84,7 @@ TEST_F(OptionsTest, OkWritesExactlyTheSixKeysThenTellsTheOwnerInOrder) {
               "[general]\n"
               "AutoLoadWS=True\n"
               "AutoSaveWS=False\n"
+              "IdleMinutes=15\n"
               "TT_ShowSec=True\n"
               "TT_ShowTime=True\n"
               "TT_ShowTotalTime=False\n"
@@ -197,7 +198,7 @@ TEST_F(OptionsTest, CaptionsFramesAndTwipsGeometry) {
         EXPECT_EQ(caption.toString().replace('\n', ' ').toStdString(), row.caption) << name;
     }
     EXPECT_EQ(d.windowTitle().toStdString(), "Options");
-    EXPECT_EQ(d.size(), scale.ToPixels(5220, 2040));
+    EXPECT_EQ(d.size(), scale.ToPixels(5220, 2520));
     EXPECT_EQ(d.minimumSize(), d.maximumSize()) << "a fixed-size window";
     EXPECT_FALSE(d.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
 }

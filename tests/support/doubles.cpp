@@ -90,6 +90,46 @@ void RecordingMenuPopper::Popup(QMenu* menu, QPoint globalPosition) {
     }
 }
 
+void SettableClock::WrapAtMidnight() {
+    while (now >= 86400) {
+        now -= 86400;
+        monotonicAhead_ += 86400;
+    }
+    while (now < 0) {
+        now += 86400;
+        monotonicAhead_ -= 86400;
+    }
+}
+
+void SettableClock::StepWall(double seconds) {
+    now += seconds;
+    monotonicAhead_ -= seconds;
+    WrapAtMidnight();
+}
+
+void SettableClock::Advance(double seconds) {
+    now += seconds;
+    WrapAtMidnight();
+}
+
+void ScriptedQuestions::Ask(const QString& text, const QStringList& buttons, int defaultButton,
+                            std::function<void(int)> answered) {
+    open.push_back({text, buttons, defaultButton, std::move(answered)});
+}
+
+void ScriptedQuestions::Answer(const QString& button) {
+    if (open.empty()) {
+        ADD_FAILURE() << "no open question to answer " << button.toStdString();
+        return;
+    }
+    Question question = std::move(open.front());
+    open.pop_front();
+    const int index = int(question.buttons.indexOf(button));
+    EXPECT_GE(index, 0) << button.toStdString() << " not offered by "
+                        << question.text.toStdString();
+    question.answered(index < 0 ? question.defaultButton : index);
+}
+
 TestPlatform::TestPlatform(const QString& settingsFile) {
     auto ownedPrompter = std::make_unique<ScriptedPrompter>();
     auto ownedDialog = std::make_unique<ScriptedFileDialog>();
@@ -115,6 +155,12 @@ TestPlatform::TestPlatform(const QString& settingsFile) {
     platform_.tray = std::move(ownedTray);
     platform_.web = std::move(ownedWeb);
     platform_.settings = std::move(ownedSettings);
+    auto ownedQuestions = std::make_unique<ScriptedQuestions>();
+    auto ownedIdle = std::make_unique<SettableIdle>();
+    questions = ownedQuestions.get();
+    idle = ownedIdle.get();
+    platform_.questions = std::move(ownedQuestions);
+    platform_.idle = std::move(ownedIdle);
 }
 
 Platform TestPlatform::Take() {

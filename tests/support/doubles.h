@@ -52,10 +52,43 @@ class ScriptedFileDialog : public FileDialog {
     std::deque<std::pair<Kind, std::function<bool(FileDialogSetup&)>>> script_;
 };
 
+// The time of day `now` and a monotonic reading that follows it: setting `now` moves both,
+// as on a computer whose clock nobody sets. StepWall moves the time of day alone (a
+// daylight-saving switch, the clock set by hand); Advance moves both, past midnight too.
 class SettableClock : public Clock {
   public:
     double SecondsSinceMidnight() override { return now; }
+    double MonotonicSeconds() override { return now + monotonicAhead_; }
+    void StepWall(double seconds);
+    void Advance(double seconds);
     double now = 36000;  // 10:00:00
+
+  private:
+    void WrapAtMidnight();
+    double monotonicAhead_ = 0;
+};
+
+// Questions asked without blocking, kept open until the test answers them.
+class ScriptedQuestions : public Questioner {
+  public:
+    struct Question {
+        QString text;
+        QStringList buttons;
+        int defaultButton;
+        std::function<void(int)> answered;
+    };
+    void Ask(const QString& text, const QStringList& buttons, int defaultButton,
+             std::function<void(int)> answered) override;
+    // Answers the oldest open question with the button of that caption (failing the test
+    // when there is none).
+    void Answer(const QString& button);
+    std::deque<Question> open;
+};
+
+class SettableIdle : public IdleSource {
+  public:
+    std::optional<double> IdleSeconds() override { return seconds; }
+    std::optional<double> seconds = 0.0;
 };
 
 class FixedRandom : public RandomSource {
@@ -124,6 +157,8 @@ struct TestPlatform {
     FakeTray* tray;
     RecordingWebOpener* web;
     SettingsStore* settings;
+    ScriptedQuestions* questions;
+    SettableIdle* idle;
 
   private:
     Platform platform_;

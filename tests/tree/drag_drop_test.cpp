@@ -11,6 +11,7 @@
 
 #include "model/xml.h"
 #include "support/window_fixture.h"
+#include "tracking/time_sums.h"
 
 namespace {
 
@@ -112,10 +113,12 @@ class DragDrop : public WindowTest {
         }
         return times;
     }
-    void ExpectNeitherModified() {
-        for (TreeNode* project : {window->Tree->topLevelNode(0), window->Tree->topLevelNode(1)}) {
-            EXPECT_EQ(Text(project, "@modified"), "false") << Text(project, "@name");
-            EXPECT_EQ(project->image(), TreeImage::ProjectUnmodified);
+    // A drop marks the project it left and the one it joined, and keeps every sum.
+    void ExpectModifiedWithSums(std::initializer_list<TreeNode*> projects) {
+        for (TreeNode* project : projects) {
+            EXPECT_EQ(Text(project, "@modified"), "true") << Text(project, "@name");
+            EXPECT_EQ(project->image(), TreeImage::ProjectModified);
+            EXPECT_EQ(FindSumMismatch(project->element), std::nullopt);
         }
     }
 
@@ -127,7 +130,6 @@ TEST_F(DragDrop, OntoAProjectTheTaskBecomesItsLastTopLevelTask) {
     window->UpdateNode(t2);
     ASSERT_EQ(t2->image(), TreeImage::TaskCompleted);
     t2a->setExpanded(false);
-    const auto times = Times();
     std::unique_ptr<QMimeData> data = StartDrag(t2);
     ASSERT_TRUE(data);
     EXPECT_EQ(DragOver(*data, a), Effect::Move);
@@ -139,8 +141,8 @@ TEST_F(DragDrop, OntoAProjectTheTaskBecomesItsLastTopLevelTask) {
     EXPECT_EQ(moved->image(), TreeImage::TaskCompleted);
     EXPECT_TRUE(moved->isExpanded());
     EXPECT_FALSE(moved->childNode(0)->isExpanded());
-    EXPECT_EQ(Times(), times);  // neither the old nor the new ancestors change
-    ExpectNeitherModified();
+    EXPECT_EQ(Text(t, "@subtask_time"), "0:30:00");  // T2's 1:30:00 left T for A
+    ExpectModifiedWithSums({a});
     EXPECT_EQ(window->Tree->dropHighlight(), nullptr);
 }
 
@@ -171,7 +173,7 @@ TEST_F(DragDrop, OntoItsOwnParentItMovesToTheEndOfItsSiblings) {
     EXPECT_EQ(Outline(a), "A[T[T2[T2a],T1],U]");
     EXPECT_EQ(window->SelectedNode(), t->childNode(1));
     EXPECT_EQ(Times(), times);
-    ExpectNeitherModified();
+    ExpectModifiedWithSums({a});
 }
 
 TEST_F(DragDrop, IntoAnotherProjectTheWholeElementChangesDocument) {
@@ -184,7 +186,6 @@ TEST_F(DragDrop, IntoAnotherProjectTheWholeElementChangesDocument) {
     const std::string designElement = Serialised(design->element);
     ASSERT_NE(designElement.find("first draft"), std::string::npos);
     const std::string siteBefore = Serialised(*site->document());
-    const auto times = Times();
 
     DropOn(*StartDrag(design), b);
 
@@ -200,10 +201,11 @@ TEST_F(DragDrop, IntoAnotherProjectTheWholeElementChangesDocument) {
     }
     std::string siteAfter = siteBefore;
     siteAfter.erase(siteAfter.find(designElement), designElement.size());
+    siteAfter.replace(siteAfter.find("subtask_time=\"1:30:00\""), 22, "subtask_time=\"0:00:00\"");
+    siteAfter.insert(siteAfter.find("><description>"), " modified=\"true\"");
     EXPECT_EQ(Serialised(*site->document()), siteAfter);
-    EXPECT_EQ(Times(), times);
-    EXPECT_EQ(Text(site, "@modified"), "");
-    EXPECT_EQ(Text(b, "@modified"), "false");
+    EXPECT_EQ(Text(b, "@subtask_time"), "1:40:00");
+    ExpectModifiedWithSums({site, b});
 }
 
 TEST_F(DragDrop, ProjectsAndEmptySpaceOfferNoDrag) {
@@ -304,8 +306,8 @@ TEST_F(DragDrop, TimingGoesOnUnderTheNewAncestorsAndBothFilesSayWhereTheTaskIs) 
     window->ToggleTimer();  // stops, booking nothing more
     EXPECT_EQ(Text(moved->childNode(0), "@task_time"), "0:30:07");
     EXPECT_EQ(Text(moved, "@subtask_time"), "0:30:07");
-    EXPECT_EQ(Text(b, "@subtask_time"), "0:10:05");
-    EXPECT_EQ(Text(site, "@subtask_time"), "1:30:02");  // booked before the move only
+    EXPECT_EQ(Text(b, "@subtask_time"), "1:40:07");
+    EXPECT_EQ(Text(site, "@subtask_time"), "0:00:00");  // all of Design's time went along
 
     ASSERT_TRUE(window->SaveProject(site, false));
     seams->fileDialog->ExpectSave(TempPath("b.hvp"));
@@ -314,7 +316,7 @@ TEST_F(DragDrop, TimingGoesOnUnderTheNewAncestorsAndBothFilesSayWhereTheTaskIs) 
     std::string siteExpected = original;
     siteExpected.erase(siteExpected.find(designElement), designElement.size());
     siteExpected.replace(siteExpected.find("subtask_time=\"1:30:00\""), 22,
-                         "subtask_time=\"1:30:02\"");
+                         "subtask_time=\"0:00:00\"");
     EXPECT_EQ(ReadAll(sitePath), siteExpected);
 
     std::string designExpected = designElement;
@@ -324,7 +326,7 @@ TEST_F(DragDrop, TimingGoesOnUnderTheNewAncestorsAndBothFilesSayWhereTheTaskIs) 
                            "task_time=\"0:30:07\"");
     EXPECT_EQ(ReadAll(TempPath("b.hvp")),
               "<?xml version=\"1.0\"?><project name=\"B\" completed=\"false\" task_time=\"\" "
-              "subtask_time=\"0:10:05\"><description/><history/><task name=\"V\" "
+              "subtask_time=\"1:40:07\"><description/><history/><task name=\"V\" "
               "completed=\"false\" task_time=\"0:10:00\" subtask_time=\"\"><description/>"
               "<history/></task>" +
                   designExpected + "</project>");
@@ -342,10 +344,10 @@ TEST_F(DragDrop, TheTimedTaskItselfMovesAcrossAndKeepsTiming) {
     seams->clock->now = 36003;
     window->Timer1_Timer();
     EXPECT_EQ(Text(moved, "@task_time"), "1:00:03");
-    EXPECT_EQ(Text(v, "@subtask_time"), "0:00:03");
-    EXPECT_EQ(Text(b, "@subtask_time"), "0:10:03");
-    EXPECT_EQ(Text(t, "@subtask_time"), "2:00:00");
-    EXPECT_EQ(Text(a, "@subtask_time"), "4:00:00");
+    EXPECT_EQ(Text(v, "@subtask_time"), "1:30:03");
+    EXPECT_EQ(Text(b, "@subtask_time"), "1:40:03");
+    EXPECT_EQ(Text(t, "@subtask_time"), "0:30:00");
+    EXPECT_EQ(Text(a, "@subtask_time"), "2:30:00");
     window->ToggleTimer();
 }
 
