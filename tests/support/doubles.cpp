@@ -90,44 +90,12 @@ void RecordingMenuPopper::Popup(QMenu* menu, QPoint globalPosition) {
     }
 }
 
-void SettableClock::WrapAtMidnight() {
-    while (now >= 86400) {
-        now -= 86400;
-        monotonicAhead_ += 86400;
-    }
-    while (now < 0) {
-        now += 86400;
-        monotonicAhead_ -= 86400;
-    }
-}
-
-void SettableClock::StepWall(double seconds) {
-    now += seconds;
-    monotonicAhead_ -= seconds;
-    WrapAtMidnight();
-}
-
-void SettableClock::Advance(double seconds) {
-    now += seconds;
-    WrapAtMidnight();
-}
-
-void ScriptedQuestions::Ask(const QString& text, const QStringList& buttons, int defaultButton,
-                            std::function<void(int)> answered) {
-    open.push_back({text, buttons, defaultButton, std::move(answered)});
-}
-
 void ScriptedQuestions::Answer(const QString& button) {
-    if (open.empty()) {
-        ADD_FAILURE() << "no open question to answer " << button.toStdString();
-        return;
-    }
-    Question question = std::move(open.front());
+    ASSERT_FALSE(open.empty()) << "no question open for " << button.toStdString();
+    const Question question = open.front();
     open.pop_front();
-    const int index = int(question.buttons.indexOf(button));
-    EXPECT_GE(index, 0) << button.toStdString() << " not offered by "
-                        << question.text.toStdString();
-    question.answered(index < 0 ? question.defaultButton : index);
+    ASSERT_TRUE(question.buttons.contains(button)) << question.text.toStdString();
+    question.answered(int(question.buttons.indexOf(button)));
 }
 
 TestPlatform::TestPlatform(const QString& settingsFile) {

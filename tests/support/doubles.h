@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QStringList>
 
+#include <cmath>
 #include <deque>
 #include <functional>
 #include <string>
@@ -52,23 +53,26 @@ class ScriptedFileDialog : public FileDialog {
     std::deque<std::pair<Kind, std::function<bool(FileDialogSetup&)>>> script_;
 };
 
-// The time of day `now` and a monotonic reading that follows it: setting `now` moves both,
-// as on a computer whose clock nobody sets. StepWall moves the time of day alone (a
-// daylight-saving switch, the clock set by hand); Advance moves both, past midnight too.
+// The time of day `now` and a monotonic reading that follows it, as on a computer whose
+// clock nobody sets: setting `now` or Advance moves both, StepWall the time of day alone.
 class SettableClock : public Clock {
   public:
     double SecondsSinceMidnight() override { return now; }
-    double MonotonicSeconds() override { return now + monotonicAhead_; }
-    void StepWall(double seconds);
-    void Advance(double seconds);
+    double MonotonicSeconds() override { return now + ahead_; }
+    void StepWall(double seconds) { Set(now + seconds, ahead_ - seconds); }
+    void Advance(double seconds) { Set(now + seconds, ahead_); }
     double now = 36000;  // 10:00:00
 
   private:
-    void WrapAtMidnight();
-    double monotonicAhead_ = 0;
+    void Set(double wall, double ahead) {
+        const double days = std::floor(wall / 86400);
+        now = wall - days * 86400;
+        ahead_ = ahead + days * 86400;
+    }
+    double ahead_ = 0;
 };
 
-// Questions asked without blocking, kept open until the test answers them.
+// Questions asked without blocking, left open until the test answers them.
 class ScriptedQuestions : public Questioner {
   public:
     struct Question {
@@ -78,9 +82,10 @@ class ScriptedQuestions : public Questioner {
         std::function<void(int)> answered;
     };
     void Ask(const QString& text, const QStringList& buttons, int defaultButton,
-             std::function<void(int)> answered) override;
-    // Answers the oldest open question with the button of that caption (failing the test
-    // when there is none).
+             std::function<void(int)> answered) override {
+        open.push_back({text, buttons, defaultButton, std::move(answered)});
+    }
+    // Presses the button of that caption on the oldest open question.
     void Answer(const QString& button);
     std::deque<Question> open;
 };
