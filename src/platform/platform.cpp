@@ -13,7 +13,7 @@ Platform MakeQtPlatform() {
     platform.tray = std::make_unique<QtTray>();
     platform.web = std::make_unique<QtWebOpener>();
     platform.settings = std::make_unique<SettingsStore>();
-    platform.questions = std::make_unique<QtQuestioner>();
+    platform.questions = std::make_unique<QtQuestioner>(QStringLiteral("Horavel"));
     platform.idle = std::make_unique<DesktopIdleSource>();
     return platform;
 }

@@ -17,8 +17,8 @@ QtQuestioner::~QtQuestioner() {
 
 void QtQuestioner::Ask(const QString& text, const QStringList& buttons, int defaultButton,
                        std::function<void(int)> answered) {
-    auto* box = new QMessageBox(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text,
-                                QMessageBox::NoButton, QApplication::activeWindow());
+    auto* box = new QMessageBox(QMessageBox::NoIcon, title_, text, QMessageBox::NoButton,
+                                QApplication::activeWindow());
     box->setWindowModality(Qt::NonModal);
     box->setAttribute(Qt::WA_DeleteOnClose);
     std::vector<QAbstractButton*> made;

@@ -24,7 +24,7 @@ class Questioner {
 
 class QtQuestioner : public Questioner {
   public:
-    QtQuestioner() = default;
+    explicit QtQuestioner(QString title) : title_(std::move(title)) {}
     QtQuestioner(const QtQuestioner&) = delete;
     QtQuestioner& operator=(const QtQuestioner&) = delete;
     ~QtQuestioner() override;
@@ -32,5 +32,6 @@ class QtQuestioner : public Questioner {
              std::function<void(int)> answered) override;
 
   private:
+    QString title_;
     QList<QPointer<QMessageBox>> open_;
 };
