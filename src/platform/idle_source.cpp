@@ -1,7 +1,7 @@
 #include "platform/idle_source.h"
 
 #include <QDBusConnection>
-#include <QDBusInterface>
+#include <QDBusMessage>
 #include <QDBusReply>
 #include <QGuiApplication>
 
@@ -31,15 +31,13 @@ std::optional<double> FromX11() {
 }
 
 std::optional<double> FromDBus() {
-    QDBusInterface saver(QStringLiteral("org.freedesktop.ScreenSaver"),
-                         QStringLiteral("/org/freedesktop/ScreenSaver"),
-                         QStringLiteral("org.freedesktop.ScreenSaver"),
-                         QDBusConnection::sessionBus());
-    if (!saver.isValid()) {
-        return std::nullopt;
-    }
-    saver.setTimeout(200);  // asked from the timer tick: never hold the window up for long
-    const QDBusReply<uint> idleMs = saver.call(QStringLiteral("GetSessionIdleTime"));
+    // A plain call: QDBusInterface would introspect the service on every tick.
+    const QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.ScreenSaver"),
+        QStringLiteral("/org/freedesktop/ScreenSaver"),
+        QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("GetSessionIdleTime"));
+    // Asked from the timer tick: never hold the window up for long.
+    const QDBusReply<uint> idleMs = QDBusConnection::sessionBus().call(call, QDBus::Block, 200);
     if (!idleMs.isValid()) {
         return std::nullopt;
     }
