@@ -18,6 +18,7 @@ namespace {
 class SteppingClock : public Clock {
   public:
     double SecondsSinceMidnight() override { return now; }
+    double MonotonicSeconds() override { return now; }
     double now = 36000;
 };
 

@@ -1,5 +1,6 @@
 #include "model/time_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -11,6 +12,7 @@ namespace {
 constexpr double kMinField = -32768;
 constexpr double kMaxField = 32767;
 constexpr double kSecondsPerHour = 3600;
+constexpr size_t kMaxFieldDigits = 6;  // enough to round 32767.4 and to see 100000 fail
 
 void AppendTwoDigits(std::string& text, int64_t value) {
     text.push_back(static_cast<char>('0' + value / 10));
@@ -23,6 +25,13 @@ bool IsBlank(char c) {
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
+}
+
+// Digits before the point, leading zeros not counted.
+size_t SignificantWholeDigits(std::string_view number) {
+    const size_t point = std::min(number.find('.'), number.size());
+    const size_t first = std::min(number.find_first_not_of('0'), point);
+    return point - first;
 }
 
 // The decimal number at the start of a field, blanks ignored wherever they stand:
@@ -55,9 +64,15 @@ double LeadingNumber(std::string_view field) {
     if (!seenDigitOrPoint || !hasDigit) {
         return 0;
     }
+    const double sign = number[0] == '-' ? -1 : 1;
+    if (SignificantWholeDigits(std::string_view(number).substr(start)) > kMaxFieldDigits) {
+        // Far beyond any field; from_chars would give up on it and leave 0 behind.
+        return sign * HUGE_VAL;
+    }
     double value = 0;
+    // Only a fraction too small for a double can fail now: it reads as 0.
     std::from_chars(number.data() + start, number.data() + number.size(), value);
-    return number[0] == '-' ? -value : value;
+    return sign * value;
 }
 
 double FieldValue(std::string_view field) {

@@ -1,15 +1,21 @@
 #pragma once
-// The time of day, for the time accounting.
+// The clocks the time accounting reads.
 
 class Clock {
   public:
     virtual ~Clock() = default;
-    // Seconds since midnight, with a fraction. Read in UTC: local time jumps an hour at a
-    // daylight-saving switch, which would book a phantom hour or lose one.
+    // Seconds since local midnight, with a fraction: only for telling the person when
+    // something happened. It jumps at midnight, at a daylight-saving switch and whenever
+    // the clock is set, so nothing is ever measured with it.
     virtual double SecondsSinceMidnight() = 0;
+    // Seconds on a clock that only moves forward and keeps counting while the computer is
+    // suspended, from an arbitrary origin: every elapsed time is measured on it, and a
+    // suspend shows up as a long gap between two readings.
+    virtual double MonotonicSeconds() = 0;
 };
 
 class SystemClock : public Clock {
   public:
     double SecondsSinceMidnight() override;
+    double MonotonicSeconds() override;
 };

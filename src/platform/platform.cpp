@@ -18,5 +18,7 @@ Platform MakeQtPlatform() {
     platform.recoveryFolder =
         QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
         QStringLiteral("/recovery");
+    platform.questions = std::make_unique<QtQuestioner>(QStringLiteral("Horavel"));
+    platform.idle = std::make_unique<DesktopIdleSource>();
     return platform;
 }

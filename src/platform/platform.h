@@ -8,8 +8,10 @@
 
 #include "platform/clock.h"
 #include "platform/file_dialog.h"
+#include "platform/idle_source.h"
 #include "platform/menu_popper.h"
 #include "platform/prompter.h"
+#include "platform/question.h"
 #include "platform/random_source.h"
 #include "platform/settings_store.h"
 #include "platform/tray.h"
@@ -26,6 +28,8 @@ struct Platform {
     std::unique_ptr<SettingsStore> settings;
     // Where unsaved work is kept for the next start after a crash; empty keeps nothing.
     QString recoveryFolder;
+    std::unique_ptr<Questioner> questions;  // asked without blocking the window
+    std::unique_ptr<IdleSource> idle;
 };
 
 Platform MakeQtPlatform();

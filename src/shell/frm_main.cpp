@@ -65,11 +65,26 @@ void frmMain::ReportTimeOverflow(TreeNode* node, const QString& detail) {
     statusBar()->showMessage(QStringLiteral("'%1': %2").arg(NodeString(node, "@name"), detail));
 }
 
+namespace {
+
+bool IsWithin(QTreeWidgetItem* item, QTreeWidgetItem* subtree) {
+    for (; item != nullptr; item = item->parent()) {
+        if (item == subtree) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
 void frmMain::ForgetSubtree(TreeNode* node) {
-    for (QTreeWidgetItem* item = TimedNode; item != nullptr; item = item->parent()) {
-        if (item == node) {
-            TimedNode = nullptr;
-            return;
+    if (IsWithin(TimedNode, node)) {
+        TimedNode = nullptr;
+    }
+    for (HeldTime& held : held_) {
+        if (IsWithin(held.node, node)) {
+            held.node = nullptr;  // its question, when answered, says the node is gone
         }
     }
 }

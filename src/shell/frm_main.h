@@ -14,11 +14,15 @@
 #include <pugixml.hpp>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/timer.h"
 #include "shell/resize_handle.h"
 #include "shell/tray_menu.h"
+#include "tracking/elapsed.h"
+#include "tracking/held_time.h"
+#include "tracking/idle_watch.h"
 #include "tree/drag_data.h"
 #include "tree/task_tree.h"
 
@@ -95,6 +99,14 @@ class frmMain : public QMainWindow {
     void ToggleTimer();
     void SwitchTimer();
     void Timer1_Timer();
+    // Adds `seconds` (negative to take time back) to the node's own time and to the subtask
+    // time of every node above it, up to and including the project, all or nothing: when
+    // one of those times cannot take them, nothing is written, the person is told which node
+    // and why (prefixed with `refused`), and the result is false. A booking marks the project
+    // modified. Every second the timer books goes through here.
+    bool BookTime(TreeNode* node, double seconds, const QString& refused);
+    // A time between two ticks longer than this is held and asked about, not booked.
+    double GapSeconds = 120;
 
     // ---- Project files (files/project_files.cpp) ----
     bool CDSave(FileDialogSetup& CD);
@@ -162,7 +174,7 @@ class frmMain : public QMainWindow {
     // ---- State owned here and read across the subsystems ----
     TreeNode* TimedNode = nullptr;  // the node timed now, or last; never left dangling
     bool TimerRunning = false;
-    double TimerStartSeconds = 0;  // clock reading the next tick measures from
+    double TimerStartSeconds = 0;  // monotonic whole second up to which time is booked
     QString WorkspaceFile;
     bool WorkspaceModified = false;
 
@@ -171,6 +183,8 @@ class frmMain : public QMainWindow {
     // Every node that will be gone once `node` is removed from the tree must be let go
     // first: this forgets the timed node when it lies in that subtree.
     void ForgetSubtree(TreeNode* node);
+    // A held time follows its node to the replacement a move builds.
+    void CarryHeldTimes(TreeNode* from, TreeNode* to);
     // Tells the person, once per element and without a modal box, that a stored time of
     // the node does not fit (more than 32767 hours); the stored text stays as it is.
     void ReportTimeOverflow(TreeNode* node, const QString& detail);
@@ -252,6 +266,18 @@ class frmMain : public QMainWindow {
 
     Platform platform_;
     int frame_ = 0;  // clock animation frame, carried over between timing periods
+    // Timing (tracking/): readings between ticks, the idle stretch being watched, and the
+    // times held while their questions wait.
+    void HaltTimer();
+    void HoldTime(HeldTime held);
+    void AnswerHeldTime(int id, int button);
+    void EndIdleStretch(const IdleStep& step);
+    TickState ticks_;
+    double lastTickWall_ = 0;
+    double bookedSince_ = 0;
+    IdleWatch idle_;
+    std::vector<HeldTime> held_;
+    int nextHeldId_ = 1;
     std::map<QString, QAction*> toolbarButtons_;
     std::map<QString, QAction*> treeBarButtons_;
     std::set<uintptr_t> timeOverflowReported_;

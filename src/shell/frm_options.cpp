@@ -2,8 +2,10 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 
 #include "shell/fit_captions.h"
 #include "shell/twips.h"
@@ -28,8 +30,9 @@ frmOptions::frmOptions(SettingsStore& settings, const DisplayFlags& shown, Optio
       owner_(std::move(owner)) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
-    setFixedSize(TwipsScale::Of(this).ToPixels(5220, 2040));
+    setFixedSize(TwipsScale::Of(this).ToPixels(5220, 2520));  // a row below for idle time
     CreateControls();
+    CreateIdleMinutes();
     SetTabOrder();
     ConnectClickRules();
     Form_Load(shown);
@@ -70,6 +73,27 @@ void frmOptions::CreateControls() {
     // Escape and the close box reject the dialog, as Cancel does.
     connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
     connect(Command1, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+// One row under the other controls, which stay where they were.
+void frmOptions::CreateIdleMinutes() {
+    lblIdleMinutes = Place(new QLabel(QStringLiteral("Ask about idle time after (minutes):"), this),
+                           "lblIdleMinutes", {120, 2085, 3255, 255});
+    spnIdleMinutes = Place(new QSpinBox(this), "spnIdleMinutes", {3480, 2040, 1695, 330});
+    spnIdleMinutes->setRange(0, kMaxIdleMinutes);
+    spnIdleMinutes->setSpecialValueText(QStringLiteral("Never"));
+    spnIdleMinutes->setValue(ReadIdleMinutes(settings_));
+    lblIdleMinutes->setBuddy(spnIdleMinutes);
+    const bool available = !owner_.IdleTimeAvailable || owner_.IdleTimeAvailable();
+    spnIdleMinutes->setEnabled(available);
+    lblIdleMinutes->setEnabled(available);
+    spnIdleMinutes->setToolTip(
+        available ? QStringLiteral("Minutes without keyboard or mouse input after which the "
+                                   "timed time is asked about")
+                  : QStringLiteral("This desktop does not tell how long the keyboard and mouse "
+                                   "have been idle (neither the X11 screen-saver extension nor "
+                                   "the freedesktop screen saver answers)"));
+    setTabOrder(chkTrayIcon, spnIdleMinutes);
 }
 
 void frmOptions::SetTabOrder() {
@@ -137,6 +161,9 @@ void frmOptions::cmdOK_Click() {
     WriteBoolSetting(settings_, SettingKey::AutoSaveWS, working_.autoSave);
     WriteBoolSetting(settings_, SettingKey::AutoLoadWS, working_.autoLoad);
     WriteBoolSetting(settings_, SettingKey::TrayIcon, working_.tray);
+    if (spnIdleMinutes->isEnabled()) {
+        WriteIdleMinutes(settings_, spnIdleMinutes->value());
+    }
     settings_.Flush();
     if (owner_.SetDisplayFlags) {
         owner_.SetDisplayFlags({working_.timeShown, working_.totalTime, working_.seconds});

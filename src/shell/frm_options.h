@@ -12,13 +12,17 @@
 class QCheckBox;
 class QGroupBox;
 class QPushButton;
+class QLabel;
 class QRadioButton;
+class QSpinBox;
 
 // What OK asks of the dialog's owner, after the settings are written, in this order.
 struct OptionsOwner {
     std::function<void(const DisplayFlags&)> SetDisplayFlags;
     std::function<void()> UpdateAllNodes;
     std::function<void(bool place)> PlaceTrayIcon;  // true: place the icon; false: remove it
+    // Whether the desktop tells how long keyboard and mouse have been idle.
+    std::function<bool()> IdleTimeAvailable;
 };
 
 class frmOptions : public QDialog {
@@ -52,6 +56,8 @@ class frmOptions : public QDialog {
     QCheckBox* chkTrayIcon = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* Command1 = nullptr;  // "Cancel"
+    QLabel* lblIdleMinutes = nullptr;
+    QSpinBox* spnIdleMinutes = nullptr;  // "IdleMinutes", 0 for never
 
     void cmdOK_Click();
 
@@ -60,6 +66,7 @@ class frmOptions : public QDialog {
     void SetTabOrder();
     void ConnectClickRules();
     void Form_Load(const DisplayFlags& shown);
+    void CreateIdleMinutes();
 
     SettingsStore& settings_;
     OptionsOwner owner_;

@@ -91,7 +91,8 @@ void frmMain::ShowOptions(bool modal) {
                                    TT_ShowSec = flags.showSec;
                                },
                                [this] { UpdateAllNodes(); },
-                               [this](bool place) { Tray->PlaceIcon(place); }};
+                               [this](bool place) { Tray->PlaceIcon(place); },
+                               [this] { return platform_.idle && platform_.idle->IdleSeconds(); }};
             return new frmOptions(*platform_.settings,
                                   DisplayFlags{TT_ShowTime, TT_ShowTotalTime, TT_ShowSec},
                                   std::move(owner), this);

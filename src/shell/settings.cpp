@@ -1,5 +1,7 @@
 #include "shell/settings.h"
 
+#include <algorithm>
+
 #include <QRegularExpression>
 
 #include <cmath>
@@ -76,6 +78,16 @@ double ReadSplitterPosition(const SettingsStore& store) {
 
 void WriteSplitterPosition(SettingsStore& store, double twips) {
     store.SaveSetting(SettingKey::SplitterPosition, QString::number(twips, 'g', 12));
+}
+
+int ReadIdleMinutes(const SettingsStore& store) {
+    bool ok = false;
+    const int minutes = store.GetSetting(SettingKey::IdleMinutes, QStringLiteral("15")).toInt(&ok);
+    return ok ? std::clamp(minutes, 0, kMaxIdleMinutes) : 15;
+}
+
+void WriteIdleMinutes(SettingsStore& store, int minutes) {
+    store.SaveSetting(SettingKey::IdleMinutes, QString::number(minutes));
 }
 
 QString ReadLastWorkspace(const SettingsStore& store) {

@@ -14,6 +14,7 @@ inline const QString AutoLoadWS = QStringLiteral("AutoLoadWS");
 inline const QString TrayIcon = QStringLiteral("TrayIcon");
 inline const QString LastWorkspace = QStringLiteral("lastws");
 inline const QString SplitterPosition = QStringLiteral("frm_split");
+inline const QString IdleMinutes = QStringLiteral("IdleMinutes");
 }  // namespace SettingKey
 
 // What the tree captions show: a time at all; task plus subtask time rather than task time;
@@ -50,6 +51,12 @@ double LeadingNumber(const QString& text);
 // The splitter's stored left edge in twips (default 2085).
 double ReadSplitterPosition(const SettingsStore& store);
 void WriteSplitterPosition(SettingsStore& store, double twips);
+
+// Minutes without keyboard or mouse input after which timed time is asked about (default
+// 15, 0 for never), within 0 to 1440.
+int ReadIdleMinutes(const SettingsStore& store);
+void WriteIdleMinutes(SettingsStore& store, int minutes);
+constexpr int kMaxIdleMinutes = 1440;
 
 // The workspace file to reload at start, possibly empty.
 QString ReadLastWorkspace(const SettingsStore& store);

@@ -6,10 +6,6 @@ using Module1::FormatTime;
 using Module1::ParseTime;
 using Module1::TimeOverflow;
 
-std::string AddSeconds(std::string_view stored, double seconds) {
-    return FormatTime(ParseTime(stored) + seconds, true);
-}
-
 ShownTime ShowStoredTime(std::string_view stored) {
     try {
         const double seconds = ParseTime(stored);

@@ -1,13 +1,9 @@
 #pragma once
-// Stored times as the tick rewrites them and as the detail pane shows them.
+// Stored times as the detail pane shows them.
 
 #include <optional>
 #include <string>
 #include <string_view>
-
-// The stored time text with `seconds` added, as "h:mm:ss". Throws Module1::TimeOverflow when
-// the stored text or the sum does not fit 32767 hours; the caller keeps the stored text then.
-std::string AddSeconds(std::string_view stored, double seconds);
 
 // A stored time as a pane field shows it: "h:mm:ss", or the stored text unchanged when it
 // does not fit, with no seconds to add up.

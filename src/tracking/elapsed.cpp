@@ -1,22 +1,20 @@
 #include "tracking/elapsed.h"
 
+#include <algorithm>
 #include <cmath>
 
-namespace {
+TickState StartTicking(double now) {
+    return {std::floor(now), now};
+}
 
-constexpr double kSecondsPerDay = 86400;
-constexpr double kLastHourStarts = 82800;  // 23:00
-constexpr double kFirstHourEnds = 3600;    // 01:00
-
-}  // namespace
-
-TickMeasure MeasureTick(double reference, double now) {
-    double elapsed = std::floor(now - reference);
-    if (elapsed < 0 && reference > kLastHourStarts && now < kFirstHourEnds) {
-        elapsed += kSecondsPerDay;
+TickPlan PlanTick(TickState& state, double now, double gapSeconds) {
+    const double whole = std::floor(now);
+    TickPlan plan;
+    if (whole > state.reference) {
+        const bool gap = now - state.lastTick > gapSeconds;
+        (gap ? plan.held : plan.book) = whole - state.reference;
     }
-    if (elapsed < 0) {
-        elapsed = 0;  // lowering the stored times would be worse than losing the step
-    }
-    return {elapsed, std::floor(now)};
+    state.reference = std::max(state.reference, whole);  // never count a second twice
+    state.lastTick = now;
+    return plan;
 }

@@ -1,15 +1,24 @@
 #pragma once
-// How many seconds one tick books, from two readings of the time of day.
+// How many seconds one tick books, from readings of the monotonic clock.
 
-// What a tick books and the reference the next tick measures from.
-struct TickMeasure {
-    double elapsed;    // whole seconds to book, never negative
-    double reference;  // the whole-second part of the reading
+// What a timing period remembers between ticks.
+struct TickState {
+    double reference = 0;  // the whole second up to which time is booked or held
+    double lastTick = 0;   // the previous tick's exact reading
 };
 
-// The whole-second boundaries of the clock passed between `reference` and `now` (both in
-// seconds since midnight). A reference after 23:00 and a reading before 01:00 count as
-// having crossed midnight. Any other step backwards (the clock was set back) books nothing.
-// The reference always becomes the reading's whole second, so no fraction is ever counted
-// twice and a late tick catches up in full.
-TickMeasure MeasureTick(double reference, double now);
+// What one tick does with the whole seconds since the previous one.
+struct TickPlan {
+    double book = 0;  // booked at once
+    double held = 0;  // a gap, kept aside until the person says what it was
+};
+
+// A period that starts at `now`: the part of the first second before its boundary is not
+// booked, so that a start and a stop within one second book nothing.
+TickState StartTicking(double now);
+
+// The tick at `now`. It books the whole-second boundaries passed since the previous tick, so
+// nothing is counted twice and a late tick catches up in full. When the previous tick is
+// more than `gapSeconds` ago (a suspend, a stopped process) those seconds are held instead.
+// A reading behind the previous one books nothing.
+TickPlan PlanTick(TickState& state, double now, double gapSeconds);

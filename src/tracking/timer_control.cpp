@@ -2,14 +2,18 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QStatusBar>
+
+#include <algorithm>
 
 #include "model/project_document.h"
 #include "model/time_text.h"
 #include "model/xml.h"
 #include "shell/frm_main.h"
+#include "shell/settings.h"
 #include "shell/toolbar_icons.h"
 #include "tracking/booked_time.h"
-#include "tracking/elapsed.h"
+#include "tracking/time_sums.h"
 
 namespace {
 
@@ -34,49 +38,19 @@ void GiveRestingImage(TreeNode* node) {
     node->setImage(completed ? TreeImage::TaskCompleted : TreeImage::Task);
 }
 
-QString TimeName(std::string_view path) {
-    return path == "@task_time" ? QStringLiteral("task time") : QStringLiteral("subtask time");
-}
-
-QString OverflowDetail(std::string_view path, const std::string& stored) {
-    return QStringLiteral("the %1 \"%2\" does not fit 32767 hours and is left as it is")
-        .arg(TimeName(path), QString::fromStdString(stored));
-}
-
-// Adds the seconds to one time attribute of the element and refreshes the node's caption.
-// A stored time that does not fit keeps its text; the person hears of it once.
-void BookOn(frmMain& window, TreeNode* node, pugi::xml_node element, std::string_view path,
-            double elapsed) {
-    const XML::Node attribute = XML::ResolvePath(element, path);
-    const std::string stored = attribute.text();
-    try {
-        attribute.setText(AddSeconds(stored, elapsed));
-    } catch (const Module1::TimeOverflow&) {
-        window.ReportTimeOverflow(node, OverflowDetail(path, stored));
-    }
-    try {
+// Refreshes the captions of the node and of every node above it.
+void UpdateChain(frmMain& window, TreeNode* node) {
+    for (; node != nullptr; node = node->parentNode()) {
         window.UpdateNode(node);
-    } catch (const Module1::TimeOverflow&) {
-        // The caption cannot show a time beyond 32767 hours; it keeps its last text.
-        window.ReportTimeOverflow(node, OverflowDetail(path, stored));
     }
 }
 
-// The timed node's own time and the subtask time of everything above it, up to and
-// including the project. The elements decide where the walk ends; the nodes follow.
-void BookUpTheChain(frmMain& window, double elapsed) {
-    TreeNode* node = window.TimedNode;
-    pugi::xml_node element = node->element;
-    std::string_view path = "@task_time";
-    while (node != nullptr && element) {
-        BookOn(window, node, element, path, elapsed);
-        if (element.parent().type() == pugi::node_document) {  // the project
-            return;
-        }
-        element = element.parent();
-        node = node->parentNode();
-        path = "@subtask_time";
-    }
+bool ProjectModified(TreeNode* node) {
+    return XML::ResolvePath(frmMain::ProjectNodeOf(node)->element, "^modified").text() == "true";
+}
+
+double IdleLimitSeconds(const SettingsStore& store) {
+    return ReadIdleMinutes(store) * 60.0;
 }
 
 // Sets a field's text without taking the caret or the selection from the person reading
@@ -133,11 +107,15 @@ void frmMain::ToggleTimer() {
         if (TimedNode != nullptr) {
             GiveRestingImage(TimedNode);
         }
+        EndIdleStretch(EndIdle(idle_, platform_.clock->SecondsSinceMidnight()));
         return;
     }
     TimerRunning = true;
     ShowTimerState(*this, true);
-    TimerStartSeconds = platform_.clock->SecondsSinceMidnight();
+    ticks_ = StartTicking(platform_.clock->MonotonicSeconds());
+    TimerStartSeconds = bookedSince_ = ticks_.reference;
+    lastTickWall_ = platform_.clock->SecondsSinceMidnight();
+    idle_ = IdleWatch();
     TimedNode = SelectedNode();
     Timer1.setEnabled(true);
     Timer1_Timer();  // books nothing yet, shows the first clock frame at once
@@ -155,9 +133,47 @@ void frmMain::Timer1_Timer() {
         Timer1.setEnabled(false);
         return;
     }
-    const TickMeasure measure =
-        MeasureTick(TimerStartSeconds, platform_.clock->SecondsSinceMidnight());
-    TimerStartSeconds = measure.reference;
+    const double now = platform_.clock->MonotonicSeconds();
+    const double wallNow = platform_.clock->SecondsSinceMidnight();
+    const double wallBefore = lastTickWall_;
+    const TickPlan plan = PlanTick(ticks_, now, GapSeconds);
+    TimerStartSeconds = ticks_.reference;
+    lastTickWall_ = wallNow;
+    if (plan.held > 0) {
+        bookedSince_ = ticks_.reference;  // nothing before the gap is this stretch's to take
+    }
+    const IdleReading reading{platform_.idle ? platform_.idle->IdleSeconds() : std::nullopt,
+                              IdleLimitSeconds(*platform_.settings), now, wallNow};
+    const IdleWatch idleBefore = idle_;
+    const IdleStep idle =
+        WatchIdle(idle_, reading, ticks_.reference - plan.book, ticks_.reference, bookedSince_);
+    frame_ = (frame_ + 1) % 8;
+    {
+        const QSignalBlocker quiet(Tree->model());  // the image: see BookTime
+        TimedNode->setImage(ClockFrame(frame_));
+    }
+    TreeNode* timed = TimedNode;
+    if (!BookTime(timed, idle.book - idle.takeBack,
+                  QStringLiteral("The timer stopped and booked nothing"))) {
+        idle_ = idleBefore;  // this tick's seconds were not booked, so they are not held either
+        HaltTimer();
+        return;
+    }
+    if (plan.held > 0) {
+        HoldTime({0, HeldTime::Kind::Gap, timed, NodeString(timed, "@name"), plan.held, wallBefore,
+                  wallNow});
+    }
+    if (idle.ended) {
+        bookedSince_ = ticks_.reference - idle.book;
+        EndIdleStretch(idle);
+    }
+    RefreshPaneTimes(*this);
+}
+
+bool frmMain::BookTime(TreeNode* node, double seconds, const QString& refused) {
+    if (node == nullptr || !node->element) {
+        return false;
+    }
     {
         // For each changed node the view searches its expanded rows from the last one it
         // found, and the chain spans from the project's row to the timed node's: in a large
@@ -165,10 +181,79 @@ void frmMain::Timer1_Timer() {
         // repaint the visible rows once. (Quiet also keeps an open label edit on one of
         // these nodes from being reset to the stored name every second.)
         const QSignalBlocker quiet(Tree->model());
-        frame_ = (frame_ + 1) % 8;
-        TimedNode->setImage(ClockFrame(frame_));
-        BookUpTheChain(*this, measure.elapsed);
+        if (const auto refusal = ApplyTimeChanges(BookingChanges(node->element, seconds))) {
+            statusBar()->showMessage(
+                QStringLiteral("%1: %2.").arg(refused, QString::fromStdString(refusal->reason)));
+            return false;
+        }
+        if (seconds != 0 && !ProjectModified(node)) {
+            MarkModified(node);  // once per project and save, not every second
+        }
+        UpdateChain(*this, node);
     }
     Tree->viewport()->update();
-    RefreshPaneTimes(*this);
+    return true;
+}
+
+// Stops a timer whose seconds could not be booked; the tick that found out has said why.
+void frmMain::HaltTimer() {
+    Timer1.setEnabled(false);
+    TimerRunning = false;
+    ShowTimerState(*this, false);
+    GiveRestingImage(TimedNode);
+    EndIdleStretch(EndIdle(idle_, platform_.clock->SecondsSinceMidnight()));
+}
+
+void frmMain::EndIdleStretch(const IdleStep& step) {
+    if (!step.ended) {
+        return;
+    }
+    if (idle_.held > 0 && TimedNode != nullptr) {
+        HoldTime({0, HeldTime::Kind::Idle, TimedNode, NodeString(TimedNode, "@name"), idle_.held,
+                  idle_.fromWall, step.toWall});
+    }
+    idle_ = IdleWatch();
+}
+
+void frmMain::HoldTime(HeldTime held) {
+    held.id = nextHeldId_++;
+    const int id = held.id;
+    held_.push_back(held);
+    // The window may be long gone from the screen; the answer finds the time by its id, so
+    // an answer that comes late, or twice, can book it once at most.
+    platform_.questions->Ask(HeldTimeQuestion(held), HeldTimeButtons(held.kind), kDiscardButton,
+                             [this, id](int button) { AnswerHeldTime(id, button); });
+}
+
+void frmMain::AnswerHeldTime(int id, int button) {
+    const auto found =
+        std::find_if(held_.begin(), held_.end(), [id](const HeldTime& h) { return h.id == id; });
+    if (found == held_.end()) {
+        return;
+    }
+    const HeldTime held = *found;
+    held_.erase(found);
+    if (button == kDiscardAndStopButton && TimerRunning) {
+        StopTimer();
+    }
+    if (button != 0) {
+        return;  // discarded
+    }
+    if (held.node == nullptr) {
+        statusBar()->showMessage(
+            QStringLiteral("%1 not booked: '%2' was deleted meanwhile.")
+                .arg(QString::fromStdString(Module1::FormatTime(held.seconds, true)), held.name));
+        return;
+    }
+    if (BookTime(held.node, held.seconds, QStringLiteral("Nothing booked"))) {
+        RefreshPaneTimes(*this);
+    }
+}
+
+void frmMain::CarryHeldTimes(TreeNode* from, TreeNode* to) {
+    for (HeldTime& held : held_) {
+        if (held.node == from) {
+            held.node = to;
+        }
+    }
 }

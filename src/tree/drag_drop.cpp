@@ -1,7 +1,12 @@
 // Dragging a task onto another task or a project, within its project or into another one.
+#include <QStatusBar>
+
+#include <optional>
 #include <vector>
 
+#include "model/time_text.h"
 #include "shell/frm_main.h"
+#include "tracking/time_sums.h"
 #include "tree/element_removal.h"
 
 namespace {
@@ -28,6 +33,36 @@ void RepointSubtree(TreeNode* node, pugi::xml_node copy) {
         for (int i = 0; i < current->childCount() && task; ++i, task = task.next_sibling("task")) {
             pending.push_back({current->childNode(i), task});
         }
+    }
+}
+
+// The moved task's whole time leaves the subtask times above it and joins those above its
+// new place, up to and including each project; where the two chains meet the changes cancel.
+// Refused, with the reason, when any of those times cannot take it.
+bool MoveTimeAlong(frmMain& window, TreeNode* source, TreeNode* target) {
+    const std::optional<double> whole = WholeTimeOf(source->element);
+    std::optional<TimeRefusal> refusal;
+    if (whole) {
+        std::vector<TimeChange> changes;
+        AddAncestorChanges(changes, source->element.parent(), -*whole);
+        AddAncestorChanges(changes, target->element, *whole);
+        refusal = ApplyTimeChanges(std::move(changes));
+    }
+    if (whole && !refusal) {
+        return true;
+    }
+    window.statusBar()->showMessage(
+        QStringLiteral("'%1' was not moved: %2")
+            .arg(NodeString(source, "@name"),
+                 refusal ? QString::fromStdString(refusal->reason)
+                         : QStringLiteral("its own time does not fit 32767 hours")));
+    return false;
+}
+
+// The captions of a node and of everything above it, whose times a move changed.
+void RefreshChain(frmMain& window, TreeNode* node) {
+    for (; node != nullptr; node = node->parentNode()) {
+        window.UpdateNode(node);
     }
 }
 
@@ -73,6 +108,11 @@ void frmMain::Tree_OLEDragDrop(const QMimeData& data, QPoint position) {
         return;
     }
     pugi::xml_node element = source->element;
+    if (!MoveTimeAlong(*this, source, target)) {
+        return;
+    }
+    TreeNode* leftProject = ProjectNodeOf(source);
+    TreeNode* oldParent = source->parentNode();
     if (element.root() == target->element.root()) {
         target->element.append_move(element);
     } else {
@@ -81,5 +121,10 @@ void frmMain::Tree_OLEDragDrop(const QMimeData& data, QPoint position) {
         RepointSubtree(source, target->element.append_copy(element));
         RemoveElement(element);
     }
-    RecreateNode(source, target, target->childCount());
+    TreeNode* moved = RecreateNode(source, target, target->childCount());
+    // Both files now differ from what is on disk.
+    MarkModified(leftProject);
+    MarkModified(moved);
+    RefreshChain(*this, oldParent);
+    RefreshChain(*this, target);
 }

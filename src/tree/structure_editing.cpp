@@ -1,10 +1,14 @@
 // Removing, deleting and reordering projects and tasks: every change is made on the
 // elements and on the tree nodes in step.
+#include <QStatusBar>
+
+#include <optional>
 #include <vector>
 
 #include "model/time_text.h"
 #include "model/xml.h"
 #include "shell/frm_main.h"
+#include "tracking/time_sums.h"
 #include "tree/element_removal.h"
 
 namespace {
@@ -30,32 +34,23 @@ bool ShowsTask(const TreeNode* node) {
     return node->element.parent().type() == pugi::node_element;
 }
 
-// The deleted node's whole time leaves the subtask time of every node above it. A time
-// that does not fit is left as it is and reported; the rest of the deletion goes on.
+// The deleted node's whole time leaves the subtask time of every node above it, all of them
+// or none. A time that cannot take it is reported; the deletion goes on.
 void LowerAncestorTimes(frmMain& window, TreeNode* node) {
     TreeNode* parent = node->parentNode();
     if (parent == nullptr) {
         return;
     }
-    double total = 0;
-    try {
-        total = Module1::ParseTime(XML::ResolvePath(node->element, "@task_time").text()) +
-                Module1::ParseTime(XML::ResolvePath(node->element, "@subtask_time").text());
-    } catch (const Module1::TimeOverflow& overflow) {
-        window.ReportTimeOverflow(
-            parent, QStringLiteral("the time of deleted '%1' was not taken off: %2")
-                        .arg(NodeString(node, "@name"), QString::fromUtf8(overflow.what())));
-        return;
-    }
-    for (TreeNode* above = parent; above != nullptr; above = above->parentNode()) {
-        const XML::Node subtaskTime = XML::ResolvePath(above->element, "@subtask_time");
-        try {
-            subtaskTime.setText(
-                Module1::FormatTime(Module1::ParseTime(subtaskTime.text()) - total, true));
-        } catch (const Module1::TimeOverflow& overflow) {
-            window.ReportTimeOverflow(
-                above, QStringLiteral("subtask time not lowered: %1").arg(overflow.what()));
-        }
+    const std::optional<double> whole = WholeTimeOf(node->element);
+    std::vector<TimeChange> changes;
+    AddAncestorChanges(changes, node->element.parent(), whole ? -*whole : 0);
+    const auto refusal = whole ? ApplyTimeChanges(changes) : std::nullopt;
+    if (!whole || refusal) {
+        window.statusBar()->showMessage(
+            QStringLiteral("The time of deleted '%1' was not taken off the times above it: %2")
+                .arg(NodeString(node, "@name"),
+                     refusal ? QString::fromStdString(refusal->reason)
+                             : QStringLiteral("its own time does not fit 32767 hours")));
     }
 }
 
@@ -182,6 +177,7 @@ TreeNode* frmMain::RecreateNode(TreeNode* sel, TreeNode* parent, int index) {
     if (TimedNode == sel) {
         TimedNode = node;  // the next tick books on the replacement
     }
+    CarryHeldTimes(sel, node);
     Tree->setCurrentItem(node);
     Tree->scrollToItem(node);
     delete sel;  // childless now; its element and document belong to the replacement

@@ -66,6 +66,12 @@ TEST(TimeText, ParsesFieldsRightToLeft) {
     for (const char* bad : {"32768", "32767.5", "-32769", "0:99999:00", "1:00:32768"}) {
         EXPECT_THROW(ParseTime(bad), TimeOverflow) << bad;
     }
+    // However many digits: from_chars gives up past ~310 of them.
+    for (const std::string& bad : {std::string(400, '9'), "-" + std::string(400, '7'),
+                                   "1:" + std::string(320, '1') + ":00"}) {
+        EXPECT_THROW(ParseTime(bad), TimeOverflow) << bad.size();
+    }
+    EXPECT_EQ(ParseTime(std::string(400, '0') + "5"), 5);
 }
 
 }  // namespace

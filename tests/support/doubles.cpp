@@ -100,6 +100,14 @@ void RecordingMenuPopper::Popup(QMenu* menu, QPoint globalPosition) {
     }
 }
 
+void ScriptedQuestions::Answer(const QString& button) {
+    ASSERT_FALSE(open.empty()) << "no question open for " << button.toStdString();
+    const Question question = open.front();
+    open.pop_front();
+    ASSERT_TRUE(question.buttons.contains(button)) << question.text.toStdString();
+    question.answered(int(question.buttons.indexOf(button)));
+}
+
 namespace {
 // Makes the double, hands it to the platform and keeps a raw pointer for the test.
 template <typename Double, typename Seam, typename... Args>
@@ -121,6 +129,8 @@ TestPlatform::TestPlatform(const QString& settingsFile) {
     tray = Install<FakeTray>(platform_.tray);
     web = Install<RecordingWebOpener>(platform_.web);
     settings = Install<SettingsStore>(platform_.settings, settingsFile);
+    questions = Install<ScriptedQuestions>(platform_.questions);
+    idle = Install<SettableIdle>(platform_.idle);
     platform_.recoveryFolder = QFileInfo(settingsFile).absolutePath() + "/recovery";
 }
 

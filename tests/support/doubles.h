@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QStringList>
 
+#include <cmath>
 #include <deque>
 #include <functional>
 #include <string>
@@ -60,10 +61,47 @@ class ScriptedFileDialog : public FileDialog {
     std::deque<std::pair<Kind, std::function<bool(FileDialogSetup&)>>> script_;
 };
 
+// The time of day `now` and a monotonic reading that follows it, as on a computer whose
+// clock nobody sets: setting `now` or Advance moves both, StepWall the time of day alone.
 class SettableClock : public Clock {
   public:
     double SecondsSinceMidnight() override { return now; }
+    double MonotonicSeconds() override { return now + ahead_; }
+    void StepWall(double seconds) { Set(now + seconds, ahead_ - seconds); }
+    void Advance(double seconds) { Set(now + seconds, ahead_); }
     double now = 36000;  // 10:00:00
+
+  private:
+    void Set(double wall, double ahead) {
+        const double days = std::floor(wall / 86400);
+        now = wall - days * 86400;
+        ahead_ = ahead + days * 86400;
+    }
+    double ahead_ = 0;
+};
+
+// Questions asked without blocking, left open until the test answers them.
+class ScriptedQuestions : public Questioner {
+  public:
+    struct Question {
+        QString text;
+        QStringList buttons;
+        int defaultButton;
+        std::function<void(int)> answered;
+    };
+    void Ask(const QString& text, const QStringList& buttons, int defaultButton,
+             std::function<void(int)> answered) override {
+        open.push_back({text, buttons, defaultButton, std::move(answered)});
+    }
+    // Presses the button of that caption on the oldest open question.
+    void Answer(const QString& button);
+    std::deque<Question> open;
+};
+
+class SettableIdle : public IdleSource {
+  public:
+    std::optional<double> IdleSeconds() override { return seconds; }
+    std::optional<double> seconds = 0.0;
 };
 
 class FixedRandom : public RandomSource {
@@ -132,6 +170,8 @@ struct TestPlatform {
     FakeTray* tray;
     RecordingWebOpener* web;
     SettingsStore* settings;
+    ScriptedQuestions* questions;
+    SettableIdle* idle;
 
   private:
     Platform platform_;

@@ -4,24 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "support/window_fixture.h"
-#include "tracking/elapsed.h"
 
 namespace {
-
-TEST(MeasureTick, BooksTheWholeSecondBoundariesPassed) {
-    const struct {
-        double reference, now, elapsed, nextReference;
-    } cases[] = {
-        {36000.3, 36000.9, 0, 36000}, {36000.9, 36001.1, 0, 36001}, {36001, 36002.0, 1, 36002},
-        {36002, 36007.4, 5, 36007},   {86399, 0.4, 1, 0},           {84000, 3000.5, 5400, 3000},
-        {40000, 36400.5, 0, 36400},   {82000, 100, 0, 100},         {86000, 4000, 0, 4000},
-    };
-    for (const auto& c : cases) {
-        const TickMeasure measure = MeasureTick(c.reference, c.now);
-        EXPECT_EQ(measure.elapsed, c.elapsed) << c.reference << " to " << c.now;
-        EXPECT_EQ(measure.reference, c.nextReference) << c.reference << " to " << c.now;
-    }
-}
 
 class Timing : public WindowTest {
   protected:
@@ -64,7 +48,7 @@ TEST_F(Timing, BooksOnTheTaskAndEveryAncestorUntilStopped) {
     EXPECT_FALSE(window->Timer1.enabled());
     EXPECT_EQ(window->ToolbarButton("toggletimer")->text(), "Start Timer");
     EXPECT_EQ(a1->image(), TreeImage::Task);
-    EXPECT_EQ(project->image(), TreeImage::ProjectUnmodified) << "timing marks nothing";
+    EXPECT_EQ(project->image(), TreeImage::ProjectModified) << "booked time is unsaved work";
 }
 
 TEST_F(Timing, ThePopUpSwitchesTheTimerToTheSelectedNode) {
