@@ -61,7 +61,7 @@ TEST_F(Options, EachChoiceChangesTheCaptionsAndIsStored) {
         EXPECT_NE(Stored().find(c.stored), std::string::npos) << Stored();
     }
     EXPECT_EQ(Stored(),
-              "[general]\nAutoLoadWS=False\nAutoSaveWS=True\nTT_ShowSec=False\n"
+              "[general]\nAutoLoadWS=False\nAutoSaveWS=True\nIdleMinutes=15\nTT_ShowSec=False\n"
               "TT_ShowTime=False\nTT_ShowTotalTime=True\nTrayIcon=True\n");
 }
 
