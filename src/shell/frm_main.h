@@ -10,11 +10,13 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <pugixml.hpp>
 #include <set>
 
 #include "platform/platform.h"
 #include "platform/timer.h"
+#include "shell/command_guard.h"
 #include "shell/resize_handle.h"
 #include "shell/tray_menu.h"
 #include "tree/drag_data.h"
@@ -125,6 +127,11 @@ class frmMain : public QMainWindow {
     // The dialogs, each at most once at a time (shell/menus.cpp).
     void ShowOptions(bool modal);
     void ShowAbout();
+    // Where a person looks for the timer (shell/timing_status.cpp): the status bar's timer
+    // field, the tray's tooltip and icon. Called from every tick and from ToggleTimer; it
+    // touches the widgets only when what they show changes.
+    void ShowTimingStatus();
+    QLabel* lblTimerStatus = nullptr;
     ResizeHandle* ResizeHandle1 = nullptr;
     TrayMenu* Tray = nullptr;
     QMenu* mnuFile = nullptr;
@@ -200,6 +207,17 @@ class frmMain : public QMainWindow {
     void CreateMenus();
     int TreeBarButtonsWidth() const;
     void CreateTray();
+    // Window-level shortcuts (shell/shortcuts.cpp): each triggers the toolbar, tree-bar or
+    // menu command it stands for, so it asks the same questions and keeps the same guards.
+    void CreateShortcuts();
+    void CreateStatusBar();
+    // Says in the status bar why `command` could not act, when it cannot.
+    void ExplainIfCannotAct(NodeCommand command);
+    // No pop-up on the menu bar or the toolbar: its only entry would hide the toolbar.
+    QMenu* createPopupMenu() override { return nullptr; }
+    // Window size and place (shell/window_memory.cpp).
+    void RestoreWindowGeometry();
+    void StoreWindowGeometry();
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     QWidget* client_ = nullptr;      // the area the layout pass arranges
@@ -213,4 +231,5 @@ class frmMain : public QMainWindow {
     std::map<QString, QAction*> toolbarButtons_;
     std::map<QString, QAction*> treeBarButtons_;
     std::set<uintptr_t> timeOverflowReported_;
+    std::optional<QString> shownTimingSummary_;  // what the timer field shows; none at first
 };

@@ -133,6 +133,7 @@ void frmMain::ToggleTimer() {
         if (TimedNode != nullptr) {
             GiveRestingImage(TimedNode);
         }
+        ShowTimingStatus();
         return;
     }
     TimerRunning = true;
@@ -141,6 +142,7 @@ void frmMain::ToggleTimer() {
     TimedNode = SelectedNode();
     Timer1.setEnabled(true);
     Timer1_Timer();  // books nothing yet, shows the first clock frame at once
+    ShowTimingStatus();
 }
 
 void frmMain::SwitchTimer() {
@@ -171,4 +173,5 @@ void frmMain::Timer1_Timer() {
     }
     Tree->viewport()->update();
     RefreshPaneTimes(*this);
+    ShowTimingStatus();
 }

@@ -1,9 +1,12 @@
 // What the window does when it opens and closes: the order of loading, the settings it
 // reads and writes, and the questions on the way out.
 #include <QFile>
+#include <QScreen>
+#include <QStatusBar>
 
 #include "model/xml.h"
 #include "shell/settings.h"
+#include "shell/window_memory.h"
 #include "support/window_fixture.h"
 
 namespace {
@@ -39,7 +42,7 @@ TEST_F(StartupShutdown, FirstRunWithAnEmptyStore) {
     EXPECT_TRUE(window->TT_ShowTotalTime);
     EXPECT_FALSE(window->TT_ShowSec);
     EXPECT_EQ(Projects(), 0);
-    EXPECT_EQ(window->ResizeHandle1->offLeft, 2085);
+    EXPECT_EQ(window->ResizeHandle1->offLeft, 3900);  // wide enough for three levels
     EXPECT_EQ(window->ResizeHandle1->MinX, 1815);
     EXPECT_TRUE(seams->tray->placed);
     EXPECT_EQ(seams->tray->toolTip, "Horavel");
@@ -171,6 +174,49 @@ TEST_F(StartupShutdown, ADragWhileStoppedLeavesTheTimerStopped) {
     window->ResizeHandle1_Move(3000);
     EXPECT_FALSE(window->Timer1.enabled());
     EXPECT_EQ(window->ResizeHandle1->offLeft, 3000);
+}
+
+TEST_F(StartupShutdown, EveryFileOnTheCommandLineLoadsAndAMissingOneIsSaid) {
+    const QString gone = TempPath("gone.hvp");
+    window->Form_Load({SampleProject("a.hvp"), gone, SampleProject("b.hvp")});
+    EXPECT_EQ(Projects(), 2);
+    EXPECT_EQ(window->statusBar()->currentMessage(), "File not found: " + gone);
+}
+
+TEST_F(StartupShutdown, TheWindowReopensWhereItWasInsideTheScreen) {
+    Store("AutoSaveWS", "False");
+    window->Form_Load({});
+    const QRect screen = window->screen()->availableGeometry();
+    EXPECT_GE(window->width(), std::min(860, screen.width())) << "room for three levels";
+    EXPECT_LE(window->height(), screen.height());
+    window->show();
+    window->setGeometry(40, 50, 700, 500);
+    window->close();
+    window.reset();
+    seams = std::make_unique<TestPlatform>(TempPath("horavel.conf"));
+    window = std::make_unique<frmMain>(seams->Take());
+    window->Form_Load({});
+    EXPECT_EQ(window->geometry(), QRect(40, 50, 700, 500));
+}
+
+TEST(WindowMemory, StoredGeometryIsBroughtOntoTheScreen) {
+    const QRect screen(0, 0, 1280, 1024);
+    struct Row {
+        const char* stored;
+        std::optional<QRect> placed;
+    };
+    const Row rows[] = {
+        {"10,20,800,600", QRect(10, 20, 800, 600)},
+        {"3000,-50,800,600", QRect(480, 0, 800, 600)},  // off to the right and above
+        {"-10,0,4000,3000", QRect(0, 0, 1280, 1024)},   // larger than the screen
+        {"1,2,3", std::nullopt},
+        {"a,b,800,600", std::nullopt},
+        {"0,0,0,600", std::nullopt},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(FitWindowGeometry(row.stored, screen), row.placed) << row.stored;
+    }
+    EXPECT_EQ(FitWindowGeometry(WindowGeometryText(QRect(5, 6, 7, 8)), screen), QRect(5, 6, 7, 8));
 }
 
 }  // namespace

@@ -1,0 +1,30 @@
+// Where a person sees that the timer runs: the status bar's timer field and the tray.
+#include <QStatusBar>
+#include <QTest>
+
+#include "support/window_fixture.h"
+
+namespace {
+
+using TimingStatus = WindowTest;
+
+TEST_F(TimingStatus, TrayAndStatusBarFollowTheTimer) {
+    AddProject("Design");
+    const qint64 plainIcon = seams->tray->icon.cacheKey();
+    QWidget* button = window->Toolbar1->widgetForAction(window->ToolbarButton("toggletimer"));
+    EXPECT_EQ(window->lblTimerStatus->text(), "Timer stopped");
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    seams->clock->now += 3725;
+    window->Timer1_Timer();
+    EXPECT_EQ(seams->tray->toolTip, "Horavel - Design 1:02:05");
+    EXPECT_EQ(window->lblTimerStatus->text(), "Timing Design 1:02:05");
+    EXPECT_NE(seams->tray->icon.cacheKey(), plainIcon) << "the running variant";
+    EXPECT_FALSE(seams->tray->icon.isNull());
+
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(seams->tray->toolTip, "Horavel");
+    EXPECT_EQ(window->lblTimerStatus->text(), "Timer stopped");
+}
+
+}  // namespace
