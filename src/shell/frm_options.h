@@ -13,6 +13,7 @@ class QCheckBox;
 class QGroupBox;
 class QPushButton;
 class QRadioButton;
+class QVBoxLayout;
 
 // What OK asks of the dialog's owner, after the settings are written, in this order.
 struct OptionsOwner {
@@ -52,6 +53,8 @@ class frmOptions : public QDialog {
     QCheckBox* chkTrayIcon = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* Command1 = nullptr;  // "Cancel"
+    // The right column's rows under the workspace frame; a further option goes here.
+    QVBoxLayout* optionRows = nullptr;
 
     void cmdOK_Click();
 
