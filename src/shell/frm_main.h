@@ -13,6 +13,7 @@
 #include <optional>
 #include <pugixml.hpp>
 #include <set>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/timer.h"
@@ -46,6 +47,9 @@ class frmMain : public QMainWindow {
     // ---- Tree binding, captions and detail pane (tree/tree_binding.cpp) ----
     void UpdateNode(TreeNode* node);
     void UpdateAllNodes();
+    // After a tick that changed the tree quietly: draws again only the timed node's image
+    // and the rows whose captions changed.
+    void RepaintTimedRows();
     void Tree_NodeClick(TreeNode* node);
     void txtName_Change();
     void txtDescription_Change();
@@ -231,5 +235,7 @@ class frmMain : public QMainWindow {
     std::map<QString, QAction*> toolbarButtons_;
     std::map<QString, QAction*> treeBarButtons_;
     std::set<uintptr_t> timeOverflowReported_;
-    std::optional<QString> shownTimingSummary_;  // what the timer field shows; none at first
+    std::optional<QString> shownTimingSummary_;
+    std::vector<TreeNode*> rowsToRepaint_;  // captions changed in this tick, not yet drawn  // what
+                                            // the timer field shows; none at first
 };

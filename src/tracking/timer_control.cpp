@@ -171,7 +171,7 @@ void frmMain::Timer1_Timer() {
         TimedNode->setImage(ClockFrame(frame_));
         BookUpTheChain(*this, measure.elapsed);
     }
-    Tree->viewport()->update();
+    RepaintTimedRows();
     RefreshPaneTimes(*this);
     ShowTimingStatus();
 }

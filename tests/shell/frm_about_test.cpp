@@ -1,4 +1,5 @@
 // The about dialog and the web page.
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -50,7 +51,8 @@ TEST(AboutTest, BothOpenersUseTheOneAddress) {
     EXPECT_EQ(web.opened[0], WebPageAddress());
     EXPECT_EQ(web.opened[1], WebPageAddress());
     EXPECT_TRUE(WebPageAddress().isValid());
-    EXPECT_EQ(WebPageAddress().scheme().toStdString(), "https");
+    // Until there is a public site, the user guide installed beside the program.
+    EXPECT_TRUE(QFileInfo(WebPageAddress().toLocalFile()).isFile());
 }
 
 TEST(AboutTest, TitleTextsAndLabelsThatFitWhateverTheSerifFace) {
