@@ -99,7 +99,6 @@ TEST_F(Keyboard, CommandsThatCannotActSayWhy) {
         {"newtask", false, "New Task: there is no project yet; start with New Project"},
         {"toggletimer", false, "Start Timer: there is nothing to time yet; start with New Project"},
         {"saveproject", false, "Save Project: there is no project to save"},
-        {"remove", true, "Remove Item: there is nothing to remove"},
         {"up", true, "Move Item: there is nothing to move"},
     };
     for (const Row& row : rows) {

@@ -21,7 +21,6 @@ TEST_F(TimingStatus, TrayAndStatusBarFollowTheTimer) {
     EXPECT_EQ(seams->tray->toolTip, "Horavel - Design 1:02:05");
     EXPECT_EQ(window->lblTimerStatus->text(), "Timing Design 1:02:05");
     EXPECT_NE(seams->tray->icon.cacheKey(), plainIcon) << "the running variant";
-    EXPECT_FALSE(seams->tray->icon.isNull());
 
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(seams->tray->toolTip, "Horavel");
