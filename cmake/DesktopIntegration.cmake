@@ -20,6 +20,12 @@ foreach(size IN LISTS HORAVEL_ICON_SIZES)
           DESTINATION ${hicolor}/${size}x${size}/apps RENAME ${HORAVEL_APP_ID}.png)
 endforeach()
 
+# The user guide that "Web Page" opens: installed in share/horavel, and copied to the same
+# place in the build tree, so that a program run from its build folder finds it as well.
+set(guide ${PROJECT_SOURCE_DIR}/resources/guide/user-guide.html)
+install(FILES ${guide} DESTINATION ${CMAKE_INSTALL_DATADIR}/horavel)
+configure_file(${guide} ${CMAKE_BINARY_DIR}/share/horavel/user-guide.html COPYONLY)
+
 # A plain `cmake --install` (say into /usr/local or ~/.local) refreshes the caches that make
 # the new file types and the menu entry known at once. A package must leave that to the
 # package manager's triggers, else it would carry caches of its staging folder: packages

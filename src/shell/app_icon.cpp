@@ -1,5 +1,7 @@
 #include "shell/app_icon.h"
 
+#include <QPainter>
+#include <QPainterPath>
 #include <QString>
 
 namespace {
@@ -26,4 +28,36 @@ QIcon AppIcon() {
         icon.addFile(QStringLiteral(":/icons/horavel-%1.png").arg(size), QSize(size, size));
     }
     return icon;
+}
+
+QIcon RunningAppIcon() {
+    static const QIcon running = [] {
+        const QIcon plain = AppIcon();
+        QIcon badged;
+        for (const int size : kIconSizes) {
+            QPixmap pixmap = plain.pixmap(size, size);
+            QPainter painter(&pixmap);
+            painter.setRenderHint(QPainter::Antialiasing);
+            // A play sign on a green disc over a quarter of the icon: seen even at 16 px.
+            const double badge = size * 0.55;
+            const QRectF disc(size - badge, size - badge, badge, badge);
+            painter.setPen(QPen(Qt::white, std::max(1.0, size / 16.0)));
+            painter.setBrush(QColor(0x1e, 0x9e, 0x3a));
+            painter.drawEllipse(disc.adjusted(0.5, 0.5, -0.5, -0.5));
+            QPainterPath play;
+            const QPointF c = disc.center();
+            const double r = badge * 0.24;
+            play.moveTo(c.x() - r * 0.7, c.y() - r);
+            play.lineTo(c.x() + r, c.y());
+            play.lineTo(c.x() - r * 0.7, c.y() + r);
+            play.closeSubpath();
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(Qt::white);
+            painter.drawPath(play);
+            painter.end();
+            badged.addPixmap(pixmap);
+        }
+        return badged;
+    }();
+    return running;
 }

@@ -12,3 +12,7 @@ inline constexpr char kDesktopAppId[] = "io.github.horavel.Horavel";
 // every size from 16 to 256 pixels. Built from the PNGs compiled into the program, so it
 // needs no SVG plug-in and does not depend on the desktop's icon theme.
 QIcon AppIcon();
+
+// The same icon with a green "running" badge in its lower right corner, for the tray while
+// the timer runs.
+QIcon RunningAppIcon();

@@ -64,7 +64,12 @@ void frmAbout::CreateControls() {
     Label2->setFont(SerifFont(9.75, true));
     Label3 = AddLabel("Label3", QStringLiteral("The Horavel developers"), 600, 1200, 2175, 375);
     Label3->setFont(SerifFont(13.5, true));
-    Label4 = AddLabel("Label4", QStringLiteral("Comes with no warranty."), 2160, 2280, 2535, 255);
+    // Says what "Web Page" opens, the full address in the button's tooltip.
+    const QUrl page = WebPageAddress();
+    Label4 = AddLabel("Label4",
+                      page.isLocalFile() ? QStringLiteral("Web Page opens the user guide.")
+                                         : QStringLiteral("Web Page opens the project's site."),
+                      2160, 2280, 2535, 255);
 
     // Where Times New Roman is missing, the serif face standing in may be wider.
     for (QLabel* label : {Label1, lblVersion, Label2, Label3, Label4}) {
@@ -79,6 +84,7 @@ void frmAbout::CreateControls() {
     Command2 = new QPushButton(QStringLiteral("Web Page"), this);
     Command2->setObjectName(QStringLiteral("Command2"));
     Command2->setGeometry(scale.ToPixels(2400, 1800, 1095, 375));
+    Command2->setToolTip(page.isLocalFile() ? page.toLocalFile() : page.toString());
 
     connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
     connect(Command2, &QPushButton::clicked, this, [this] { OpenWebPage(web_); });

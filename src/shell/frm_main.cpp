@@ -26,8 +26,11 @@ frmMain::frmMain(Platform platform, QWidget* parent)
     CreateControls();
     CreateMenus();
     CreateTray();
+    CreateStatusBar();
     PlaceControls();
     ConnectEvents();
+    CreateShortcuts();
+    ShowTimingStatus();
     DrawDragSignature();
     StartRecovery();
 }
@@ -112,7 +115,16 @@ void frmMain::CreateTreeBar() {
         action->setToolTip(toolTip);
         // The buttons show no caption; a screen reader reads them by their tooltip.
         TreeBar->widgetForAction(action)->setAccessibleName(toolTip);
-        connect(action, &QAction::triggered, this, [this, key] { TreeBar_ButtonClick(key); });
+        connect(action, &QAction::triggered, this, [this, key] {
+            if (key == "remove") {
+                ExplainIfCannotAct(NodeCommand::RemoveItem);
+            } else if (key == "newtask") {
+                ExplainIfCannotAct(NodeCommand::NewTask);
+            } else if (key == "up" || key == "down") {
+                ExplainIfCannotAct(NodeCommand::MoveItem);
+            }
+            TreeBar_ButtonClick(key);
+        });
         treeBarButtons_[key] = action;
         return action;
     };
@@ -227,18 +239,38 @@ void frmMain::Toolbar1_ButtonClick(const QString& key) {
         QString none;
         LoadProjects(none);
     } else if (key == "saveproject") {
+        ExplainIfCannotAct(NodeCommand::SaveProject);
         SaveProject(SelectedNode(), false);
     } else if (key == "saveall") {
         SaveAllProjects();
     } else if (key == "newproject") {
         NewProject();
     } else if (key == "newtask") {
+        ExplainIfCannotAct(NodeCommand::NewTask);
         NewTask(SelectedNode());
     } else if (key == "toggletimer") {
+        if (!TimerRunning) {
+            ExplainIfCannotAct(NodeCommand::StartTimer);
+        }
         ToggleTimer();
     } else if (key == "options") {
         ShowOptions(true);
     }
+}
+
+void frmMain::ExplainIfCannotAct(NodeCommand command) {
+    const QString why =
+        WhyCommandCannotAct(command, Tree->topLevelItemCount() == 0, SelectedNode() != nullptr);
+    if (!why.isEmpty()) {
+        statusBar()->showMessage(why, 10000);
+    }
+}
+
+void frmMain::CreateStatusBar() {
+    lblTimerStatus = new QLabel(this);
+    lblTimerStatus->setObjectName(QStringLiteral("lblTimerStatus"));
+    lblTimerStatus->setAccessibleName(QStringLiteral("Timer"));
+    statusBar()->addPermanentWidget(lblTimerStatus);
 }
 
 // Every control sits directly on the client area, where the layout pass places it.

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <pugixml.hpp>
 #include <set>
 #include <string>
@@ -18,6 +19,7 @@
 
 #include "platform/platform.h"
 #include "platform/timer.h"
+#include "shell/command_guard.h"
 #include "shell/resize_handle.h"
 #include "shell/tray_menu.h"
 #include "tracking/elapsed.h"
@@ -52,6 +54,9 @@ class frmMain : public QMainWindow {
     // ---- Tree binding, captions and detail pane (tree/tree_binding.cpp) ----
     void UpdateNode(TreeNode* node);
     void UpdateAllNodes();
+    // After a tick that changed the tree quietly: draws again only the timed node's image
+    // and the rows whose captions changed.
+    void RepaintTimedRows();
     void Tree_NodeClick(TreeNode* node);
     void txtName_Change();
     void txtDescription_Change();
@@ -162,6 +167,11 @@ class frmMain : public QMainWindow {
     // The dialogs, each at most once at a time (shell/menus.cpp).
     void ShowOptions(bool modal);
     void ShowAbout();
+    // Where a person looks for the timer (shell/timing_status.cpp): the status bar's timer
+    // field, the tray's tooltip and icon. Called from every tick and from ToggleTimer; it
+    // touches the widgets only when what they show changes.
+    void ShowTimingStatus();
+    QLabel* lblTimerStatus = nullptr;
     ResizeHandle* ResizeHandle1 = nullptr;
     TrayMenu* Tray = nullptr;
     QMenu* mnuFile = nullptr;
@@ -239,6 +249,17 @@ class frmMain : public QMainWindow {
     void CreateMenus();
     int TreeBarButtonsWidth() const;
     void CreateTray();
+    // Window-level shortcuts (shell/shortcuts.cpp): each triggers the toolbar, tree-bar or
+    // menu command it stands for, so it asks the same questions and keeps the same guards.
+    void CreateShortcuts();
+    void CreateStatusBar();
+    // Says in the status bar why `command` could not act, when it cannot.
+    void ExplainIfCannotAct(NodeCommand command);
+    // No pop-up on the menu bar or the toolbar: its only entry would hide the toolbar.
+    QMenu* createPopupMenu() override { return nullptr; }
+    // Window size and place (shell/window_memory.cpp).
+    void RestoreWindowGeometry();
+    void StoreWindowGeometry();
     void closeEvent(QCloseEvent* event) override;
     struct RecoveryEntry {
         int number = 0;
@@ -286,4 +307,6 @@ class frmMain : public QMainWindow {
     bool showingNode_ = false;
     QString descriptionShown_;
     QString descriptionLineEnd_ = QStringLiteral("\n");
+    std::optional<QString> shownTimingSummary_;  // what the timer field shows; none at first
+    std::vector<TreeNode*> rowsToRepaint_;       // captions changed in this tick, not yet drawn
 };

@@ -1,22 +1,36 @@
 #include "shell/frm_options.h"
 
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStyle>
+#include <QVBoxLayout>
 
-#include "shell/fit_captions.h"
 #include "shell/twips.h"
 
 namespace {
 
 template <typename Control>
-Control* Place(Control* control, const char* name, const TwipsRect& twips) {
+Control* Named(Control* control, const char* name) {
     control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(TwipsScale::Of(control).ToPixels(twips));
     return control;
+}
+
+// A titled frame holding its options one under the other.
+QGroupBox* Frame(const QString& title, const char* name, std::initializer_list<QWidget*> options) {
+    auto* frame = Named(new QGroupBox(title), name);
+    auto* column = new QVBoxLayout(frame);
+    // As wide as its caption: a click beside a caption would only look like a miss.
+    for (QWidget* option : options) {
+        column->addWidget(option, 0, Qt::AlignLeft);
+    }
+    column->addStretch();
+    frame->setFocusPolicy(Qt::NoFocus);
+    return frame;
 }
 
 }  // namespace
@@ -30,56 +44,71 @@ frmOptions::frmOptions(SettingsStore& settings, const DisplayFlags& shown, Optio
       owner_(std::move(owner)) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Options"));
-    setFixedSize(TwipsScale::Of(this).ToPixels(5220, 2520));  // a row below for idle time
     CreateControls();
     CreateIdleMinutes();
+    // Fixed, at the designed size or as much more as the desktop's font and scale need.
+    layout()->activate();
+    setFixedSize(sizeHint().expandedTo(TwipsScale::Of(this).ToPixels(5220, 2040)));
+    // Hidden widgets put off their layouts until shown; place every control now, so that
+    // each stands where it will be seen from the start.
+    for (QWidget* container : {static_cast<QWidget*>(this), static_cast<QWidget*>(Frame1),
+                               static_cast<QWidget*>(Frame2), static_cast<QWidget*>(Frame3)}) {
+        container->layout()->invalidate();
+        container->layout()->activate();
+    }
     SetTabOrder();
     ConnectClickRules();
     Form_Load(shown);
 }
 
 void frmOptions::CreateControls() {
-    Frame1 = Place(new QGroupBox(QStringLiteral("Tree Time"), this), "Frame1", {0, 0, 2535, 1095});
-    tt_none = Place(new QRadioButton(QStringLiteral("No Time in tree"), Frame1), "tt_none",
-                    {120, 240, 1815, 255});
-    tt_tasktime = Place(new QRadioButton(QStringLiteral("Task time only"), Frame1), "tt_tasktime",
-                        {120, 480, 1575, 255});
-    tt_totaltime = Place(new QRadioButton(QStringLiteral("Task Time + Sub Task Time"), Frame1),
-                         "tt_totaltime", {120, 720, 2340, 255});
-    Frame2 = Place(new QGroupBox(QStringLiteral("Tree Time Format"), this), "Frame2",
-                   {0, 1200, 2520, 780});
-    tt_hmm =
-        Place(new QRadioButton(QStringLiteral("(h:mm)"), Frame2), "tt_hmm", {120, 240, 1095, 255});
-    tt_hmmss = Place(new QRadioButton(QStringLiteral("(h:mm:ss)"), Frame2), "tt_hmmss",
-                     {120, 480, 1095, 255});
-    Frame3 =
-        Place(new QGroupBox(QStringLiteral("Workspace"), this), "Frame3", {2640, 0, 2535, 1095});
-    chkAutoSaveWS = Place(new QCheckBox(QStringLiteral("No Prompt Save Workspace on Exit"), Frame3),
-                          "chkAutoSaveWS", {120, 240, 2295, 375});
-    chkAutoLoadWS = Place(new QCheckBox(QStringLiteral("Auto Load Last Workspace"), Frame3),
-                          "chkAutoLoadWS", {120, 720, 2295, 255});
-    chkTrayIcon = Place(new QCheckBox(QStringLiteral("Place Icon in Tray"), this), "chkTrayIcon",
-                        {2760, 1200, 2535, 255});
-    cmdOK = Place(new QPushButton(QStringLiteral("OK"), this), "cmdOK", {2640, 1560, 1215, 375});
-    Command1 =
-        Place(new QPushButton(QStringLiteral("Cancel"), this), "Command1", {3960, 1560, 1215, 375});
+    tt_none = Named(new QRadioButton(QStringLiteral("No Time in tree")), "tt_none");
+    tt_tasktime = Named(new QRadioButton(QStringLiteral("Task time only")), "tt_tasktime");
+    tt_totaltime =
+        Named(new QRadioButton(QStringLiteral("Task Time + Sub Task Time")), "tt_totaltime");
+    Frame1 = Frame(QStringLiteral("Tree Time"), "Frame1", {tt_none, tt_tasktime, tt_totaltime});
+    tt_hmm = Named(new QRadioButton(QStringLiteral("(h:mm)")), "tt_hmm");
+    tt_hmmss = Named(new QRadioButton(QStringLiteral("(h:mm:ss)")), "tt_hmmss");
+    Frame2 = Frame(QStringLiteral("Tree Time Format"), "Frame2", {tt_hmm, tt_hmmss});
+    chkAutoSaveWS =
+        Named(new QCheckBox(QStringLiteral("No Prompt Save Workspace on Exit")), "chkAutoSaveWS");
+    chkAutoLoadWS =
+        Named(new QCheckBox(QStringLiteral("Auto Load Last Workspace")), "chkAutoLoadWS");
+    Frame3 = Frame(QStringLiteral("Workspace"), "Frame3", {chkAutoSaveWS, chkAutoLoadWS});
+    chkTrayIcon = Named(new QCheckBox(QStringLiteral("Place Icon in Tray")), "chkTrayIcon");
+    cmdOK = Named(new QPushButton(QStringLiteral("OK")), "cmdOK");
+    Command1 = Named(new QPushButton(QStringLiteral("Cancel")), "Command1");
 
-    FitCaptions(this, {tt_none, tt_tasktime, tt_totaltime, tt_hmm, tt_hmmss, chkAutoSaveWS,
-                       chkAutoLoadWS, chkTrayIcon, cmdOK, Command1});
-    for (QGroupBox* frame : {Frame1, Frame2, Frame3}) {
-        frame->setFocusPolicy(Qt::NoFocus);
-    }
+    // Two columns: the tree's frames on the left; on the right the workspace frame, then
+    // one row per further option (more can go into `optionRows`), then the buttons.
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(Frame1, 0, 0);
+    grid->addWidget(Frame2, 1, 0, 2, 1);
+    grid->addWidget(Frame3, 0, 1);
+    optionRows = new QVBoxLayout;
+    optionRows->setContentsMargins(style()->pixelMetric(QStyle::PM_LayoutLeftMargin), 0, 0, 0);
+    optionRows->addWidget(chkTrayIcon, 0, Qt::AlignLeft);
+    optionRows->addStretch();
+    grid->addLayout(optionRows, 1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(Command1);
+    grid->addLayout(buttons, 2, 1);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+
     cmdOK->setDefault(true);  // Enter
     // Escape and the close box reject the dialog, as Cancel does.
     connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
     connect(Command1, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-// One row under the other controls, which stay where they were.
+// One row under the tray option, in the right column.
 void frmOptions::CreateIdleMinutes() {
-    lblIdleMinutes = Place(new QLabel(QStringLiteral("Ask about idle time after (minutes):"), this),
-                           "lblIdleMinutes", {120, 2085, 3255, 255});
-    spnIdleMinutes = Place(new QSpinBox(this), "spnIdleMinutes", {3480, 2040, 1695, 330});
+    lblIdleMinutes =
+        Named(new QLabel(QStringLiteral("Ask about idle time after (minutes):")), "lblIdleMinutes");
+    spnIdleMinutes = Named(new QSpinBox, "spnIdleMinutes");
     spnIdleMinutes->setRange(0, kMaxIdleMinutes);
     spnIdleMinutes->setSpecialValueText(QStringLiteral("Never"));
     spnIdleMinutes->setValue(ReadIdleMinutes(settings_));
@@ -93,7 +122,10 @@ void frmOptions::CreateIdleMinutes() {
                   : QStringLiteral("This desktop does not tell how long the keyboard and mouse "
                                    "have been idle (neither the X11 screen-saver extension nor "
                                    "the freedesktop screen saver answers)"));
-    setTabOrder(chkTrayIcon, spnIdleMinutes);
+    auto* row = new QHBoxLayout;
+    row->addWidget(lblIdleMinutes);
+    row->addWidget(spnIdleMinutes);
+    optionRows->insertLayout(1, row);  // before the stretch
 }
 
 void frmOptions::SetTabOrder() {
@@ -102,6 +134,7 @@ void frmOptions::SetTabOrder() {
     for (size_t i = 0; i + 1 < std::size(order); ++i) {
         setTabOrder(order[i], order[i + 1]);
     }
+    setTabOrder(chkTrayIcon, spnIdleMinutes);
 }
 
 // The rules run on every change of a control, also those the loading step makes.

@@ -15,6 +15,7 @@ class QPushButton;
 class QLabel;
 class QRadioButton;
 class QSpinBox;
+class QVBoxLayout;
 
 // What OK asks of the dialog's owner, after the settings are written, in this order.
 struct OptionsOwner {
@@ -58,6 +59,8 @@ class frmOptions : public QDialog {
     QPushButton* Command1 = nullptr;  // "Cancel"
     QLabel* lblIdleMinutes = nullptr;
     QSpinBox* spnIdleMinutes = nullptr;  // "IdleMinutes", 0 for never
+    // The right column's rows under the workspace frame; a further option goes here.
+    QVBoxLayout* optionRows = nullptr;
 
     void cmdOK_Click();
 

@@ -31,9 +31,15 @@ void frmMain::CreateMenus() {
     connect(AddEntry(mnuFile, "mnuNewProj", QStringLiteral("&New Project")), &QAction::triggered,
             this, [this] { NewProject(); });
     connect(AddEntry(mnuFile, "mnuSaveProj", QStringLiteral("&Save Project")), &QAction::triggered,
-            this, [this] { SaveProject(SelectedNode(), false); });
+            this, [this] {
+                ExplainIfCannotAct(NodeCommand::SaveProject);
+                SaveProject(SelectedNode(), false);
+            });
     connect(AddEntry(mnuFile, "mnuSaveAsProj", QStringLiteral("Save Project &As...")),
-            &QAction::triggered, this, [this] { SaveProject(SelectedNode(), true); });
+            &QAction::triggered, this, [this] {
+                ExplainIfCannotAct(NodeCommand::SaveProject);
+                SaveProject(SelectedNode(), true);
+            });
     connect(AddEntry(mnuFile, "mnuLoadProj", QStringLiteral("&Load Project...")),
             &QAction::triggered, this, [this] {
                 QString ask;

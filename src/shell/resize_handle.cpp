@@ -143,3 +143,19 @@ void ResizeHandle::DrawGhost(double x) {
 void ResizeHandle::EraseGhost() {
     delete ghost_.data();
 }
+
+// A line down the middle and a grip of dots half way down, in the theme's own shades: the
+// bar shows where it is before the pointer finds it, on light and dark themes alike.
+void ResizeHandle::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QColor line = palette().color(QPalette::Mid);
+    const int middle = width() / 2;
+    painter.setPen(line);
+    painter.drawLine(middle, 0, middle, height());
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(palette().color(QPalette::Dark));
+    const int dot = std::max(2, width() / 3);
+    for (int i = -2; i <= 2; ++i) {
+        painter.drawEllipse(QPoint(middle, height() / 2 + i * dot * 2), dot / 2 + 1, dot / 2 + 1);
+    }
+}

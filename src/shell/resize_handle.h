@@ -45,6 +45,7 @@ class ResizeHandle : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     TwipsScale Scale() const { return TwipsScale::Of(this); }

@@ -2,14 +2,33 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QStatusBar>
 
 #include "files/recovery_store.h"
 #include "shell/frm_main.h"
 #include "shell/settings.h"
+#include "shell/window_memory.h"
 
 namespace {
 // Where the splitter may go at the least, in twips.
 constexpr double kSplitterMinX = 1815;
+// Where the splitter sits on the very first start: wide enough for names three levels deep.
+constexpr double kFirstStartSplitter = 3900;
+
+// The project files named on the command line: every argument that is not an option. A
+// command line that begins with an option ("-x") names none, like one without a file.
+QStringList ProjectFileArguments(const QStringList& arguments) {
+    QStringList files;
+    if (arguments.isEmpty() || arguments.first().startsWith(QLatin1Char('-'))) {
+        return files;
+    }
+    for (const QString& argument : arguments) {
+        if (!argument.startsWith(QLatin1Char('-'))) {
+            files << QFileInfo(argument).absoluteFilePath();
+        }
+    }
+    return files;
+}
 }  // namespace
 
 void frmMain::Form_Load(const QStringList& arguments) {
@@ -20,11 +39,19 @@ void frmMain::Form_Load(const QStringList& arguments) {
     TT_ShowSec = flags.showSec;
 
     if (!arguments.isEmpty()) {
-        // The first argument names a project file; an option ("-x") names none and, like a
-        // command line without a file, loads nothing.
-        if (!arguments.first().startsWith(QLatin1Char('-'))) {
-            QString path = QFileInfo(arguments.first()).absoluteFilePath();
-            LoadProjects(path);
+        // Every argument names a project file; an option ("-x") names none. A file that is
+        // not there is said in the status bar rather than skipped without a word.
+        QStringList missing;
+        for (QString path : ProjectFileArguments(arguments)) {
+            if (QFileInfo::exists(path)) {
+                LoadProjects(path);
+            } else {
+                missing << path;
+            }
+        }
+        if (!missing.isEmpty()) {
+            statusBar()->showMessage(QStringLiteral("File not found: ") +
+                                     missing.join(QStringLiteral(", ")));
         }
     } else if (AutoLoadWorkspaceAtStart(store)) {
         QString lastWorkspace = ReadLastWorkspace(store);
@@ -33,7 +60,9 @@ void frmMain::Form_Load(const QStringList& arguments) {
         }
     }
 
-    ResizeHandle1->offLeft = ReadSplitterPosition(store);
+    const bool firstStart = store.GetSetting(SettingKey::SplitterPosition, QString()).isEmpty();
+    ResizeHandle1->offLeft = firstStart ? kFirstStartSplitter : ReadSplitterPosition(store);
+    RestoreWindowGeometry();
     ResizeHandle1->MinX = kSplitterMinX;
     // Laid out when the window is first shown, at its real size: a pass now, at whatever
     // size the hidden window has, would clamp the position for good.
@@ -52,6 +81,7 @@ bool frmMain::Form_Unload() {
     }
     SettingsStore& store = *platform_.settings;
     WriteSplitterPosition(store, ResizeHandle1->offLeft);
+    StoreWindowGeometry();
     // The seconds since the last tick belong in what is saved now.
     if (Timer1.enabled()) {
         Timer1_Timer();

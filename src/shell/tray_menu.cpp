@@ -40,10 +40,22 @@ void TrayMenu::CreateMenu() {
 }
 
 void TrayMenu::TraySetup(bool place) {
-    tray_.setToolTip(QStringLiteral("Horavel"));
-    tray_.setIcon(AppIcon());
+    toolTip_ = QStringLiteral("Horavel");
+    tray_.setToolTip(toolTip_);
+    tray_.setIcon(showsRunning_ ? RunningAppIcon() : AppIcon());
     if (place) {
         PlaceIcon(true);
+    }
+}
+
+void TrayMenu::ShowTiming(const QString& toolTip, bool running) {
+    if (toolTip != toolTip_) {
+        toolTip_ = toolTip;
+        tray_.setToolTip(toolTip);
+    }
+    if (running != showsRunning_) {
+        showsRunning_ = running;
+        tray_.setIcon(running ? RunningAppIcon() : AppIcon());
     }
 }
 

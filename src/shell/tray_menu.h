@@ -28,6 +28,9 @@ class TrayMenu : public QObject {
     // Places or removes the icon (both harmless when repeated). Removing it while the
     // window is hidden shows the window, which nothing else could bring back.
     void PlaceIcon(bool place);
+    // The tooltip, and the running variant of the icon while `running`. Either is set only
+    // when it changes.
+    void ShowTiming(const QString& toolTip, bool running);
     // Removes the icon and nothing else: the window is going away.
     void RemoveAtShutdown();
     // A mouse message from the tray: Tray::kLeftDoubleClick toggles the window,
@@ -55,4 +58,6 @@ class TrayMenu : public QObject {
     MenuPopper& menus_;
     QWidget& window_;
     std::function<bool()> timerRunning_;
+    QString toolTip_;
+    bool showsRunning_ = false;
 };

@@ -108,6 +108,7 @@ void frmMain::ToggleTimer() {
             GiveRestingImage(TimedNode);
         }
         EndIdleStretch(EndIdle(idle_, platform_.clock->SecondsSinceMidnight()));
+        ShowTimingStatus();
         return;
     }
     TimerRunning = true;
@@ -119,6 +120,7 @@ void frmMain::ToggleTimer() {
     TimedNode = SelectedNode();
     Timer1.setEnabled(true);
     Timer1_Timer();  // books nothing yet, shows the first clock frame at once
+    ShowTimingStatus();
 }
 
 void frmMain::SwitchTimer() {
@@ -168,6 +170,7 @@ void frmMain::Timer1_Timer() {
         EndIdleStretch(idle);
     }
     RefreshPaneTimes(*this);
+    ShowTimingStatus();
 }
 
 bool frmMain::BookTime(TreeNode* node, double seconds, const QString& refused) {
@@ -191,7 +194,7 @@ bool frmMain::BookTime(TreeNode* node, double seconds, const QString& refused) {
         }
         UpdateChain(*this, node);
     }
-    Tree->viewport()->update();
+    RepaintTimedRows();
     return true;
 }
 
@@ -201,7 +204,7 @@ void frmMain::HaltTimer() {
     TimerRunning = false;
     ShowTimerState(*this, false);
     GiveRestingImage(TimedNode);
-    EndIdleStretch(EndIdle(idle_, platform_.clock->SecondsSinceMidnight()));
+    EndIdleStretch(EndIdle(idle_, platform_.clock->SecondsSinceMidnight()));    ShowTimingStatus();
 }
 
 void frmMain::EndIdleStretch(const IdleStep& step) {

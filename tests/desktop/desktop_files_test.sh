@@ -65,6 +65,7 @@ check_install() {
         "usr/share/metainfo/$id.metainfo.xml"
         "usr/share/mime/packages/$id.xml"
         "usr/share/icons/hicolor/scalable/apps/$id.svg"
+        "usr/share/horavel/user-guide.html"
     )
     for size in $sizes; do
         expected+=("usr/share/icons/hicolor/${size}x${size}/apps/$id.png")

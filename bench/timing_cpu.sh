@@ -1,0 +1,80 @@
+#!/bin/bash
+# The processor time the real program spends while the timer runs and while it idles:
+# utime+stime of the process over a stretch of wall time, as a share of one core, under
+# Xvfb with a window manager, for projects of several sizes.
+#
+#   bench/timing_cpu.sh [program] [seconds] [task counts...]
+#   bench/timing_cpu.sh build/release/src/horavel 60 1000 10000 30000
+set -euo pipefail
+
+program=$(realpath "${1:-build/release/src/horavel}")
+seconds=${2:-60}
+sizes=("${@:3}")
+[ ${#sizes[@]} -eq 0 ] && sizes=(1000 10000 30000)
+
+if [ -z "${DISPLAY:-}" ]; then
+    exec xvfb-run -a -s '-screen 0 1280x1024x24' "$0" "$program" "$seconds" "${sizes[@]}"
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME=$work XDG_CONFIG_HOME=$work/config
+mkdir -p "$XDG_CONFIG_HOME/horavel"
+openbox >/dev/null 2>&1 &
+wm=$!
+sleep 1
+ticks=$(getconf CLK_TCK)
+
+# A project with `count` tasks, ten under each, with times shown in h:mm.
+make_project() {
+    python3 - "$1" "$2" <<'PY'
+import sys
+count, path = int(sys.argv[1]), sys.argv[2]
+out = ['<?xml version="1.0"?><project name="Load" completed="false" task_time="0:00:00" subtask_time="0:00:00"><description/><history/>']
+def tasks(level, remaining):
+    made = 0
+    while remaining[0] > 0 and made < 10:
+        remaining[0] -= 1
+        made += 1
+        out.append('<task name="Task %d" completed="false" task_time="1:00:00" subtask_time="0:00:00"><description/><history/>' % remaining[0])
+        if level < 3:
+            tasks(level + 1, remaining)
+        out.append('</task>')
+remaining = [count]
+while remaining[0] > 0:
+    tasks(0, remaining)
+out.append('</project>')
+open(path, 'w').write(''.join(out))
+PY
+}
+
+cpu_of() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+
+measure() {  # pid -> share of a core over $seconds, in percent
+    local before after
+    before=$(cpu_of "$1")
+    sleep "$seconds"
+    after=$(cpu_of "$1")
+    awk -v t=$((after - before)) -v hz="$ticks" -v s="$seconds" 'BEGIN { printf "%.3f", 100 * t / hz / s }'
+}
+
+printf '%8s %10s %10s\n' tasks idle% timing%
+for count in "${sizes[@]}"; do
+    project=$work/load-$count.hvp
+    make_project "$count" "$project"
+    printf '[general]\nTT_ShowTime=True\nAutoSaveWS=False\nAutoLoadWS=False\nTrayIcon=True\n' \
+        > "$XDG_CONFIG_HOME/horavel/horavel.conf"
+    "$program" "$project" >/dev/null 2>&1 &
+    pid=$!
+    sleep 4
+    xdotool search --sync --name '^Horavel$' windowactivate --sync >/dev/null 2>&1 || true
+    sleep 2
+    idle=$(measure $pid)
+    xdotool key Down key ctrl+t  # the first task under the project, timed
+    sleep 2
+    timing=$(measure $pid)
+    printf '%8d %10s %10s\n' "$count" "$idle" "$timing"
+    kill $pid
+    wait $pid 2>/dev/null || true
+done
+kill $wm 2>/dev/null || true

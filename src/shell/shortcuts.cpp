@@ -1,0 +1,48 @@
+// Window-level keyboard shortcuts. The menu entries carry none (they show no shortcut
+// text); each key instead triggers the toolbar, tree-bar or menu command it stands for.
+#include <QAction>
+#include <QApplication>
+#include <QKeySequence>
+
+#include "shell/frm_main.h"
+
+namespace {
+
+struct Shortcut {
+    QKeySequence keys;
+    QAction* command;
+    bool changesTree;  // not while a label is being edited: the editor keeps its keys
+};
+
+}  // namespace
+
+void frmMain::CreateShortcuts() {
+    const Shortcut shortcuts[] = {
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N), ToolbarButton("newproject"), true},
+        {QKeySequence(Qt::CTRL | Qt::Key_N), ToolbarButton("newtask"), true},
+        {QKeySequence(Qt::CTRL | Qt::Key_O), ToolbarButton("loadproject"), false},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), ToolbarButton("saveproject"), false},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), ToolbarButton("saveall"), false},
+        {QKeySequence(Qt::CTRL | Qt::Key_T), ToolbarButton("toggletimer"), false},
+        {QKeySequence(Qt::Key_Delete), TreeBarButton("remove"), true},
+        {QKeySequence(Qt::CTRL | Qt::Key_Up), TreeBarButton("up"), true},
+        {QKeySequence(Qt::CTRL | Qt::Key_Down), TreeBarButton("down"), true},
+        {QKeySequence(Qt::CTRL | Qt::Key_Comma), mnuOptions, false},
+        {QKeySequence(Qt::CTRL | Qt::Key_Q), mnuExit, false},
+    };
+    for (const Shortcut& shortcut : shortcuts) {
+        auto* key = new QAction(this);
+        key->setShortcut(shortcut.keys);
+        key->setShortcutContext(Qt::WindowShortcut);
+        addAction(key);
+        connect(key, &QAction::triggered, this,
+                [this, command = shortcut.command, changesTree = shortcut.changesTree] {
+                    QWidget* focus = QApplication::focusWidget();
+                    const bool labelEditOpen =
+                        focus != nullptr && focus != Tree && Tree->isAncestorOf(focus);
+                    if (!(changesTree && labelEditOpen)) {
+                        command->trigger();
+                    }
+                });
+    }
+}

@@ -1,0 +1,141 @@
+// The window-level shortcuts and the commands that say why they cannot act, through the
+// keys and clicks a person uses on the shown window.
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+
+#include "shell/frm_options.h"
+#include "support/window_fixture.h"
+
+namespace {
+
+class Keyboard : public WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        window->Tree->setFocus();
+    }
+    void Press(const QKeySequence& keys) {
+        QTest::keySequence(QApplication::focusWidget(), keys);
+        QTest::qWait(20);  // a new node's label editor opens a moment later
+    }
+    // Ends the label edit a new node opens with, by Enter in its editor.
+    void Commit() {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        window->Timer2.setEnabled(false);
+        window->Tree->setFocus();
+    }
+    QString Caption(int index) const { return window->Tree->topLevelItem(index)->text(0); }
+    QString Status() const { return window->statusBar()->currentMessage(); }
+};
+
+TEST_F(Keyboard, NodesAreMadeMovedAndRemovedFromTheKeyboard) {
+    Press(QKeySequence("Ctrl+Shift+N"));
+    ASSERT_EQ(window->Tree->topLevelItemCount(), 1);
+    Press(QKeySequence("Ctrl+Shift+N"));
+    EXPECT_EQ(window->Tree->topLevelItemCount(), 1) << "the label editor keeps its keys";
+    QTest::keyClicks(QApplication::focusWidget(), "Alpha");
+    Commit();
+    Press(QKeySequence("Ctrl+N"));
+    QTest::keyClicks(QApplication::focusWidget(), "Task");
+    Commit();
+    EXPECT_EQ(window->Tree->topLevelItem(0)->childCount(), 1);
+    window->Tree->setCurrentItem(window->Tree->topLevelItem(0));
+    Press(QKeySequence("Ctrl+Shift+N"));
+    QTest::keyClicks(QApplication::focusWidget(), "Beta");
+    Commit();
+    Press(QKeySequence("Ctrl+Up"));
+    EXPECT_EQ(Caption(0), "Beta");
+    Press(QKeySequence("Ctrl+Down"));
+    EXPECT_EQ(Caption(1), "Beta");
+    // Delete asks what the Remove Item button asks of a changed project.
+    seams->prompter->Expect("Save Project before you remove it", MsgButtons::YesNo, "Horavel",
+                            MsgAnswer::No);
+    Press(QKeySequence(Qt::Key_Delete));
+    ASSERT_EQ(window->Tree->topLevelItemCount(), 1);
+    EXPECT_EQ(Caption(0), "Alpha");
+}
+
+TEST_F(Keyboard, FileTimerAndOptionsKeys) {
+    Press(QKeySequence("Ctrl+Shift+N"));
+    Commit();
+    Press(QKeySequence("Ctrl+T"));
+    EXPECT_TRUE(window->TimerRunning);
+    Press(QKeySequence("Ctrl+T"));
+    EXPECT_FALSE(window->TimerRunning);
+    seams->fileDialog->ExpectCancel(ScriptedFileDialog::Kind::Save);
+    Press(QKeySequence("Ctrl+S"));
+    seams->fileDialog->ExpectCancel(ScriptedFileDialog::Kind::Save);
+    Press(QKeySequence("Ctrl+Shift+S"));
+    seams->fileDialog->ExpectCancel(ScriptedFileDialog::Kind::Open);
+    Press(QKeySequence("Ctrl+O"));
+    EXPECT_EQ(seams->fileDialog->shown.size(), 3u);
+    Press(QKeySequence("Ctrl+,"));
+    auto* options = window->findChild<frmOptions*>();
+    ASSERT_NE(options, nullptr);
+    EXPECT_TRUE(options->isVisible());
+    options->reject();
+}
+
+TEST_F(Keyboard, CtrlQClosesTheWindow) {
+    seams->settings->SaveSetting("AutoSaveWS", "False");
+    Press(QKeySequence("Ctrl+Q"));
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(Keyboard, CommandsThatCannotActSayWhy) {
+    struct Row {
+        const char* button;
+        bool treeBar;
+        const char* said;
+    };
+    const Row rows[] = {
+        {"newtask", false, "New Task: there is no project yet; start with New Project"},
+        {"toggletimer", false, "Start Timer: there is nothing to time yet; start with New Project"},
+        {"saveproject", false, "Save Project: there is no project to save"},
+        {"up", true, "Move Item: there is nothing to move"},
+    };
+    for (const Row& row : rows) {
+        QAction* action =
+            row.treeBar ? window->TreeBarButton(row.button) : window->ToolbarButton(row.button);
+        QToolBar* bar = row.treeBar ? window->TreeBar : window->Toolbar1;
+        QTest::mouseClick(bar->widgetForAction(action), Qt::LeftButton);
+        EXPECT_EQ(Status(), row.said) << row.button;
+    }
+    Press(QKeySequence("Ctrl+Shift+N"));
+    Commit();
+    window->Tree->setCurrentItem(nullptr);
+    QTest::mouseClick(window->Toolbar1->widgetForAction(window->ToolbarButton("newtask")),
+                      Qt::LeftButton);
+    EXPECT_EQ(Status(), "New Task: select the project or task to add it under");
+    EXPECT_EQ(window->Tree->topLevelItem(0)->childCount(), 0);
+}
+
+TEST_F(Keyboard, NoPopUpHidesTheToolbar) {
+    // Were a menu to open, it would wait for a choice: note and close whatever pops up.
+    bool popped = false;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&popped] {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            popped = true;
+            popup->close();
+        }
+    });
+    closer.start(100);
+    for (QWidget* bar :
+         {static_cast<QWidget*>(window->menuBar()), static_cast<QWidget*>(window->Toolbar1)}) {
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                bar->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(bar, &click);
+    }
+    EXPECT_FALSE(popped);
+    EXPECT_TRUE(window->Toolbar1->isVisible());
+}
+
+}  // namespace
