@@ -38,11 +38,11 @@ TEST_F(Startup, FirstRunShowsNoTimesAndStoresTheSplitterAndWorkspaceAtExit) {
     EXPECT_FALSE(window->TT_ShowTime);
     EXPECT_TRUE(window->TT_ShowTotalTime);
     EXPECT_FALSE(window->TT_ShowSec);
-    EXPECT_EQ(window->ResizeHandle1->offLeft, 2085);
+    EXPECT_EQ(window->ResizeHandle1->offLeft, 3900);  // wide enough for three levels of names
     EXPECT_TRUE(seams->tray->placed);
     seams->fileDialog->ExpectSave(TempPath("work.hvw"));
     Choose("mnuExit");
-    EXPECT_EQ(Stored("frm_split"), "2085");
+    EXPECT_EQ(Stored("frm_split"), "3900");
     EXPECT_EQ(Stored("lastws"), TempPath("work.hvw"));
     EXPECT_FALSE(seams->tray->placed);
 }

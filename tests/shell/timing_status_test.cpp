@@ -3,6 +3,7 @@
 #include <QStatusBar>
 #include <QTest>
 
+#include "model/xml.h"
 #include "support/window_fixture.h"
 
 namespace {
@@ -10,13 +11,14 @@ namespace {
 using TimingStatus = WindowTest;
 
 TEST_F(TimingStatus, TrayAndStatusBarFollowTheTimer) {
-    AddProject("Design");
+    TreeNode* design = AddProject("Design");
+    XML::ResolvePath(design->element, "@task_time").setText("1:02:00");
     const qint64 plainIcon = seams->tray->icon.cacheKey();
     QWidget* button = window->Toolbar1->widgetForAction(window->ToolbarButton("toggletimer"));
     EXPECT_EQ(window->lblTimerStatus->text(), "Timer stopped");
 
     QTest::mouseClick(button, Qt::LeftButton);
-    seams->clock->now += 3725;
+    seams->clock->now += 5;
     window->Timer1_Timer();
     EXPECT_EQ(seams->tray->toolTip, "Horavel - Design 1:02:05");
     EXPECT_EQ(window->lblTimerStatus->text(), "Timing Design 1:02:05");
