@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "history/history_frame.h"
 #include "shell/toolbar_icons.h"
 #include "shell/twips.h"
 #include "tree/label_edit_delegate.h"
@@ -27,6 +28,7 @@ frmMain::frmMain(Platform platform, QWidget* parent)
     CreateTray();
     PlaceControls();
     ConnectEvents();
+    History = new HistoryFrame(*this, frmHistory);
     DrawDragSignature();
 }
 
@@ -147,8 +149,7 @@ void frmMain::CreatePaneControls() {
     lblTotalTime->setBuddy(txtTotalTime);
     frmHistory = new QGroupBox(QStringLiteral("History"), this);
     frmHistory->setObjectName(QStringLiteral("frmHistory"));
-    auto* historyLayout = new QVBoxLayout(frmHistory);
-    historyLayout->addWidget(new QLabel(QStringLiteral("Feature Not Yet Implemented"), frmHistory));
+    new QVBoxLayout(frmHistory);  // filled by the History frame once the tree exists
 }
 
 void frmMain::CreateTreePopUp() {

@@ -14,6 +14,7 @@
 #include <set>
 
 #include "platform/platform.h"
+#include "history/sessions.h"
 #include "platform/timer.h"
 #include "shell/resize_handle.h"
 #include "shell/tray_menu.h"
@@ -29,6 +30,7 @@ class QMimeData;
 class QMenu;
 class QPlainTextEdit;
 class QToolBar;
+class HistoryFrame;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -91,6 +93,10 @@ class frmMain : public QMainWindow {
     void ToggleTimer();
     void SwitchTimer();
     void Timer1_Timer();
+
+    // ---- Timing periods, corrections and reports (history/) ----
+    SessionRecorder Sessions;
+    HistoryFrame* History = nullptr;  // the History frame's contents
 
     // ---- Project files (files/project_files.cpp) ----
     bool CDSave(FileDialogSetup& CD);

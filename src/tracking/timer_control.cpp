@@ -130,6 +130,7 @@ void frmMain::ToggleTimer() {
         TimerRunning = false;
         ShowTimerState(*this, false);
         Timer1_Timer();  // books the seconds since the last tick
+        Sessions.End();
         if (TimedNode != nullptr) {
             GiveRestingImage(TimedNode);
         }
@@ -139,6 +140,7 @@ void frmMain::ToggleTimer() {
     ShowTimerState(*this, true);
     TimerStartSeconds = platform_.clock->SecondsSinceMidnight();
     TimedNode = SelectedNode();
+    Sessions.Begin(LocalTimeOfReading(TimerStartSeconds));
     Timer1.setEnabled(true);
     Timer1_Timer();  // books nothing yet, shows the first clock frame at once
 }
@@ -168,6 +170,7 @@ void frmMain::Timer1_Timer() {
         frame_ = (frame_ + 1) % 8;
         TimedNode->setImage(ClockFrame(frame_));
         BookUpTheChain(*this, measure.elapsed);
+        Sessions.Book(TimedNode->element, measure.elapsed);
     }
     Tree->viewport()->update();
     RefreshPaneTimes(*this);

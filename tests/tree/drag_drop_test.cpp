@@ -9,6 +9,7 @@
 #include <memory>
 #include <sstream>
 
+#include "history/sessions.h"
 #include "model/xml.h"
 #include "support/window_fixture.h"
 
@@ -322,6 +323,11 @@ TEST_F(DragDrop, TimingGoesOnUnderTheNewAncestorsAndBothFilesSayWhereTheTaskIs) 
                            "subtask_time=\"0:30:07\"");
     designExpected.replace(designExpected.find("task_time=\"0:30:00\""), 19,
                            "task_time=\"0:30:07\"");
+    // The period timed on Logo moved with it, after what another program wrote there.
+    designExpected.insert(designExpected.rfind("</history>"),
+                          "<session start=\"" +
+                              SessionStartText(LocalTimeOfReading(36000)).toStdString() +
+                              "\" seconds=\"7\"/>");
     EXPECT_EQ(ReadAll(TempPath("b.hvp")),
               "<?xml version=\"1.0\"?><project name=\"B\" completed=\"false\" task_time=\"\" "
               "subtask_time=\"0:10:05\"><description/><history/><task name=\"V\" "
