@@ -62,6 +62,7 @@ HistoryFrame::HistoryFrame(frmMain& window, QGroupBox* frame)
     lstHistory->header()->setStretchLastSection(true);
     lstHistory->header()->setAccessibleName(QStringLiteral("History Columns"));
     layout->addWidget(lstHistory);
+    layout->setSpacing(2);
     auto* row = new QHBoxLayout;
     cmdAddTime = Button(QStringLiteral("Add Time..."), this, row);
     cmdChange = Button(QStringLiteral("Change..."), this, row);
@@ -70,6 +71,7 @@ HistoryFrame::HistoryFrame(frmMain& window, QGroupBox* frame)
     row->addStretch();
     cmdReports = Button(QStringLiteral("Reports..."), this, row);
     layout->addLayout(row);
+    frame->layout()->setContentsMargins(4, 2, 4, 4);  // the frame is short at the default size
     frame->layout()->addWidget(this);
 
     auto* undo = undoStack.createUndoAction(this);
