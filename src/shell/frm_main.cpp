@@ -40,6 +40,8 @@ frmMain::~frmMain() {
     // The tree's nodes own the documents; take the timed node out of play before they go.
     Timer1.setEnabled(false);
     TimedNode = nullptr;
+    delete History;  // it listens to the tree: gone before the tree's teardown can signal it
+    History = nullptr;
 }
 
 QAction* frmMain::ToolbarButton(const QString& key) const {
