@@ -31,10 +31,18 @@ std::map<int, int64_t> OwnDays(pugi::xml_node element, const DateRange& range, L
         if (!ParseSessionStart(session.attribute("start").value(), when, offset)) {
             continue;
         }
-        for (const auto& [day, seconds] :
-             days.Split(when, offset, session.attribute("seconds").as_llong())) {
+        const int64_t seconds = session.attribute("seconds").as_llong();
+        const QDate day = days.DayOf(when, offset);
+        if (seconds <= 0 || when + seconds <= days.MidnightOf(day.addDays(1))) {
+            // Most periods stay within their day: no split, no allocation.
             if (day >= range.first && day <= range.last) {
                 own[static_cast<int>(range.first.daysTo(day))] += seconds;
+            }
+            continue;
+        }
+        for (const auto& [piece, pieceSeconds] : days.Split(when, offset, seconds)) {
+            if (piece >= range.first && piece <= range.last) {
+                own[static_cast<int>(range.first.daysTo(piece))] += pieceSeconds;
             }
         }
     }
