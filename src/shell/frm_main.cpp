@@ -16,6 +16,7 @@
 #include <limits>
 
 #include "files/recovery_store.h"
+#include "history/history_frame.h"
 #include "shell/toolbar_icons.h"
 #include "shell/twips.h"
 #include "tree/label_edit_delegate.h"
@@ -31,6 +32,7 @@ frmMain::frmMain(Platform platform, QWidget* parent)
     ConnectEvents();
     CreateShortcuts();
     ShowTimingStatus();
+    History = new HistoryFrame(*this, frmHistory);
     DrawDragSignature();
     StartRecovery();
 }
@@ -47,6 +49,8 @@ frmMain::~frmMain() {
     if (recovery_ && recoveryEntries_.empty()) {
         recovery_->RemoveAll();
     }
+    delete History;  // it listens to the tree: gone before the tree's teardown can signal it
+    History = nullptr;
 }
 
 QAction* frmMain::ToolbarButton(const QString& key) const {
@@ -180,8 +184,7 @@ void frmMain::CreatePaneControls() {
     lblTotalTime->setBuddy(txtTotalTime);
     frmHistory = new QGroupBox(QStringLiteral("History"), this);
     frmHistory->setObjectName(QStringLiteral("frmHistory"));
-    auto* historyLayout = new QVBoxLayout(frmHistory);
-    historyLayout->addWidget(new QLabel(QStringLiteral("Feature Not Yet Implemented"), frmHistory));
+    new QVBoxLayout(frmHistory);  // filled by the History frame once the tree exists
 }
 
 void frmMain::CreateTreePopUp() {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "history/sessions.h"
 #include "platform/timer.h"
 #include "shell/command_guard.h"
 #include "shell/resize_handle.h"
@@ -39,6 +40,7 @@ class QPlainTextEdit;
 class QTimer;
 class QToolBar;
 class RecoveryStore;
+class HistoryFrame;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -112,6 +114,10 @@ class frmMain : public QMainWindow {
     bool BookTime(TreeNode* node, double seconds, const QString& refused);
     // A time between two ticks longer than this is held and asked about, not booked.
     double GapSeconds = 120;
+
+    // ---- Timing periods, corrections and reports (history/) ----
+    SessionRecorder Sessions;
+    HistoryFrame* History = nullptr;  // the History frame's contents
 
     // ---- Project files (files/project_files.cpp) ----
     bool CDSave(FileDialogSetup& CD);

@@ -104,6 +104,7 @@ void frmMain::ToggleTimer() {
         TimerRunning = false;
         ShowTimerState(*this, false);
         Timer1_Timer();  // books the seconds since the last tick
+        Sessions.End();
         if (TimedNode != nullptr) {
             GiveRestingImage(TimedNode);
         }
@@ -118,6 +119,7 @@ void frmMain::ToggleTimer() {
     lastTickWall_ = platform_.clock->SecondsSinceMidnight();
     idle_ = IdleWatch();
     TimedNode = SelectedNode();
+    Sessions.Begin(LocalTimeOfReading(lastTickWall_));
     Timer1.setEnabled(true);
     Timer1_Timer();  // books nothing yet, shows the first clock frame at once
     ShowTimingStatus();
@@ -161,6 +163,7 @@ void frmMain::Timer1_Timer() {
         HaltTimer();
         return;
     }
+    Sessions.Book(timed->element, idle.book - idle.takeBack);
     if (plan.held > 0) {
         HoldTime({0, HeldTime::Kind::Gap, timed, NodeString(timed, "@name"), plan.held, wallBefore,
                   wallNow});
@@ -204,7 +207,9 @@ void frmMain::HaltTimer() {
     TimerRunning = false;
     ShowTimerState(*this, false);
     GiveRestingImage(TimedNode);
-    EndIdleStretch(EndIdle(idle_, platform_.clock->SecondsSinceMidnight()));    ShowTimingStatus();
+    EndIdleStretch(EndIdle(idle_, platform_.clock->SecondsSinceMidnight()));
+    Sessions.End();
+    ShowTimingStatus();
 }
 
 void frmMain::EndIdleStretch(const IdleStep& step) {
@@ -249,6 +254,12 @@ void frmMain::AnswerHeldTime(int id, int button) {
         return;
     }
     if (BookTime(held.node, held.seconds, QStringLiteral("Nothing booked"))) {
+        // A period of its own, at the time it was held: the timer's run went on without it.
+        QDateTime start = LocalTimeOfReading(held.fromWall);
+        if (held.fromWall > held.toWall) {
+            start = start.addDays(-1);  // it began before midnight
+        }
+        AddSession(held.node->element, SessionStartText(start), int64_t(held.seconds));
         RefreshPaneTimes(*this);
     }
 }

@@ -1,0 +1,48 @@
+#pragma once
+// Corrections of booked time: a period added, changed or removed moves the element's
+// `task_time` and the `subtask_time` of everything above it by the same seconds, or
+// nothing at all when any of those times would leave 0 .. 32767:59:59.
+
+#include <QString>
+#include <QUndoCommand>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <pugixml.hpp>
+
+// Why `delta` seconds cannot be booked on the element and its ancestors, as a sentence for
+// the person; empty when they can.
+QString CorrectionRefusal(pugi::xml_node element, int64_t delta);
+// Books `delta` on the element's task time and every ancestor's subtask time. Only after
+// CorrectionRefusal said yes.
+void BookCorrection(pugi::xml_node element, int64_t delta);
+
+// A period as the person enters it.
+struct SessionValues {
+    QString start;  // the stored form, see SessionStartText
+    int64_t seconds = 0;
+    QString note;
+};
+
+// One correction, undoable: the period `before` (none: a new one) is replaced by `after`
+// (none: removed), and the times follow. `changed` runs after every redo and undo.
+class SessionEdit : public QUndoCommand {
+  public:
+    SessionEdit(const QString& text, pugi::xml_node element, pugi::xml_node before,
+                std::optional<SessionValues> after, std::function<void(pugi::xml_node)> changed);
+    // The seconds the edit books, for CorrectionRefusal before it is pushed.
+    int64_t delta() const;
+    pugi::xml_node element() const { return element_; }
+    void redo() override;
+    void undo() override;
+
+  private:
+    // Removes the period `from` (if any) and adds `to` (if any).
+    void Replace(const std::optional<SessionValues>& from, const std::optional<SessionValues>& to);
+
+    pugi::xml_node element_;
+    std::optional<SessionValues> before_;
+    std::optional<SessionValues> after_;
+    std::function<void(pugi::xml_node)> changed_;
+};

@@ -1,0 +1,247 @@
+// The History frame.
+#include "history/history_frame.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTreeView>
+
+#include "history/history_model.h"
+#include "history/reports_window.h"
+#include "history/session_dialog.h"
+#include "history/sessions.h"
+#include "model/time_text.h"
+#include "shell/frm_main.h"
+#include "tree/caption.h"
+
+namespace {
+
+std::optional<SessionValues> RunSessionDialog(QWidget* owner, const QString& title,
+                                              const SessionValues& initial) {
+    SessionDialog dialog(title, initial, owner);
+    return dialog.exec() == QDialog::Accepted ? dialog.values : std::nullopt;
+}
+
+std::optional<std::pair<int64_t, QString>> RunTimeDialog(QWidget* owner, int64_t current) {
+    TimeDialog dialog(current, owner);
+    if (dialog.exec() != QDialog::Accepted || !dialog.seconds) {
+        return std::nullopt;
+    }
+    return std::make_pair(*dialog.seconds, dialog.note);
+}
+
+QPushButton* Button(const QString& caption, QWidget* parent, QHBoxLayout* row) {
+    auto* button = new QPushButton(caption, parent);
+    row->addWidget(button);
+    return button;
+}
+
+}  // namespace
+
+HistoryFrame::HistoryFrame(frmMain& window, QGroupBox* frame)
+    : QWidget(frame), model(new HistoryModel(this)), window_(window) {
+    setObjectName(QStringLiteral("History"));
+    askSession = [this](const QString& title, const SessionValues& initial) {
+        return RunSessionDialog(this, title, initial);
+    };
+    askTime = [this](int64_t current) { return RunTimeDialog(this, current); };
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    lstHistory = new QTreeView(this);
+    lstHistory->setObjectName(QStringLiteral("lstHistory"));
+    lstHistory->setAccessibleName(QStringLiteral("History"));
+    lstHistory->setRootIsDecorated(false);
+    lstHistory->setUniformRowHeights(true);
+    lstHistory->setModel(model);
+    lstHistory->header()->setStretchLastSection(true);
+    lstHistory->header()->setAccessibleName(QStringLiteral("History Columns"));
+    layout->addWidget(lstHistory);
+    layout->setSpacing(2);
+    auto* row = new QHBoxLayout;
+    cmdAddTime = Button(QStringLiteral("Add Time..."), this, row);
+    cmdChange = Button(QStringLiteral("Change..."), this, row);
+    cmdDelete = Button(QStringLiteral("Delete"), this, row);
+    cmdEditTime = Button(QStringLiteral("Edit Time..."), this, row);
+    row->addStretch();
+    cmdReports = Button(QStringLiteral("Reports..."), this, row);
+    layout->addLayout(row);
+    frame->layout()->setContentsMargins(4, 2, 4, 4);  // the frame is short at the default size
+    frame->layout()->addWidget(this);
+
+    auto* undo = undoStack.createUndoAction(this);
+    undo->setShortcut(QKeySequence::Undo);
+    undo->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(undo);
+    auto* del = new QAction(this);
+    del->setShortcut(QKeySequence::Delete);
+    del->setShortcutContext(Qt::WidgetShortcut);
+    lstHistory->addAction(del);
+    auto* reportsKey = new QShortcut(QKeySequence(QStringLiteral("Ctrl+R")), &window);
+
+    connect(cmdAddTime, &QPushButton::clicked, this, &HistoryFrame::AddTime);
+    connect(cmdChange, &QPushButton::clicked, this, &HistoryFrame::ChangePeriod);
+    connect(lstHistory, &QTreeView::activated, this, &HistoryFrame::ChangePeriod);
+    connect(cmdDelete, &QPushButton::clicked, this, &HistoryFrame::DeletePeriod);
+    connect(del, &QAction::triggered, this, &HistoryFrame::DeletePeriod);
+    connect(cmdEditTime, &QPushButton::clicked, this, &HistoryFrame::EditTime);
+    connect(cmdReports, &QPushButton::clicked, this, &HistoryFrame::ShowReports);
+    connect(reportsKey, &QShortcut::activated, this, &HistoryFrame::ShowReports);
+    connect(window.Tree, &QTreeWidget::currentItemChanged, this, &HistoryFrame::Refresh);
+    // The toggle's caption changes exactly when a timing period ends or begins.
+    connect(window.mnuToggleTimer, &QAction::changed, this, &HistoryFrame::Refresh);
+    // An edit on the stack holds element handles: once any node leaves the tree (removed,
+    // or replaced by a move) they may point nowhere, so the stack is let go.
+    connect(window.Tree->model(), &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] {
+        undoStack.clear();
+        stale_ = true;
+    });
+}
+
+void HistoryFrame::Refresh() {
+    stale_ = true;
+    if (!isVisible()) {
+        return;
+    }
+    TreeNode* node = window_.SelectedNode();
+    model->Show(node != nullptr ? node->element : pugi::xml_node());
+    lstHistory->resizeColumnToContents(HistoryModel::DateColumn);
+    stale_ = false;
+}
+
+void HistoryFrame::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (stale_) {
+        Refresh();
+    }
+}
+
+int HistoryFrame::CurrentRow() const {
+    return lstHistory->currentIndex().row();
+}
+
+void HistoryFrame::AddTime() {
+    TreeNode* node = window_.SelectedNode();
+    if (node == nullptr || !node->element) {
+        return;
+    }
+    const QDateTime now = LocalTimeOfReading(window_.platform().clock->SecondsSinceMidnight());
+    const std::optional<SessionValues> values =
+        askSession(QStringLiteral("Add Time"), {SessionStartText(now.addSecs(-3600)), 3600, {}});
+    if (values) {
+        Push(std::make_unique<SessionEdit>(QStringLiteral("Add Time"), node->element,
+                                           pugi::xml_node(), values,
+                                           [this](pugi::xml_node e) { AfterCorrection(e); }));
+    }
+}
+
+void HistoryFrame::ChangePeriod() {
+    const pugi::xml_node session = model->SessionAt(CurrentRow());
+    const pugi::xml_node element = model->ElementAt(CurrentRow());
+    if (!session) {
+        return;
+    }
+    const SessionValues initial{QString::fromUtf8(session.attribute("start").value()),
+                                session.attribute("seconds").as_llong(),
+                                QString::fromUtf8(session.attribute("note").value())};
+    const std::optional<SessionValues> values = askSession(QStringLiteral("Change Time"), initial);
+    if (values) {
+        Push(std::make_unique<SessionEdit>(QStringLiteral("Change Time"), element, session, values,
+                                           [this](pugi::xml_node e) { AfterCorrection(e); }));
+    }
+}
+
+void HistoryFrame::DeletePeriod() {
+    const pugi::xml_node session = model->SessionAt(CurrentRow());
+    if (session) {
+        Push(std::make_unique<SessionEdit>(QStringLiteral("Delete Time"),
+                                           model->ElementAt(CurrentRow()), session, std::nullopt,
+                                           [this](pugi::xml_node e) { AfterCorrection(e); }));
+    }
+}
+
+void HistoryFrame::EditTime() {
+    TreeNode* node = window_.SelectedNode();
+    if (node == nullptr || !node->element) {
+        return;
+    }
+    int64_t current = 0;
+    try {
+        current =
+            static_cast<int64_t>(Module1::ParseTime(node->element.attribute("task_time").value()));
+    } catch (const Module1::TimeOverflow&) {
+        window_.platform().prompter->Ask(
+            QStringLiteral("The time cannot be corrected: the task time does not fit 32767 hours."),
+            MsgButtons::OK, QStringLiteral("Horavel"));
+        return;
+    }
+    const auto typed = askTime(current);
+    if (!typed || typed->first == current) {
+        return;
+    }
+    const QDateTime now = LocalTimeOfReading(window_.platform().clock->SecondsSinceMidnight());
+    Push(std::make_unique<SessionEdit>(
+        QStringLiteral("Edit Time"), node->element, pugi::xml_node(),
+        SessionValues{SessionStartText(now), typed->first - current, typed->second},
+        [this](pugi::xml_node e) { AfterCorrection(e); }));
+}
+
+void HistoryFrame::Push(std::unique_ptr<SessionEdit> edit) {
+    const QString refusal = CorrectionRefusal(edit->element(), edit->delta());
+    if (!refusal.isEmpty()) {
+        window_.platform().prompter->Ask(refusal, MsgButtons::OK, QStringLiteral("Horavel"));
+        return;
+    }
+    undoStack.push(edit.release());  // runs its redo()
+}
+
+void HistoryFrame::AfterCorrection(pugi::xml_node element) {
+    if (TreeNode* node = NodeOf(element)) {
+        window_.MarkModified(node);
+        for (TreeNode* up = node; up != nullptr; up = up->parentNode()) {
+            window_.UpdateNode(up);
+        }
+    }
+    window_.Tree_NodeClick(window_.SelectedNode());
+    Refresh();
+}
+
+TreeNode* HistoryFrame::NodeOf(pugi::xml_node element) const {
+    // The elements from the project down to `element`, then the nodes that show them.
+    std::vector<pugi::xml_node> chain;
+    for (pugi::xml_node up = element; up && up.type() == pugi::node_element; up = up.parent()) {
+        chain.push_back(up);
+    }
+    TreeNode* found = nullptr;
+    for (int i = 0; i < window_.Tree->topLevelItemCount() && found == nullptr; ++i) {
+        if (window_.Tree->topLevelNode(i)->element == chain.back()) {
+            found = window_.Tree->topLevelNode(i);
+        }
+    }
+    for (auto it = chain.rbegin() + 1; found != nullptr && it != chain.rend(); ++it) {
+        TreeNode* parent = found;
+        found = nullptr;
+        for (int i = 0; i < parent->childCount(); ++i) {
+            if (parent->childNode(i)->element == *it) {
+                found = parent->childNode(i);
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+void HistoryFrame::ShowReports() {
+    if (reports == nullptr) {
+        reports = new ReportsWindow(window_);
+    }
+    reports->Refresh();
+    reports->show();
+    reports->raise();
+    reports->activateWindow();
+}

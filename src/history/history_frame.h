@@ -1,0 +1,62 @@
+#pragma once
+// What fills the pane's History frame: the selected node's periods, the corrections made
+// from them (undone with Ctrl+Z), and the way to the Reports window (also Ctrl+R).
+
+#include <QPointer>
+#include <QUndoStack>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+#include <pugixml.hpp>
+#include <utility>
+
+#include "history/corrections.h"
+
+class QGroupBox;
+class QPushButton;
+class QTreeView;
+class HistoryModel;
+class ReportsWindow;
+class TreeNode;
+class frmMain;
+
+class HistoryFrame : public QWidget {
+    Q_OBJECT
+  public:
+    HistoryFrame(frmMain& window, QGroupBox* frame);
+
+    // The dialogs, replaceable so that tests answer them: none when the person cancels.
+    std::function<std::optional<SessionValues>(const QString& title, const SessionValues& initial)>
+        askSession;
+    std::function<std::optional<std::pair<int64_t, QString>>(int64_t current)> askTime;
+
+    // Lists the selected node's periods now when the frame is visible, else when it shows.
+    void Refresh();
+    void ShowReports();
+
+    QTreeView* lstHistory;
+    HistoryModel* model;
+    QPushButton* cmdAddTime;
+    QPushButton* cmdChange;
+    QPushButton* cmdDelete;
+    QPushButton* cmdEditTime;
+    QPushButton* cmdReports;
+    QUndoStack undoStack;
+    QPointer<ReportsWindow> reports;
+
+  private:
+    void showEvent(QShowEvent* event) override;
+    void AddTime();
+    void ChangePeriod();
+    void DeletePeriod();
+    void EditTime();
+    // Makes the correction unless a time would leave its range; then says why.
+    void Push(std::unique_ptr<SessionEdit> edit);
+    void AfterCorrection(pugi::xml_node element);
+    TreeNode* NodeOf(pugi::xml_node element) const;
+    int CurrentRow() const;
+
+    frmMain& window_;
+    bool stale_ = true;
+};

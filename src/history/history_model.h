@@ -1,0 +1,46 @@
+#pragma once
+// The History frame's list: the periods of a node and of everything below it, newest first,
+// with a total row heading each day. Texts are made only for the rows the view shows.
+
+#include <QAbstractTableModel>
+#include <QDate>
+#include <QTimeZone>
+
+#include <pugixml.hpp>
+#include <vector>
+
+#include "history/sessions.h"
+
+class HistoryModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    enum Column { DateColumn, SpanColumn, DurationColumn, TaskColumn, NoteColumn, ColumnCount };
+
+    explicit HistoryModel(QObject* parent = nullptr);
+    // Lists the periods of `top` and its tasks, grouped by their first day in `zone`.
+    void Show(pugi::xml_node top, const QTimeZone& zone = QTimeZone::systemTimeZone());
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // The period on a row and the element it belongs to; null nodes on a day's row.
+    pugi::xml_node SessionAt(int row) const;
+    pugi::xml_node ElementAt(int row) const;
+
+  private:
+    struct Entry {
+        Session session;
+        pugi::xml_node element;
+        QString path;
+        QDate day;
+    };
+    struct Row {
+        int entry;  // index into entries_, or -1 for a day's total
+        QDate day;
+        int64_t dayTotal;
+    };
+    std::vector<Entry> entries_;
+    std::vector<Row> rows_;
+};

@@ -1,0 +1,340 @@
+// The Reports window.
+#include "history/reports_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTextDocument>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "history/sessions.h"
+#include "shell/frm_main.h"
+
+namespace {
+
+const QString kTitle = QStringLiteral("Reports");
+
+QPushButton* Button(const QString& caption, QWidget* parent, QHBoxLayout* row) {
+    auto* button = new QPushButton(caption, parent);
+    row->addWidget(button);
+    return button;
+}
+
+}  // namespace
+
+BarChart::BarChart(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("chart"));
+    setMinimumHeight(120);
+}
+
+void BarChart::SetDays(const DateRange& range, std::vector<int64_t> seconds) {
+    range_ = range;
+    seconds_ = std::move(seconds);
+    update();
+}
+
+void BarChart::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().base());
+    if (seconds_.empty()) {
+        return;
+    }
+    const int64_t most =
+        std::max<int64_t>(*std::max_element(seconds_.begin(), seconds_.end()), 3600);
+    const int labelHeight = fontMetrics().height() + 4;
+    const double slot = static_cast<double>(width()) / static_cast<double>(seconds_.size());
+    const int chartHeight = height() - 2 * labelHeight;
+    painter.setPen(palette().text().color());
+    for (size_t day = 0; day < seconds_.size(); ++day) {
+        const int barHeight =
+            static_cast<int>(static_cast<double>(std::max<int64_t>(seconds_[day], 0)) *
+                             chartHeight / static_cast<double>(most));
+        const QRectF bar(slot * static_cast<double>(day) + slot * 0.15,
+                         labelHeight + chartHeight - barHeight, slot * 0.7, barHeight);
+        painter.fillRect(bar, palette().highlight());
+        const QRectF below(slot * static_cast<double>(day), height() - labelHeight, slot,
+                           labelHeight);
+        if (slot > fontMetrics().horizontalAdvance(QStringLiteral("00.00"))) {
+            painter.drawText(
+                below, Qt::AlignCenter,
+                range_.first.addDays(static_cast<int64_t>(day)).toString(QStringLiteral("dd.MM")));
+        }
+        if (seconds_[day] != 0 && slot > fontMetrics().horizontalAdvance(QStringLiteral("00.00"))) {
+            painter.drawText(
+                QRectF(bar.left() - slot * 0.15, bar.top() - labelHeight, slot, labelHeight),
+                Qt::AlignCenter, DecimalHours(seconds_[day]));
+        }
+    }
+}
+
+ReportsWindow::ReportsWindow(frmMain& window) : QWidget(&window, Qt::Window), window_(window) {
+    setObjectName(QStringLiteral("frmReports"));
+    setWindowTitle(kTitle);
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(900, 600);
+    auto* layout = new QVBoxLayout(this);
+    auto* choices = new QHBoxLayout;
+    auto* form = new QFormLayout;
+    cboPeriod = new QComboBox(this);
+    cboPeriod->addItems({QStringLiteral("Today"), QStringLiteral("This Week"),
+                         QStringLiteral("Last Week"), QStringLiteral("This Month"),
+                         QStringLiteral("Last Month"), QStringLiteral("Custom")});
+    cboPeriod->setCurrentIndex(static_cast<int>(ReportPeriod::ThisWeek));
+    const QDate today = LocalTimeOfReading(window.platform().clock->SecondsSinceMidnight()).date();
+    txtFrom = new QDateEdit(today, this);
+    txtTo = new QDateEdit(today, this);
+    for (QDateEdit* edit : {txtFrom, txtTo}) {
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    }
+    cboRounding = new QComboBox(this);
+    cboRounding->addItems(
+        {QStringLiteral("Exact"), QStringLiteral("Minute"), QStringLiteral("Quarter Hour")});
+    cboRounding->setCurrentIndex(static_cast<int>(Rounding::Minute));
+    chkDecimal = new QCheckBox(QStringLiteral("&Decimal hours"), this);
+    form->addRow(QStringLiteral("&Period:"), cboPeriod);
+    form->addRow(QStringLiteral("&From:"), txtFrom);
+    form->addRow(QStringLiteral("&To:"), txtTo);
+    form->addRow(QStringLiteral("&Rounding:"), cboRounding);
+    form->addRow(QString(), chkDecimal);
+    choices->addLayout(form);
+    lstProjects = new QListWidget(this);
+    lstProjects->setObjectName(QStringLiteral("lstProjects"));
+    lstProjects->setAccessibleName(QStringLiteral("Projects"));
+    lstProjects->setMaximumHeight(140);
+    choices->addWidget(lstProjects, 1);
+    layout->addLayout(choices);
+
+    auto* split = new QSplitter(Qt::Vertical, this);
+    tvwSheet = new QTreeWidget(split);
+    tvwSheet->setObjectName(QStringLiteral("tvwSheet"));
+    tvwSheet->setAccessibleName(QStringLiteral("Timesheet"));
+    chart = new BarChart(split);
+    layout->addWidget(split, 1);
+
+    auto* buttons = new QHBoxLayout;
+    cmdExport = Button(QStringLiteral("Export &CSV..."), this, buttons);
+    cmdExportSessions = Button(QStringLiteral("Export &Sessions..."), this, buttons);
+    buttons->addStretch();
+    cmdPrint = Button(QStringLiteral("&Print..."), this, buttons);
+    cmdPdf = Button(QStringLiteral("Save P&DF..."), this, buttons);
+    layout->addLayout(buttons);
+
+    connect(cboPeriod, &QComboBox::currentIndexChanged, this, &ReportsWindow::Rebuild);
+    connect(txtFrom, &QDateEdit::dateChanged, this, &ReportsWindow::Rebuild);
+    connect(txtTo, &QDateEdit::dateChanged, this, &ReportsWindow::Rebuild);
+    connect(cboRounding, &QComboBox::currentIndexChanged, this, &ReportsWindow::Rebuild);
+    connect(chkDecimal, &QCheckBox::toggled, this, &ReportsWindow::Rebuild);
+    connect(lstProjects, &QListWidget::itemChanged, this, &ReportsWindow::Rebuild);
+    connect(cmdExport, &QPushButton::clicked, this, [this] {
+        ExportCsv(QStringLiteral("Export Report"), QStringLiteral("report.csv"),
+                  TimesheetCsv(CurrentSheet()));
+    });
+    connect(cmdExportSessions, &QPushButton::clicked, this, [this] {
+        LocalDays days(zone);
+        ExportCsv(QStringLiteral("Export Sessions"), QStringLiteral("sessions.csv"),
+                  SessionsCsv(ChosenProjects(), CurrentRange(), days));
+    });
+    connect(cmdPrint, &QPushButton::clicked, this, &ReportsWindow::Print);
+    connect(cmdPdf, &QPushButton::clicked, this, &ReportsWindow::SavePdf);
+    auto* close = new QShortcut(QKeySequence::Close, this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
+}
+
+void ReportsWindow::Refresh() {
+    // Keep the person's choice for projects that stay open; new ones come in chosen.
+    QSet<QString> unchecked;
+    for (int i = 0; i < lstProjects->count(); ++i) {
+        if (lstProjects->item(i)->checkState() == Qt::Unchecked) {
+            unchecked.insert(lstProjects->item(i)->text());
+        }
+    }
+    const QSignalBlocker quiet(lstProjects);
+    lstProjects->clear();
+    for (int i = 0; i < window_.Tree->topLevelItemCount(); ++i) {
+        const QString name =
+            QString::fromUtf8(window_.Tree->topLevelNode(i)->element.attribute("name").value());
+        auto* item = new QListWidgetItem(name, lstProjects);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(unchecked.contains(name) ? Qt::Unchecked : Qt::Checked);
+    }
+    Rebuild();
+}
+
+DateRange ReportsWindow::CurrentRange() const {
+    const QDate today = LocalTimeOfReading(window_.platform().clock->SecondsSinceMidnight()).date();
+    return RangeOf(static_cast<ReportPeriod>(cboPeriod->currentIndex()), today,
+                   QLocale().firstDayOfWeek(), {txtFrom->date(), txtTo->date()});
+}
+
+std::vector<ReportProject> ReportsWindow::ChosenProjects() const {
+    std::vector<ReportProject> projects;
+    for (int i = 0; i < lstProjects->count() && i < window_.Tree->topLevelItemCount(); ++i) {
+        if (lstProjects->item(i)->checkState() == Qt::Checked) {
+            projects.push_back(
+                {lstProjects->item(i)->text(), window_.Tree->topLevelNode(i)->element});
+        }
+    }
+    return projects;
+}
+
+Timesheet ReportsWindow::CurrentSheet() {
+    LocalDays days(zone);
+    return BuildTimesheet(ChosenProjects(), CurrentRange(), days,
+                          static_cast<Rounding>(cboRounding->currentIndex()));
+}
+
+QString ReportsWindow::CellText(int64_t seconds) const {
+    return chkDecimal->isChecked() ? DecimalHours(seconds) : ClockText(seconds, false);
+}
+
+void ReportsWindow::Rebuild() {
+    const bool custom = cboPeriod->currentIndex() == static_cast<int>(ReportPeriod::Custom);
+    txtFrom->setEnabled(custom);
+    txtTo->setEnabled(custom);
+    const Timesheet sheet = CurrentSheet();
+    const int days = std::max(sheet.range.days(), 0);
+    QStringList headers{QStringLiteral("Task")};
+    for (int day = 0; day < days; ++day) {
+        headers << sheet.range.first.addDays(day).toString(QStringLiteral("ddd dd.MM"));
+    }
+    headers << QStringLiteral("Total");
+    tvwSheet->clear();
+    tvwSheet->setHeaderLabels(headers);
+    auto fill = [&](QTreeWidgetItem* item, const std::map<int, int64_t>& cells, int64_t total) {
+        for (const auto& [day, seconds] : cells) {
+            item->setText(day + 1, CellText(seconds));
+            item->setTextAlignment(day + 1, Qt::AlignRight | Qt::AlignVCenter);
+        }
+        item->setText(days + 1, CellText(total));
+        item->setTextAlignment(days + 1, Qt::AlignRight | Qt::AlignVCenter);
+    };
+    std::vector<QTreeWidgetItem*> byDepth;
+    for (const TimesheetRow& row : sheet.rows) {
+        byDepth.resize(static_cast<size_t>(row.depth) + 1, nullptr);
+        QTreeWidgetItem* parent = nullptr;
+        for (size_t up = static_cast<size_t>(row.depth); up-- > 0 && parent == nullptr;) {
+            parent = byDepth[up];
+        }
+        auto* item =
+            parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tvwSheet);
+        item->setText(0, row.name);
+        fill(item, row.total, row.totalSum);
+        byDepth[static_cast<size_t>(row.depth)] = item;
+    }
+    auto* totals = new QTreeWidgetItem(tvwSheet);
+    totals->setText(0, QStringLiteral("Total"));
+    std::map<int, int64_t> dayCells;
+    for (int day = 0; day < days; ++day) {
+        if (sheet.dayTotals[static_cast<size_t>(day)] != 0) {
+            dayCells[day] = sheet.dayTotals[static_cast<size_t>(day)];
+        }
+    }
+    fill(totals, dayCells, sheet.grandTotal);
+    QFont bold = totals->font(0);
+    bold.setBold(true);
+    for (int column = 0; column < days + 2; ++column) {
+        totals->setFont(column, bold);
+    }
+    tvwSheet->expandAll();
+    tvwSheet->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    chart->SetDays(sheet.range, sheet.dayTotals);
+}
+
+void ReportsWindow::ExportCsv(const QString& title, const QString& name, const QByteArray& csv) {
+    FileDialogSetup setup;
+    setup.DialogTitle = title;
+    setup.FileName = name;
+    setup.Filter = QStringLiteral("CSV File (*.csv)|*.csv|All Files (*.*)|*.*");
+    setup.Flags =
+        FileDialogFlag::Explorer | FileDialogFlag::PathMustExist | FileDialogFlag::OverwritePrompt;
+    setup.DefaultExt = QStringLiteral(".csv");
+    if (!window_.platform().fileDialog->ShowSave(setup)) {
+        return;
+    }
+    QSaveFile file(setup.FileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit()) {
+        window_.platform().prompter->Ask(QStringLiteral("Unable to save the file\r\n%1\r\n%2")
+                                             .arg(setup.FileName, file.errorString()),
+                                         MsgButtons::OK, kTitle);
+    }
+}
+
+QString ReportsWindow::SheetHtml(const Timesheet& sheet) const {
+    const int days = std::max(sheet.range.days(), 0);
+    QString html =
+        QStringLiteral(
+            "<h2>%1 %2 - %3</h2><table border=1 cellspacing=0 cellpadding=2><tr><th>Task</th>")
+            .arg(kTitle.toHtmlEscaped(), sheet.range.first.toString(Qt::ISODate),
+                 sheet.range.last.toString(Qt::ISODate));
+    for (int day = 0; day < days; ++day) {
+        html += QStringLiteral("<th>%1</th>")
+                    .arg(sheet.range.first.addDays(day).toString(QStringLiteral("dd.MM")));
+    }
+    html += QStringLiteral("<th>Total</th></tr>");
+    auto cells = [&](const std::map<int, int64_t>& values, int64_t total) {
+        QString row;
+        for (int day = 0; day < days; ++day) {
+            const auto cell = values.find(day);
+            row += QStringLiteral("<td align=right>%1</td>")
+                       .arg(cell == values.end() ? QString() : CellText(cell->second));
+        }
+        return row + QStringLiteral("<td align=right><b>%1</b></td></tr>").arg(CellText(total));
+    };
+    for (const TimesheetRow& row : sheet.rows) {
+        html +=
+            QStringLiteral("<tr><td>%1%2</td>")
+                .arg(QStringLiteral("&nbsp;&nbsp;").repeated(row.depth), row.name.toHtmlEscaped()) +
+            cells(row.total, row.totalSum);
+    }
+    std::map<int, int64_t> totals;
+    for (int day = 0; day < days; ++day) {
+        totals[day] = sheet.dayTotals[static_cast<size_t>(day)];
+    }
+    return html + QStringLiteral("<tr><td><b>Total</b></td>") + cells(totals, sheet.grandTotal) +
+           QStringLiteral("</table>");
+}
+
+void ReportsWindow::Print() {
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        QTextDocument document;
+        document.setHtml(SheetHtml(CurrentSheet()));
+        document.print(&printer);
+    }
+}
+
+void ReportsWindow::SavePdf() {
+    FileDialogSetup setup;
+    setup.DialogTitle = QStringLiteral("Save PDF");
+    setup.FileName = QStringLiteral("report.pdf");
+    setup.Filter = QStringLiteral("PDF File (*.pdf)|*.pdf");
+    setup.Flags =
+        FileDialogFlag::Explorer | FileDialogFlag::PathMustExist | FileDialogFlag::OverwritePrompt;
+    setup.DefaultExt = QStringLiteral(".pdf");
+    if (!window_.platform().fileDialog->ShowSave(setup)) {
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(setup.FileName);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QTextDocument document;
+    document.setHtml(SheetHtml(CurrentSheet()));
+    document.print(&printer);
+}

@@ -1,0 +1,70 @@
+#pragma once
+// The Reports window: a period and the open projects to include in, a timesheet and a bar
+// chart of hours per day out, with CSV export, printing and PDF.
+
+#include <QWidget>
+
+#include <vector>
+
+#include "history/report.h"
+
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QListWidget;
+class QPushButton;
+class QTreeWidget;
+class frmMain;
+
+// Hours per day as bars, with the day's date below each.
+class BarChart : public QWidget {
+    Q_OBJECT
+  public:
+    explicit BarChart(QWidget* parent = nullptr);
+    void SetDays(const DateRange& range, std::vector<int64_t> seconds);
+    QSize sizeHint() const override { return {480, 160}; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    DateRange range_;
+    std::vector<int64_t> seconds_;
+};
+
+class ReportsWindow : public QWidget {
+    Q_OBJECT
+  public:
+    explicit ReportsWindow(frmMain& window);
+    // Re-reads the open projects and rebuilds the report.
+    void Refresh();
+    // The report for the choices made in the window.
+    Timesheet CurrentSheet();
+    // The time zone the days are counted in: the system's, or a test's.
+    QTimeZone zone = QTimeZone::systemTimeZone();
+
+    QComboBox* cboPeriod;
+    QDateEdit* txtFrom;
+    QDateEdit* txtTo;
+    QListWidget* lstProjects;
+    QComboBox* cboRounding;
+    QCheckBox* chkDecimal;
+    QTreeWidget* tvwSheet;
+    BarChart* chart;
+    QPushButton* cmdExport;
+    QPushButton* cmdExportSessions;
+    QPushButton* cmdPrint;
+    QPushButton* cmdPdf;
+
+  private:
+    void Rebuild();
+    DateRange CurrentRange() const;
+    std::vector<ReportProject> ChosenProjects() const;
+    QString CellText(int64_t seconds) const;
+    void ExportCsv(const QString& title, const QString& name, const QByteArray& csv);
+    QString SheetHtml(const Timesheet& sheet) const;
+    void Print();
+    void SavePdf();
+
+    frmMain& window_;
+};

@@ -1,0 +1,71 @@
+#pragma once
+// Timing periods as `session` children of an element's `history`, in the order they began:
+// <session start="2026-12-07T09:15:02+01:00" seconds="3600" note="..."/>. Anything else in
+// `history` belongs to other programs and is never touched.
+
+#include <QDateTime>
+#include <QString>
+#include <QTimeZone>
+
+#include <cstdint>
+#include <functional>
+#include <pugixml.hpp>
+#include <vector>
+
+// One period as stored. `when` is the start's instant (UTC seconds) and `offset` its UTC
+// offset in seconds; both are 0 with `valid` false when `start` cannot be read.
+struct Session {
+    pugi::xml_node node;
+    QString start;
+    int64_t when = 0;
+    int offset = 0;
+    bool valid = false;
+    int64_t seconds = 0;
+    QString note;
+};
+
+// The stored form of a start: local date and time to the second with its UTC offset.
+QString SessionStartText(const QDateTime& start);
+
+// Reads "yyyy-MM-ddTHH:mm:ss+hh:mm" (or "Z"); false for anything else. Much faster than
+// QDateTime's parser, which matters with a year of sessions.
+bool ParseSessionStart(const char* text, int64_t& when, int& offset);
+
+// The element's periods in stored order; an element without any reads as none.
+std::vector<Session> ReadSessions(pugi::xml_node element);
+// The sum of their seconds.
+int64_t SumSessions(pugi::xml_node element);
+
+// Adds a period at its place in start order (after any that began at the same moment) and
+// returns it. `history` is created after `description` when the element has none.
+pugi::xml_node AddSession(pugi::xml_node element, const QString& start, int64_t seconds,
+                          const QString& note = {});
+// Rewrites a period's seconds, start or note (an empty note removes the attribute). A new
+// start moves the period to its place in start order.
+void SetSessionSeconds(pugi::xml_node session, int64_t seconds);
+void SetSessionNote(pugi::xml_node session, const QString& note);
+pugi::xml_node SetSessionStart(pugi::xml_node session, const QString& start);
+
+// Calls `visit` for `top` and every task below it, parents first, in document order, with
+// the path of names below `top` joined by "/" (empty for `top`). Needs no call stack depth.
+void ForEachTask(pugi::xml_node top,
+                 const std::function<void(pugi::xml_node, const QString&)>& visit);
+
+// What a timer run leaves in the history: nothing until the first booked second, then one
+// period that each tick extends. It holds no element handle between calls, so a node that
+// is moved (its element copied) or removed meanwhile leaves nothing dangling.
+class SessionRecorder {
+  public:
+    void Begin(const QDateTime& start);
+    // Adds the seconds to the open period of `element`, creating it on the first second.
+    void Book(pugi::xml_node element, double seconds);
+    void End();
+
+  private:
+    QString start_;
+    bool open_ = false;
+};
+
+// The local date and time of a clock reading (seconds since local midnight) on `day`: the
+// start the timer's own clock gives, so that a settable clock sets it too.
+QDateTime LocalTimeOfReading(double secondsSinceMidnight, QDate day = QDate::currentDate());

@@ -1,0 +1,163 @@
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include "history/report.h"
+#include "history/sessions.h"
+
+namespace {
+
+using Pieces = std::vector<std::pair<QDate, int64_t>>;
+
+TEST(LocalDays, SplitPeriodsAtLocalMidnightIncludingDaysOf23And25Hours) {
+    struct Case {
+        const char* zone;
+        const char* start;
+        int64_t seconds;
+        Pieces pieces;
+    };
+    const QDate dec7(2026, 12, 7);
+    const Case cases[] = {
+        {"Europe/Berlin", "2026-12-07T10:00:00+01:00", 60, {{dec7, 60}}},
+        {"Europe/Berlin",
+         "2026-12-07T23:30:00+01:00",
+         3600,
+         {{dec7, 1800}, {dec7.addDays(1), 1800}}},
+        {"Europe/Berlin", "2026-12-07T23:30:00+01:00", -7200, {{dec7, -7200}}},
+        {"Europe/Berlin",
+         "2026-12-06T23:00:00+01:00",
+         86400 + 7200,
+         {{dec7.addDays(-1), 3600}, {dec7, 86400}, {dec7.addDays(1), 3600}}},
+        // Spring forward: the 29th of March has 23 hours, the 25th of October 25.
+        {"Europe/Berlin",
+         "2026-03-29T00:00:00+01:00",
+         86400,
+         {{QDate(2026, 3, 29), 82800}, {QDate(2026, 3, 30), 3600}}},
+        {"Europe/Berlin", "2026-10-25T00:00:00+02:00", 90000, {{QDate(2026, 10, 25), 90000}}},
+        {"Europe/Berlin",
+         "2026-10-25T00:00:00+02:00",
+         90001,
+         {{QDate(2026, 10, 25), 90000}, {QDate(2026, 10, 26), 1}}},
+        {"America/New_York",
+         "2026-03-08T00:00:00-05:00",
+         86400,
+         {{QDate(2026, 3, 8), 82800}, {QDate(2026, 3, 9), 3600}}},
+        {"America/New_York",
+         "2026-10-31T23:00:00-04:00",
+         90000 + 7200,
+         {{QDate(2026, 10, 31), 3600}, {QDate(2026, 11, 1), 90000}, {QDate(2026, 11, 2), 3600}}},
+        // Recorded in New York, reported in Berlin: it falls on Berlin's next day.
+        {"Europe/Berlin", "2026-12-07T20:00:00-05:00", 60, {{dec7.addDays(1), 60}}},
+    };
+    for (const Case& c : cases) {
+        int64_t when = 0;
+        int offset = 0;
+        ASSERT_TRUE(ParseSessionStart(c.start, when, offset));
+        LocalDays days{QTimeZone(c.zone)};
+        EXPECT_EQ(days.Split(when, offset, c.seconds), c.pieces) << c.zone << " " << c.start;
+    }
+}
+
+TEST(ReportRanges, FollowTheWeekStartAndTheCalendar) {
+    struct Case {
+        ReportPeriod period;
+        QDate today;
+        Qt::DayOfWeek firstDay;
+        QDate first, last;
+    };
+    const QDate wed(2026, 12, 9);
+    const Case cases[] = {
+        {ReportPeriod::Today, wed, Qt::Monday, wed, wed},
+        {ReportPeriod::ThisWeek, wed, Qt::Monday, QDate(2026, 12, 7), QDate(2026, 12, 13)},
+        {ReportPeriod::ThisWeek, wed, Qt::Sunday, QDate(2026, 12, 6), QDate(2026, 12, 12)},
+        {ReportPeriod::ThisWeek, QDate(2026, 12, 6), Qt::Sunday, QDate(2026, 12, 6),
+         QDate(2026, 12, 12)},
+        {ReportPeriod::ThisWeek, QDate(2026, 12, 6), Qt::Monday, QDate(2026, 11, 30),
+         QDate(2026, 12, 6)},
+        {ReportPeriod::LastWeek, wed, Qt::Saturday, QDate(2026, 11, 28), QDate(2026, 12, 4)},
+        {ReportPeriod::ThisMonth, QDate(2028, 2, 10), Qt::Monday, QDate(2028, 2, 1),
+         QDate(2028, 2, 29)},
+        {ReportPeriod::LastMonth, QDate(2026, 1, 15), Qt::Monday, QDate(2025, 12, 1),
+         QDate(2025, 12, 31)},
+        {ReportPeriod::Custom, wed, Qt::Monday, QDate(2026, 1, 1), QDate(2026, 1, 3)},
+    };
+    for (const Case& c : cases) {
+        const DateRange range =
+            RangeOf(c.period, c.today, c.firstDay, {QDate(2026, 1, 1), QDate(2026, 1, 3)});
+        EXPECT_EQ(range.first, c.first)
+            << static_cast<int>(c.period) << " " << c.today.toString().toStdString();
+        EXPECT_EQ(range.last, c.last)
+            << static_cast<int>(c.period) << " " << c.today.toString().toStdString();
+    }
+}
+
+TEST(ReportNumbers, RoundAndPrintTheSameWayInEveryLocale) {
+    const std::tuple<int64_t, Rounding, int64_t> rounded[] = {
+        {37, Rounding::None, 37},           {89, Rounding::Minute, 60},
+        {90, Rounding::Minute, 120},        {-90, Rounding::Minute, -120},
+        {449, Rounding::QuarterHour, 0},    {450, Rounding::QuarterHour, 900},
+        {1349, Rounding::QuarterHour, 900}, {1350, Rounding::QuarterHour, 1800},
+    };
+    for (const auto& [seconds, rounding, expected] : rounded) {
+        EXPECT_EQ(RoundSeconds(seconds, rounding), expected) << seconds;
+    }
+    QLocale::setDefault(QLocale(QLocale::German));
+    const std::tuple<int64_t, const char*, const char*, const char*> texts[] = {
+        {5400, "1.50", "1:30:00", "1:30"},         {17, "0.00", "0:00:17", "0:00"},
+        {18, "0.01", "0:00:18", "0:00"},           {-1800, "-0.50", "-0:30:00", "-0:30"},
+        {360000, "100.00", "100:00:00", "100:00"},
+    };
+    for (const auto& [seconds, decimal, full, short_] : texts) {
+        EXPECT_EQ(DecimalHours(seconds), decimal);
+        EXPECT_EQ(ClockText(seconds, true), full);
+        EXPECT_EQ(ClockText(seconds, false), short_);
+    }
+    QLocale::setDefault(QLocale::c());
+}
+
+class Timesheets : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(doc.load_string(
+            R"(<project name="Acme, Inc." task_time="" subtask_time=""><description/><history>)"
+            R"(<session start="2026-12-07T08:00:00+01:00" seconds="600"/></history>)"
+            R"(<task name="Design"><description/><history><session start="2026-12-07T23:30:00+01:00")"
+            R"( seconds="3600" note="Late, &quot;urgent&quot;"/></history>)"
+            R"(<task name="Logo &quot;v2&quot;"><description/><history>)"
+            R"(<session start="2026-12-08T09:00:00+01:00" seconds="5430"/>)"
+            R"(<session start="2026-12-15T09:00:00+01:00" seconds="60"/></history></task></task>)"
+            R"(<task name="Idle"><description/><history/></task></project>)"));
+        projects = {{"Acme, Inc.", doc.first_child()}};
+    }
+    pugi::xml_document doc;
+    std::vector<ReportProject> projects;
+    LocalDays days{QTimeZone("Europe/Berlin")};
+    DateRange week{QDate(2026, 12, 7), QDate(2026, 12, 13)};
+};
+
+TEST_F(Timesheets, TotalsAddUpFromTheRoundedCells) {
+    const Timesheet sheet = BuildTimesheet(projects, week, days, Rounding::Minute);
+    ASSERT_EQ(sheet.rows.size(), 3u);  // the task without time is left out
+    EXPECT_EQ(sheet.rows[2].path, "Design/Logo \"v2\"");
+    EXPECT_EQ(sheet.rows[2].own, (std::map<int, int64_t>{{1, 5460}}));
+    EXPECT_EQ(sheet.rows[1].total, (std::map<int, int64_t>{{0, 1800}, {1, 1800 + 5460}}));
+    EXPECT_EQ(sheet.rows[0].totalSum, 600 + 3600 + 5460);
+    EXPECT_EQ(sheet.dayTotals, (std::vector<int64_t>{2400, 7260, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(sheet.grandTotal, 9660);
+}
+
+TEST_F(Timesheets, CsvMatchesTheGoldenFile) {
+    QFile golden(QStringLiteral(HORAVEL_TEST_DATA "/../../history/data/week.csv"));
+    ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
+    EXPECT_EQ(TimesheetCsv(BuildTimesheet(projects, week, days, Rounding::Minute)).toStdString(),
+              golden.readAll().toStdString());
+    const QString sessions = QString::fromUtf8(SessionsCsv(projects, week, days));
+    EXPECT_EQ(sessions.count(QStringLiteral("\r\n")), 4);  // header and three periods in the week
+    EXPECT_TRUE(
+        sessions.contains(QStringLiteral("2026-12-07T23:30:00+01:00,2026-12-08T00:30:00+01:00,"
+                                         "\"Acme, Inc.\",Design,3600,1:00:00,1.00,"
+                                         "\"Late, \"\"urgent\"\"\"\r\n")))
+        << sessions.toStdString();
+}
+
+}  // namespace
