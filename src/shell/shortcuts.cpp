@@ -12,6 +12,7 @@ struct Shortcut {
     QKeySequence keys;
     QAction* command;
     bool changesTree;  // not while a label is being edited: the editor keeps its keys
+    bool treeOnly = false;  // a plain key the History list and the fields want for themselves
 };
 
 }  // namespace
@@ -24,7 +25,7 @@ void frmMain::CreateShortcuts() {
         {QKeySequence(Qt::CTRL | Qt::Key_S), ToolbarButton("saveproject"), false},
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), ToolbarButton("saveall"), false},
         {QKeySequence(Qt::CTRL | Qt::Key_T), ToolbarButton("toggletimer"), false},
-        {QKeySequence(Qt::Key_Delete), TreeBarButton("remove"), true},
+        {QKeySequence(Qt::Key_Delete), TreeBarButton("remove"), true, true},
         {QKeySequence(Qt::CTRL | Qt::Key_Up), TreeBarButton("up"), true},
         {QKeySequence(Qt::CTRL | Qt::Key_Down), TreeBarButton("down"), true},
         {QKeySequence(Qt::CTRL | Qt::Key_Comma), mnuOptions, false},
@@ -33,8 +34,13 @@ void frmMain::CreateShortcuts() {
     for (const Shortcut& shortcut : shortcuts) {
         auto* key = new QAction(this);
         key->setShortcut(shortcut.keys);
-        key->setShortcutContext(Qt::WindowShortcut);
-        addAction(key);
+        if (shortcut.treeOnly) {
+            key->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            Tree->addAction(key);
+        } else {
+            key->setShortcutContext(Qt::WindowShortcut);
+            addAction(key);
+        }
         connect(key, &QAction::triggered, this,
                 [this, command = shortcut.command, changesTree = shortcut.changesTree] {
                     QWidget* focus = QApplication::focusWidget();
