@@ -22,7 +22,7 @@ def journey(journey):
     program.press("OK", within=box)
     program.expect_tree([])
     program.close_box()
-    program.answer_dialog("Save Workspace", journey.path("exit.hvw"))
+    program.answer_dialog("Save Workspace", journey.path("exit1.hvw"))
     program.expect_exit()
     with open(broken, encoding="utf-8") as kept:
         expect_equal(kept.read(), BROKEN, "the broken file, untouched")
@@ -54,7 +54,7 @@ def journey(journey):
     project = ElementTree.parse(website).getroot()
     expect_equal(project.findtext("description"), "Client site", "the saved description")
     expect_equal([t.get("name") for t in project.findall("task")], ["Design"], "the saved tasks")
-    expect_equal(project.get("subtask_time"), "1:10:00", "the saved subtask time, untouched")
+    expect_equal(project.get("subtask_time"), "0:30:00", "the saved subtask time, less the moved task's")
 
     journey.step("File, Exit, cancelling the new project's save dialog: the program runs on")
     program.menu("File", "Exit")
@@ -64,7 +64,7 @@ def journey(journey):
     expect(not os.path.exists(journey.path("Archive.hvp")), "the cancelled save wrote nothing")
     program.menu("File", "Exit")
     program.answer_dialog("Save Project 'Archive'", journey.path("Archive.hvp"))
-    program.answer_dialog("Save Workspace", journey.path("exit.hvw"))
+    program.answer_dialog("Save Workspace", journey.path("exit2.hvw"))
     program.expect_exit()
     expect(os.path.exists(journey.path("Archive.hvp")), "the project saved at the second exit")
 

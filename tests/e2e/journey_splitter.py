@@ -51,7 +51,7 @@ def journey(journey):
     program = start(journey, path)
     e2e.wait_for(f"the tree {wide} wide again", lambda: e2e.extents(program.tree()).width == wide)
     program.close_box()
-    program.answer_dialog("Save Workspace", journey.path("exit.hvw"))
+    program.answer_dialog("Save Workspace", journey.path("again.hvw"))
     program.expect_exit()
 
 
