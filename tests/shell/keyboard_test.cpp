@@ -81,10 +81,14 @@ TEST_F(Keyboard, FileTimerAndOptionsKeys) {
     ASSERT_NE(options, nullptr);
     EXPECT_TRUE(options->isVisible());
     options->reject();
-}
-
-TEST_F(Keyboard, CtrlQClosesTheWindow) {
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->Tree->setFocus();
     seams->settings->SaveSetting("AutoSaveWS", "False");
+    seams->prompter->Expect("Save Workspace first?", MsgButtons::YesNoCancel, "Save Workspace",
+                            MsgAnswer::No);
+    seams->prompter->Expect("Modified Projects: \r\nNew Project\r\nSave Modified Projects First?",
+                            MsgButtons::YesNoCancel, "Horavel", MsgAnswer::No);
     Press(QKeySequence("Ctrl+Q"));
     EXPECT_FALSE(window->isVisible());
 }

@@ -12,6 +12,7 @@
 #include <iostream>
 #include <random>
 
+#include "history/sessions.h"
 #include "model/time_text.h"
 #include "model/xml.h"
 #include "shell/frm_options.h"
@@ -55,6 +56,12 @@ class TimeTrust : public WindowTest {
         for (int i = 0; i < window->Tree->topLevelItemCount(); ++i) {
             const auto mismatch = FindSumMismatch(window->Tree->topLevelNode(i)->element);
             ASSERT_FALSE(mismatch) << *mismatch;
+        }
+        // Every node here was made by this program, so its periods add up to its own time.
+        for (QTreeWidgetItemIterator it(window->Tree); *it; ++it) {
+            auto* node = static_cast<TreeNode*>(*it);
+            ASSERT_EQ(SumSessions(node->element), Module1::ParseTime(Text(node, "@task_time")))
+                << Text(node, "@name");
         }
     }
     TreeNode* Find(const std::string& name) const {
