@@ -8,26 +8,18 @@ fail() {
     exit 1
 }
 
-need() {
-    for tool in "$@"; do
-        command -v "$tool" >/dev/null || fail "$tool is missing: run scripts/setup"
-    done
-}
-
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # desktop-file-validate exits 0 on mere warnings and hints; we want none of those either.
 check_entry() {
-    need desktop-file-validate
     local report
     report=$(desktop-file-validate "$1" 2>&1) && [ -z "$report" ] ||
         fail "desktop-file-validate: $report"
 }
 
 check_metainfo() {
-    need appstreamcli xmllint
     local report
     report=$(appstreamcli validate --no-net --strict "$1" 2>&1) ||
         fail "appstreamcli rejects $1: $report"
@@ -40,7 +32,6 @@ check_metainfo() {
 # Compiles the types into a database of their own, as the system's trigger would, and
 # reads back what a file manager would look up.
 check_mime() {
-    need xmllint update-mime-database
     xmllint --noout --relaxng "$here/shared-mime-info.rng" "$1" ||
         fail "$1 is not a shared-mime-info package"
     mkdir -p "$work/mime/packages"

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeView>
 
 #include "history/history_frame.h"
 #include "history/history_model.h"

@@ -47,19 +47,6 @@ TEST(SessionRecorder, KeepsOnePeriodPerRunAndNothingForARunThatBookedNothing) {
     EXPECT_EQ(SumSessions(task), 3601);
 }
 
-TEST(SessionRecorder, FollowsItsElementWhenAMoveCopiesIt) {
-    pugi::xml_document from, to;
-    pugi::xml_node task = Load(from, "<history/>");
-    SessionRecorder recorder;
-    recorder.Begin(Berlin(9, 0, 0));
-    recorder.Book(task, 5);
-    pugi::xml_node copy = to.append_copy(task);
-    from.reset();
-    recorder.Book(copy, 2);
-    ASSERT_EQ(ReadSessions(copy).size(), 1u);
-    EXPECT_EQ(ReadSessions(copy)[0].seconds, 7);
-}
-
 TEST(Sessions, AreKeptInTheOrderTheyBegan) {
     pugi::xml_document doc;
     pugi::xml_node task = Load(doc, "");  // no history element yet

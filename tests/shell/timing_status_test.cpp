@@ -1,6 +1,5 @@
 // Where a person sees that the timer runs: the status bar's timer field and the tray.
 #include <QPaintEvent>
-#include <QStatusBar>
 #include <QTest>
 
 #include "model/xml.h"
