@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "files/xml_file.h"
+#include "history/sessions.h"
 #include "model/time_text.h"
 
 namespace Recovery {
@@ -110,6 +111,23 @@ pugi::xml_node ElementAt(pugi::xml_node project, std::string_view place) {
 }
 
 // The elements from the project down to the given one.
+double TaskTimeOf(pugi::xml_node element) {
+    try {
+        return Module1::ParseTime(element.attribute("task_time").value());
+    } catch (const Module1::TimeOverflow&) {
+        return 0;
+    }
+}
+
+// The timed element's newest period grows by what the journal books, so that its periods
+// still add up to its time once restored.
+void ExtendNewestPeriod(pugi::xml_node element, double seconds) {
+    const std::vector<Session> sessions = ReadSessions(element);
+    if (seconds != 0 && !sessions.empty()) {
+        SetSessionSeconds(sessions.back().node, sessions.back().seconds + int64_t(seconds));
+    }
+}
+
 std::vector<pugi::xml_node> ChainDownTo(pugi::xml_node element) {
     std::vector<pugi::xml_node> chain;
     for (; element.type() == pugi::node_element; element = element.parent()) {
@@ -190,10 +208,12 @@ int64_t ReplayJournal(pugi::xml_document& document, int generation, std::string_
         if (fields.size() != 4 + 2 * chain.size()) {
             continue;
         }
+        const double before = TaskTimeOf(timed);
         for (size_t level = 0; level < chain.size(); ++level) {
             SetAttribute(chain[level], "task_time", Unescape(fields[4 + 2 * level]));
             SetAttribute(chain[level], "subtask_time", Unescape(fields[5 + 2 * level]));
         }
+        ExtendNewestPeriod(timed, TaskTimeOf(timed) - before);
         last = at;
     }
     return last;

@@ -186,11 +186,11 @@ void SessionRecorder::Begin(const QDateTime& start) {
     open_ = false;
 }
 
-void SessionRecorder::Book(pugi::xml_node element, double seconds) {
+bool SessionRecorder::Book(pugi::xml_node element, double seconds) {
     const auto whole = static_cast<int64_t>(seconds);
     // Seconds taken back (an idle stretch discarded) come off the open period they were in.
     if (whole == 0 || start_.isEmpty() || !element || (whole < 0 && !open_)) {
-        return;
+        return false;
     }
     if (open_) {
         // The open period is the newest one with our start: the last, unless a correction
@@ -201,12 +201,13 @@ void SessionRecorder::Book(pugi::xml_node element, double seconds) {
             if (std::strcmp(node.name(), kSession) == 0 &&
                 start == node.attribute("start").value()) {
                 SetSessionSeconds(node, node.attribute("seconds").as_llong() + whole);
-                return;
+                return false;
             }
         }
     }
     AddSession(element, start_, whole);
     open_ = true;
+    return true;
 }
 
 void SessionRecorder::End() {

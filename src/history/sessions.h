@@ -57,8 +57,9 @@ void ForEachTask(pugi::xml_node top,
 class SessionRecorder {
   public:
     void Begin(const QDateTime& start);
-    // Adds the seconds to the open period of `element`, creating it on the first second.
-    void Book(pugi::xml_node element, double seconds);
+    // Adds the seconds to the open period of `element`, creating it on the first second;
+    // true when it created one (a change the crash journal cannot carry on its own).
+    bool Book(pugi::xml_node element, double seconds);
     void End();
 
   private:

@@ -163,7 +163,9 @@ void frmMain::Timer1_Timer() {
         HaltTimer();
         return;
     }
-    Sessions.Book(timed->element, idle.book - idle.takeBack);
+    if (Sessions.Book(timed->element, idle.book - idle.takeBack)) {
+        NoteUnsavedChange(timed);  // a new period: the next snapshot must hold it
+    }
     if (plan.held > 0) {
         HoldTime({0, HeldTime::Kind::Gap, timed, NodeString(timed, "@name"), plan.held, wallBefore,
                   wallNow});

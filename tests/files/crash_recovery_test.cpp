@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "files/recovery_journal.h"
+#include "history/sessions.h"
 #include "support/window_fixture.h"
 
 namespace {
@@ -60,6 +61,7 @@ TEST_F(CrashRecovery, EditsAndTimedSecondsComeBackUnderTheirOwnFile) {
     Restart("Site, renamed (" + path + "), last changed ", MsgAnswer::Yes);
     ASSERT_EQ(window->Tree->topLevelItemCount(), 1);
     EXPECT_EQ(Text(Project(0), "@task_time"), "0:00:12");
+    EXPECT_EQ(SumSessions(Project(0)->element), 12) << "the period comes back with the time";
     EXPECT_EQ(Text(Project(0), "@filename"), path.toStdString());
     EXPECT_EQ(Text(Project(0), "@modified"), "true");
     EXPECT_EQ(Project(0)->image(), TreeImage::ProjectModified);
