@@ -94,7 +94,7 @@ TEST(RecoveryJournal, ReplaysOnlyCompleteLinesThatFitTheSnapshot) {
     const std::pair<std::string, int64_t> cases[] = {
         {line + line, 1234},                   // replayed twice: the same
         {line.substr(0, line.size() - 1), 0},  // cut short by the kill
-        {"3" + line.substr(1), 0},             // written for an older snapshot
+        {std::string(line).replace(0, 1, "3"), 0},  // written for an older snapshot
     };
     for (const auto& [journal, applied] : cases) {
         pugi::xml_document document;
