@@ -1,12 +1,9 @@
 #include <QApplication>
-#include <QComboBox>
-#include <QFile>
 #include <QPushButton>
 #include <QTest>
 
 #include "history/history_frame.h"
 #include "history/history_model.h"
-#include "history/reports_window.h"
 #include "history/sessions.h"
 #include "model/time_text.h"
 #include "model/xml.h"
@@ -135,27 +132,6 @@ TEST_F(HistoryFrameTest, EditTimeRecordsTheDifferenceAsACorrection) {
     ASSERT_EQ(sessions.size(), 1u);
     EXPECT_EQ(sessions[0].seconds, -900);
     EXPECT_EQ(sessions[0].note, "Overlap with lunch");
-}
-
-TEST_F(HistoryFrameTest, CtrlROpensTheReportOfTheDayAndItsCsvReadsBack) {
-    seams->clock->now = 36000;
-    window->ToolbarButton("toggletimer")->trigger();
-    seams->clock->now = 36100;
-    window->ToolbarButton("toggletimer")->trigger();
-
-    QTest::keyClick(window.get(), Qt::Key_R, Qt::ControlModifier);
-    ASSERT_NE(frame->reports, nullptr);
-    ReportsWindow* reports = frame->reports;
-    EXPECT_TRUE(reports->isVisible());
-    reports->cboPeriod->setCurrentIndex(static_cast<int>(ReportPeriod::Today));
-    seams->fileDialog->ExpectSave(TempPath("day.csv"));
-    QTest::mouseClick(reports->cmdExport, Qt::LeftButton);
-
-    QFile csv(TempPath("day.csv"));
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    const QString today = LocalTimeOfReading(36000).date().toString(Qt::ISODate);
-    EXPECT_EQ(QString::fromUtf8(csv.readAll()), "Date,Project,Task,Seconds,Time,Hours\r\n" + today +
-                                                    ",Site,Design,120,0:02:00,0.03\r\n");
 }
 
 }  // namespace

@@ -14,47 +14,36 @@ TEST(LocalDays, SplitPeriodsAtLocalMidnightIncludingDaysOf23And25Hours) {
         const char* zone;
         const char* start;
         int64_t seconds;
-        Pieces pieces;
+        QDate first;  // the day of the first piece; the others follow day by day
+        std::vector<int64_t> pieces;
     };
     const QDate dec7(2026, 12, 7);
+    const char* berlin = "Europe/Berlin";
+    const char* newYork = "America/New_York";
     const Case cases[] = {
-        {"Europe/Berlin", "2026-12-07T10:00:00+01:00", 60, {{dec7, 60}}},
-        {"Europe/Berlin",
-         "2026-12-07T23:30:00+01:00",
-         3600,
-         {{dec7, 1800}, {dec7.addDays(1), 1800}}},
-        {"Europe/Berlin", "2026-12-07T23:30:00+01:00", -7200, {{dec7, -7200}}},
-        {"Europe/Berlin",
-         "2026-12-06T23:00:00+01:00",
-         86400 + 7200,
-         {{dec7.addDays(-1), 3600}, {dec7, 86400}, {dec7.addDays(1), 3600}}},
+        {berlin, "2026-12-07T10:00:00+01:00", 60, dec7, {60}},
+        {berlin, "2026-12-07T23:30:00+01:00", 3600, dec7, {1800, 1800}},
+        {berlin, "2026-12-07T23:30:00+01:00", -7200, dec7, {-7200}},
+        {berlin, "2026-12-06T23:00:00+01:00", 86400 + 7200, dec7.addDays(-1), {3600, 86400, 3600}},
         // Spring forward: the 29th of March has 23 hours, the 25th of October 25.
-        {"Europe/Berlin",
-         "2026-03-29T00:00:00+01:00",
-         86400,
-         {{QDate(2026, 3, 29), 82800}, {QDate(2026, 3, 30), 3600}}},
-        {"Europe/Berlin", "2026-10-25T00:00:00+02:00", 90000, {{QDate(2026, 10, 25), 90000}}},
-        {"Europe/Berlin",
-         "2026-10-25T00:00:00+02:00",
-         90001,
-         {{QDate(2026, 10, 25), 90000}, {QDate(2026, 10, 26), 1}}},
-        {"America/New_York",
-         "2026-03-08T00:00:00-05:00",
-         86400,
-         {{QDate(2026, 3, 8), 82800}, {QDate(2026, 3, 9), 3600}}},
-        {"America/New_York",
-         "2026-10-31T23:00:00-04:00",
-         90000 + 7200,
-         {{QDate(2026, 10, 31), 3600}, {QDate(2026, 11, 1), 90000}, {QDate(2026, 11, 2), 3600}}},
+        {berlin, "2026-03-29T00:00:00+01:00", 86400, QDate(2026, 3, 29), {82800, 3600}},
+        {berlin, "2026-10-25T00:00:00+02:00", 90000, QDate(2026, 10, 25), {90000}},
+        {berlin, "2026-10-25T00:00:00+02:00", 90001, QDate(2026, 10, 25), {90000, 1}},
+        {newYork, "2026-03-08T00:00:00-05:00", 86400, QDate(2026, 3, 8), {82800, 3600}},
+        {newYork, "2026-10-31T23:00:00-04:00", 97200, QDate(2026, 10, 31), {3600, 90000, 3600}},
         // Recorded in New York, reported in Berlin: it falls on Berlin's next day.
-        {"Europe/Berlin", "2026-12-07T20:00:00-05:00", 60, {{dec7.addDays(1), 60}}},
+        {berlin, "2026-12-07T20:00:00-05:00", 60, dec7.addDays(1), {60}},
     };
     for (const Case& c : cases) {
         int64_t when = 0;
         int offset = 0;
         ASSERT_TRUE(ParseSessionStart(c.start, when, offset));
+        Pieces pieces;
+        for (int64_t seconds : c.pieces) {
+            pieces.emplace_back(c.first.addDays(static_cast<int64_t>(pieces.size())), seconds);
+        }
         LocalDays days{QTimeZone(c.zone)};
-        EXPECT_EQ(days.Split(when, offset, c.seconds), c.pieces) << c.zone << " " << c.start;
+        EXPECT_EQ(days.Split(when, offset, c.seconds), pieces) << c.zone << " " << c.start;
     }
 }
 
