@@ -74,10 +74,19 @@ HistoryFrame::HistoryFrame(frmMain& window, QGroupBox* frame)
     frame->layout()->setContentsMargins(4, 2, 4, 4);  // the frame is short at the default size
     frame->layout()->addWidget(this);
 
-    auto* undo = undoStack.createUndoAction(this);
-    undo->setShortcut(QKeySequence::Undo);
-    undo->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(undo);
+    // Our own actions rather than the stack's: the times may have moved since an edit was
+    // made (typed in the pane, timed), so each step is checked against the limits again.
+    auto* undo = new QAction(this);
+    undo->setShortcuts(QKeySequence::Undo);
+    auto* redo = new QAction(this);
+    redo->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
+    for (QAction* step : {undo, redo}) {
+        step->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        addAction(step);
+    }
+    connect(undo, &QAction::triggered, this, [this] { Step(false); });
+    connect(redo, &QAction::triggered, this, [this] { Step(true); });
     auto* del = new QAction(this);
     del->setShortcut(QKeySequence::Delete);
     del->setShortcutContext(Qt::WidgetShortcut);
@@ -191,13 +200,31 @@ void HistoryFrame::EditTime() {
         [this](pugi::xml_node e) { AfterCorrection(e); }));
 }
 
-void HistoryFrame::Push(std::unique_ptr<SessionEdit> edit) {
-    const QString refusal = CorrectionRefusal(edit->element(), edit->delta());
+bool HistoryFrame::Refused(pugi::xml_node element, int64_t delta) {
+    const QString refusal = CorrectionRefusal(element, delta);
     if (!refusal.isEmpty()) {
         window_.platform().prompter->Ask(refusal, MsgButtons::OK, QStringLiteral("Horavel"));
+    }
+    return !refusal.isEmpty();
+}
+
+void HistoryFrame::Push(std::unique_ptr<SessionEdit> edit) {
+    if (!Refused(edit->element(), edit->delta())) {
+        undoStack.push(edit.release());  // runs its redo()
+    }
+}
+
+void HistoryFrame::Step(bool forward) {
+    const auto* edit = dynamic_cast<const SessionEdit*>(
+        undoStack.command(forward ? undoStack.index() : undoStack.index() - 1));
+    if (edit == nullptr || Refused(edit->element(), forward ? edit->delta() : -edit->delta())) {
         return;
     }
-    undoStack.push(edit.release());  // runs its redo()
+    if (forward) {
+        undoStack.redo();
+    } else {
+        undoStack.undo();
+    }
 }
 
 void HistoryFrame::AfterCorrection(pugi::xml_node element) {

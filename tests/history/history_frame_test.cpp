@@ -31,6 +31,10 @@ class HistoryFrameTest : public WindowTest {
             return std::optional<SessionValues>(SessionValues{start, seconds, note});
         };
     }
+    void ExpectRefusal(const char* reason) {
+        seams->prompter->Expect(QStringLiteral("The time cannot be corrected: %1.").arg(reason),
+                                MsgButtons::OK, "Horavel", MsgAnswer::OK);
+    }
     void ChooseRow(int row) {
         const QRect shown = frame->lstHistory->visualRect(frame->model->index(row, 0));
         QTest::mouseClick(frame->lstHistory->viewport(), Qt::LeftButton, {}, shown.center());
@@ -41,32 +45,6 @@ class HistoryFrameTest : public WindowTest {
     HistoryFrame* frame = nullptr;
 };
 
-TEST_F(HistoryFrameTest, TimingLeavesAPeriodThatAddsUpToTheTaskTime) {
-    QAction* toggle = window->ToolbarButton("toggletimer");
-    seams->clock->now = 36000;
-    toggle->trigger();
-    seams->clock->now = 36065.5;
-    window->Timer1_Timer();
-    seams->clock->now = 36100.2;
-    toggle->trigger();
-    toggle->trigger();  // a run that books nothing leaves nothing
-    toggle->trigger();
-
-    const std::vector<Session> sessions = ReadSessions(task->element);
-    ASSERT_EQ(sessions.size(), 1u);
-    EXPECT_EQ(sessions[0].start, SessionStartText(LocalTimeOfReading(36000)));
-    EXPECT_EQ(sessions[0].seconds, 100);
-    EXPECT_EQ(Text(task, "@task_time"), "0:01:40");
-    ASSERT_EQ(frame->model->rowCount(), 2);  // the day's total, then the period
-    EXPECT_EQ(Shown(0, HistoryModel::DurationColumn), "0:01:40");
-    EXPECT_EQ(Shown(1, HistoryModel::TaskColumn), "");
-
-    window->Tree->setFocus();
-    QTest::keyClick(window->Tree, Qt::Key_Up);  // from the task to its project
-    ASSERT_EQ(window->SelectedNode(), project);
-    EXPECT_EQ(Shown(1, HistoryModel::TaskColumn), "Design");
-}
-
 TEST_F(HistoryFrameTest, CorrectionsMoveEveryTimeAboveAndUndo) {
     Answer("2026-12-01T09:00:00+01:00", 3600, "Forgot");
     QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
@@ -75,6 +53,10 @@ TEST_F(HistoryFrameTest, CorrectionsMoveEveryTimeAboveAndUndo) {
     EXPECT_EQ(Text(project, "@modified"), "true");
     EXPECT_EQ(window->txtTaskTime->text(), "1:00:00");
     EXPECT_EQ(Shown(1, HistoryModel::NoteColumn), "Forgot");
+    EXPECT_EQ(Shown(0, HistoryModel::DurationColumn), "1:00:00");  // the day's total first
+    window->Tree->setFocus();
+    QTest::keyClick(window->Tree, Qt::Key_Up);  // the project lists its tasks' periods
+    EXPECT_EQ(Shown(1, HistoryModel::TaskColumn), "Design");
 
     Answer("2026-12-01T09:00:00+01:00", 1800, "Forgot");
     ChooseRow(1);
@@ -92,46 +74,40 @@ TEST_F(HistoryFrameTest, CorrectionsMoveEveryTimeAboveAndUndo) {
         EXPECT_EQ(Text(project, "@subtask_time"), expected);
         EXPECT_EQ(SumSessions(task->element), static_cast<int64_t>(Module1::ParseTime(expected)));
     }
+    // Redo and undo check the times again: here they moved since (typed in the pane).
+    XML::ResolvePath(project->element, "@subtask_time").setText("32767:30:00");
+    ExpectRefusal("the subtask time of \"Site\" would pass 32767 hours");
+    QTest::keyClick(frame->lstHistory, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(ReadSessions(task->element).empty());
+    XML::ResolvePath(project->element, "@subtask_time").setText("0:00:00");
+    QTest::keyClick(frame->lstHistory, Qt::Key_Y, Qt::ControlModifier);  // now it may
+    XML::ResolvePath(task->element, "@task_time").setText("0:10:00");
+    ExpectRefusal("the task time of \"Design\" would become negative");
+    QTest::keyClick(frame->lstHistory, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(SumSessions(task->element), 3600);
+    EXPECT_EQ(Text(task, "@task_time"), "0:10:00");
+
+    // Edit Time books the difference to the typed time as a period of its own.
+    frame->askTime = [](int64_t current) {
+        EXPECT_EQ(current, 600);
+        return std::optional<std::pair<int64_t, QString>>({300, "Overlap with lunch"});
+    };
+    QTest::keyClick(window->Tree, Qt::Key_Down);  // back to the task
+    QTest::mouseClick(frame->cmdEditTime, Qt::LeftButton);
+    EXPECT_EQ(Text(project, "@subtask_time"), "0:55:00");
+    EXPECT_EQ(ReadSessions(task->element).back().seconds, -300);
+    EXPECT_EQ(ReadSessions(task->element).back().note, "Overlap with lunch");
 }
 
 TEST_F(HistoryFrameTest, RefusesWhatWouldLeaveTheRangeOfTimesAndChangesNothing) {
-    struct Case {
-        const char* taskTime;
-        const char* projectSubtask;
-        int64_t seconds;
-        const char* reason;
-    };
-    const Case cases[] = {
-        {"0:10:00", "0:10:00", -1200, "the task time of \"Design\" would become negative"},
-        {"0:00:00", "32767:30:00", 3600, "the subtask time of \"Site\" would pass 32767 hours"},
-    };
-    for (const Case& c : cases) {
-        XML::ResolvePath(task->element, "@task_time").setText(c.taskTime);
-        XML::ResolvePath(project->element, "@subtask_time").setText(c.projectSubtask);
-        Answer("2026-12-01T09:00:00+01:00", c.seconds);
-        seams->prompter->Expect(QStringLiteral("The time cannot be corrected: %1.").arg(c.reason),
-                                MsgButtons::OK, "Horavel", MsgAnswer::OK);
-        QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
-        EXPECT_EQ(Text(task, "@task_time"), c.taskTime);
-        EXPECT_EQ(Text(project, "@subtask_time"), c.projectSubtask);
-        EXPECT_TRUE(ReadSessions(task->element).empty());
-    }
-}
-
-TEST_F(HistoryFrameTest, EditTimeRecordsTheDifferenceAsACorrection) {
-    XML::ResolvePath(task->element, "@task_time").setText("1:00:00");
-    XML::ResolvePath(project->element, "@subtask_time").setText("1:00:00");
-    frame->askTime = [](int64_t current) {
-        EXPECT_EQ(current, 3600);
-        return std::optional<std::pair<int64_t, QString>>({2700, "Overlap with lunch"});
-    };
-    QTest::mouseClick(frame->cmdEditTime, Qt::LeftButton);
-    EXPECT_EQ(Text(task, "@task_time"), "0:45:00");
-    EXPECT_EQ(Text(project, "@subtask_time"), "0:45:00");
-    const std::vector<Session> sessions = ReadSessions(task->element);
-    ASSERT_EQ(sessions.size(), 1u);
-    EXPECT_EQ(sessions[0].seconds, -900);
-    EXPECT_EQ(sessions[0].note, "Overlap with lunch");
+    XML::ResolvePath(task->element, "@task_time").setText("0:10:00");
+    XML::ResolvePath(project->element, "@subtask_time").setText("32767:30:00");
+    Answer("2026-12-01T09:00:00+01:00", -1200);
+    ExpectRefusal("the task time of \"Design\" would become negative");
+    QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
+    EXPECT_EQ(Text(task, "@task_time"), "0:10:00");
+    EXPECT_EQ(Text(project, "@subtask_time"), "32767:30:00");
+    EXPECT_TRUE(ReadSessions(task->element).empty());
 }
 
 }  // namespace
