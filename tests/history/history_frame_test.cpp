@@ -102,7 +102,7 @@ TEST_F(HistoryFrameTest, CorrectionsMoveEveryTimeAboveAndUndo) {
 TEST_F(HistoryFrameTest, RefusesWhatWouldLeaveTheRangeOfTimesAndChangesNothing) {
     XML::ResolvePath(task->element, "@task_time").setText("0:10:00");
     XML::ResolvePath(project->element, "@subtask_time").setText("32767:30:00");
-    Answer("2026-12-01T09:00:00+01:00", -1200);
+    Answer("2026-12-01T09:00:00+01:00", -601);  // one second below zero
     ExpectRefusal("the task time of \"Design\" would become negative");
     QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
     EXPECT_EQ(Text(task, "@task_time"), "0:10:00");

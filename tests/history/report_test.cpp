@@ -33,6 +33,7 @@ TEST(LocalDays, SplitPeriodsAtLocalMidnightIncludingDaysOf23And25Hours) {
         {newYork, "2026-10-31T23:00:00-04:00", 97200, QDate(2026, 10, 31), {3600, 90000, 3600}},
         // Recorded in New York, reported in Berlin: it falls on Berlin's next day.
         {berlin, "2026-12-07T20:00:00-05:00", 60, dec7.addDays(1), {60}},
+        {berlin, "2026-12-07T18:00:00-05:00", 60, dec7.addDays(1), {60}},  // Berlin's midnight
     };
     for (const Case& c : cases) {
         int64_t when = 0;
