@@ -138,15 +138,25 @@ bool WriteTo(const pugi::xml_document& document, CarriageReturnEscaper& writer) 
 // `systemError` gets errno of the write that failed: a file device only learns its own
 // reason (a full disk, say) later, at commit.
 bool WriteTo(const pugi::xml_document& document, QIODevice& device, int& systemError) {
-    CarriageReturnEscaper writer([&](const char* data, size_t size) {
+    // pugixml hands over many small pieces, and each would be a system call on the unbuffered
+    // file: they are gathered into large writes.
+    constexpr size_t kChunk = 1 << 16;
+    std::string pending;
+    const auto flush = [&] {
         errno = 0;
-        if (device.write(data, qint64(size)) == qint64(size)) {
-            return true;
+        const bool ok = pending.empty() ||
+                        device.write(pending.data(), qint64(pending.size())) == qint64(pending.size());
+        if (!ok) {
+            systemError = errno;
         }
-        systemError = errno;
-        return false;
+        pending.clear();
+        return ok;
+    };
+    CarriageReturnEscaper writer([&](const char* data, size_t size) {
+        pending.append(data, size);
+        return pending.size() < kChunk || flush();
     });
-    return WriteTo(document, writer);
+    return WriteTo(document, writer) && flush();
 }
 
 // Where an offset falls in the file; read again, as the parse rewrote its copy.

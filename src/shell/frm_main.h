@@ -56,9 +56,6 @@ class frmMain : public QMainWindow {
     // ---- Tree binding, captions and detail pane (tree/tree_binding.cpp) ----
     void UpdateNode(TreeNode* node);
     void UpdateAllNodes();
-    // After a tick that changed the tree quietly: draws again only the timed node's image
-    // and the rows whose captions changed.
-    void RepaintTimedRows();
     void Tree_NodeClick(TreeNode* node);
     void txtName_Change();
     void txtDescription_Change();
@@ -314,5 +311,4 @@ class frmMain : public QMainWindow {
     QString descriptionShown_;
     QString descriptionLineEnd_ = QStringLiteral("\n");
     std::optional<QString> shownTimingSummary_;  // what the timer field shows; none at first
-    std::vector<TreeNode*> rowsToRepaint_;       // captions changed in this tick, not yet drawn
 };

@@ -199,7 +199,7 @@ bool frmMain::BookTime(TreeNode* node, double seconds, const QString& refused) {
         }
         UpdateChain(*this, node);
     }
-    RepaintTimedRows();
+    Tree->viewport()->update();
     return true;
 }
 

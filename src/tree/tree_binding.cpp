@@ -53,10 +53,6 @@ void frmMain::UpdateNode(TreeNode* node) {
     const QString caption = QString::fromStdString(NodeCaption(node->element, flags, &overflow));
     if (caption != node->caption()) {
         node->setCaption(caption);
-        // While the tick keeps the model quiet the view hears nothing: note the row.
-        if (Tree->model()->signalsBlocked()) {
-            rowsToRepaint_.push_back(node);
-        }
     }
     if (!overflow.empty()) {
         ReportTimeOverflow(node, QString::fromStdString(overflow));
@@ -66,23 +62,6 @@ void frmMain::UpdateNode(TreeNode* node) {
             IsCompletedText(XML::ResolvePath(node->element, "@completed").text());
         node->setImage(completed ? TreeImage::TaskCompleted : TreeImage::Task);
     }
-}
-
-void frmMain::RepaintTimedRows() {
-    // The clock image turns on every tick: only its own small square is drawn again.
-    if (TimedNode != nullptr) {
-        const QRect row = Tree->visualItemRect(TimedNode);
-        if (row.isValid()) {
-            Tree->viewport()->update(row.x(), row.y(), row.height() + 4, row.height());
-        }
-    }
-    for (TreeNode* node : rowsToRepaint_) {
-        const QRect row = Tree->visualItemRect(node);
-        if (row.isValid()) {
-            Tree->viewport()->update(row);
-        }
-    }
-    rowsToRepaint_.clear();
 }
 
 void frmMain::UpdateAllNodes() {
