@@ -1,7 +1,9 @@
 #!/bin/bash
-# The processor time the real program spends while the timer runs and while it idles:
-# utime+stime of the process over a stretch of wall time, as a share of one core, under
-# Xvfb with a window manager, for projects of several sizes.
+# The processor time the real program spends while it idles and while the timer runs, with
+# its window on screen and minimized: utime+stime of the process over a stretch of wall
+# time, as a share of one core, under Xvfb with a window manager, for projects of several
+# sizes. The first row is the yardstick: a bare Qt window that repaints a clock-sized
+# square every 500 ms and a line of text every second (bench/repaint_floor.cpp).
 #
 #   bench/timing_cpu.sh [program] [seconds] [task counts...]
 #   bench/timing_cpu.sh build/release/src/horavel 60 1000 10000 30000
@@ -58,7 +60,16 @@ measure() {  # pid -> share of a core over $seconds, in percent
     awk -v t=$((after - before)) -v hz="$ticks" -v s="$seconds" 'BEGIN { printf "%.3f", 100 * t / hz / s }'
 }
 
-printf '%8s %10s %10s\n' tasks idle% timing%
+printf '%10s %8s %10s %10s\n' tasks idle% timing% minimized%
+floor=$(dirname "$program")/../bench/bench_repaint_floor
+if [ -x "$floor" ]; then
+    "$floor" >/dev/null 2>&1 &
+    pid=$!
+    sleep 3
+    printf '%10s %8s %10s %10s\n' yardstick - "$(measure $pid)" -
+    kill $pid
+    wait $pid 2>/dev/null || true
+fi
 for count in "${sizes[@]}"; do
     project=$work/load-$count.hvp
     make_project "$count" "$project"
@@ -71,9 +82,12 @@ for count in "${sizes[@]}"; do
     sleep 2
     idle=$(measure $pid)
     xdotool key Down key ctrl+t  # the first task under the project, timed
-    sleep 2
+    sleep 6  # past the first recovery snapshot: one-off work, not the steady cost
     timing=$(measure $pid)
-    printf '%8d %10s %10s\n' "$count" "$idle" "$timing"
+    xdotool search --name '^Horavel' windowminimize >/dev/null 2>&1 || true
+    sleep 2
+    minimized=$(measure $pid)
+    printf '%10d %8s %10s %10s\n' "$count" "$idle" "$timing" "$minimized"
     kill $pid
     wait $pid 2>/dev/null || true
 done

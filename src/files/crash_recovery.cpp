@@ -69,9 +69,6 @@ void frmMain::StartRecovery() {
     journalTimer_ = new QTimer(this);
     journalTimer_->setInterval(kJournalIntervalMs);
     connect(journalTimer_, &QTimer::timeout, this, &frmMain::RecoveryTick);
-    if (recovery_->isActive()) {
-        journalTimer_->start();
-    }
     if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         connect(application, &QGuiApplication::commitDataRequest, this,
                 [this](QSessionManager&) { SessionCommitData(); });
@@ -113,6 +110,7 @@ void frmMain::WriteRecoverySnapshot(TreeNode* project, RecoveryEntry& entry) {
                       ? TimedNode->element
                       : pugi::xml_node();
     entry.lastJournaled.clear();
+    KeepRecoveryTicking();  // to tell if the write fails
 }
 
 void frmMain::WriteRecoverySnapshots() {
@@ -125,34 +123,49 @@ void frmMain::WriteRecoverySnapshots() {
     }
 }
 
+void frmMain::KeepRecoveryTicking() {
+    if (recovery_->isActive() && !journalTimer_->isActive()) {
+        journalTimer_->start();
+    }
+}
+
 void frmMain::RecoveryTick() {
     if (const QString error = recovery_->TakeError(); !error.isEmpty()) {
         statusBar()->showMessage(
             QStringLiteral("Unsaved changes cannot be kept for a restart: %1").arg(error));
     }
+    // Stopped, with the last seconds written and the writes' outcome told: a program that
+    // only sits open wakes for nothing.
+    if (!JournalTiming() && !TimerRunning) {
+        journalTimer_->stop();
+    }
+}
+
+bool frmMain::JournalTiming() {
     if (TimedNode == nullptr || !TimedNode->element) {
-        return;
+        return false;
     }
     TreeNode* project = ProjectNodeOf(TimedNode);
     const bool known = recoveryEntries_.count(project->document()) > 0;
     // Once stopped, the last seconds booked are still journaled once.
     if (!TimerRunning && !known) {
-        return;
+        return false;
     }
     RecoveryEntry& entry = RecoveryEntryOf(project);
     // The journal names the timed element by its place in the snapshot: after a change of
     // structure, or on another element, a fresh snapshot comes first.
     if (!known || entry.dirty || entry.timed != TimedNode->element) {
         WriteRecoverySnapshot(project, entry);
-        return;
+        return true;
     }
     std::string times = Recovery::JournalRecord(TimedNode->element, entry.generation, 0);
     if (times == entry.lastJournaled) {
-        return;
+        return false;
     }
     entry.lastJournaled = std::move(times);
     recovery_->AppendJournal(entry.number,
                              Recovery::JournalRecord(TimedNode->element, entry.generation, Now()));
+    return true;
 }
 
 void frmMain::OfferRecovery() {

@@ -18,4 +18,7 @@ class SystemClock : public Clock {
   public:
     double SecondsSinceMidnight() override;
     double MonotonicSeconds() override;
+
+  private:
+    long long zoneReadAt_ = -1000;  // wall-clock second the time zone was last read
 };

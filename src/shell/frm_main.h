@@ -136,8 +136,11 @@ class frmMain : public QMainWindow {
     void ForgetRecovery(TreeNode* project);
     // A snapshot of every project whose changes are not kept yet.
     void WriteRecoverySnapshots();
-    // While timing, every few seconds: the timed chain's times go to the journal.
+    // While timing, every few seconds: the timed chain's times go to the journal, and a
+    // failure to keep them is told. Runs from the timer's start or a snapshot until both
+    // have nothing left to do.
     void RecoveryTick();
+    void KeepRecoveryTicking();
     // At start: offers to restore what a copy that did not end cleanly left behind.
     void OfferRecovery();
 
@@ -274,6 +277,7 @@ class frmMain : public QMainWindow {
     void StartRecovery();
     RecoveryEntry& RecoveryEntryOf(TreeNode* project);
     void WriteRecoverySnapshot(TreeNode* project, RecoveryEntry& entry);
+    bool JournalTiming();  // false when there was nothing to write
     void RestoreProject(std::unique_ptr<pugi::xml_document> document);
     std::unique_ptr<RecoveryStore> recovery_;
     std::map<const pugi::xml_document*, RecoveryEntry> recoveryEntries_;
@@ -300,6 +304,8 @@ class frmMain : public QMainWindow {
     double lastTickWall_ = 0;
     double bookedSince_ = 0;
     IdleWatch idle_;
+    IdleAnswer lastIdleAnswer_;
+    std::optional<double> IdleNow(double now, double limit);  // none: unknown or unwatched
     std::vector<HeldTime> held_;
     int nextHeldId_ = 1;
     std::map<QString, QAction*> toolbarButtons_;
@@ -311,4 +317,5 @@ class frmMain : public QMainWindow {
     QString descriptionShown_;
     QString descriptionLineEnd_ = QStringLiteral("\n");
     std::optional<QString> shownTimingSummary_;  // what the timer field shows; none at first
+    QString timerFieldShape_;  // its text with every digit a 0, as its size was measured for
 };

@@ -19,6 +19,19 @@ QString TimerFieldText(const QString& summary) {
                              : QStringLiteral("Timing ") + summary;
 }
 
+namespace {
+
+QString DigitsAsZeros(QString text) {
+    for (QChar& c : text) {
+        if (c.isDigit()) {
+            c = QLatin1Char('0');
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
 void frmMain::ShowTimingStatus() {
     QString summary;
     if (TimerRunning && TimedNode != nullptr && TimedNode->element) {
@@ -30,6 +43,15 @@ void frmMain::ShowTimingStatus() {
         return;
     }
     shownTimingSummary_ = summary;
-    lblTimerStatus->setText(TimerFieldText(summary));
+    const QString text = TimerFieldText(summary);
+    lblTimerStatus->setText(text);
+    // A label free to change size has the status bar laid out again for every new text,
+    // once a second while timing. Held at its text's size, it repaints only itself. Digits
+    // are equally wide in interface fonts, so its size is measured again (text shaping,
+    // the costly part of a tick) only when the text differs in more than its digits.
+    if (QString shape = DigitsAsZeros(text); shape != timerFieldShape_) {
+        timerFieldShape_ = std::move(shape);
+        lblTimerStatus->setFixedSize(lblTimerStatus->sizeHint());
+    }
     Tray->ShowTiming(TrayToolTip(summary), !summary.isEmpty());
 }

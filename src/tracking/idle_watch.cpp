@@ -46,3 +46,12 @@ IdleStep EndIdle(const IdleWatch& watch, double wallNow) {
     step.toWall = wallNow;
     return step;
 }
+
+std::optional<double> IdleWithoutAsking(const IdleAnswer& last, const IdleWatch& watch,
+                                        double limit, double now) {
+    if (watch.open || !last.idle) {
+        return std::nullopt;
+    }
+    const double idle = *last.idle + (now - last.at);
+    return idle < limit ? std::optional<double>(idle) : std::nullopt;
+}

@@ -37,5 +37,18 @@ struct IdleReading {
 IdleStep WatchIdle(IdleWatch& watch, const IdleReading& reading, double previous, double reference,
                    double bookedSince);
 
+// The desktop's last answer about idleness, and when it was given (monotonic).
+struct IdleAnswer {
+    std::optional<double> idle;
+    double at = 0;
+};
+
+// The idleness to watch now, when it can be told without asking the desktop (a round trip
+// to the display server each tick): input only grows older a second per second, so while
+// no stretch is open and the last answer plus the time since stays under the limit,
+// WatchIdle does the same with that figure as with a fresh one.
+std::optional<double> IdleWithoutAsking(const IdleAnswer& last, const IdleWatch& watch,
+                                        double limit, double now);
+
 // Ends an open stretch now (the timer stopped): what it holds so far is asked about.
 IdleStep EndIdle(const IdleWatch& watch, double wallNow);

@@ -121,6 +121,7 @@ void frmMain::ToggleTimer() {
     TimedNode = SelectedNode();
     Sessions.Begin(LocalTimeOfReading(lastTickWall_));
     Timer1.setEnabled(true);
+    KeepRecoveryTicking();
     Timer1_Timer();  // books nothing yet, shows the first clock frame at once
     ShowTimingStatus();
 }
@@ -146,8 +147,8 @@ void frmMain::Timer1_Timer() {
     if (plan.held > 0) {
         bookedSince_ = ticks_.reference;  // nothing before the gap is this stretch's to take
     }
-    const IdleReading reading{platform_.idle ? platform_.idle->IdleSeconds() : std::nullopt,
-                              IdleLimitSeconds(*platform_.settings), now, wallNow};
+    const double idleLimit = IdleLimitSeconds(*platform_.settings);
+    const IdleReading reading{IdleNow(now, idleLimit), idleLimit, now, wallNow};
     const IdleWatch idleBefore = idle_;
     const IdleStep idle =
         WatchIdle(idle_, reading, ticks_.reference - plan.book, ticks_.reference, bookedSince_);
@@ -178,6 +179,17 @@ void frmMain::Timer1_Timer() {
     ShowTimingStatus();
 }
 
+std::optional<double> frmMain::IdleNow(double now, double limit) {
+    if (limit <= 0 || !platform_.idle) {
+        return std::nullopt;  // not watched
+    }
+    if (const auto known = IdleWithoutAsking(lastIdleAnswer_, idle_, limit, now)) {
+        return known;
+    }
+    lastIdleAnswer_ = {platform_.idle->IdleSeconds(), now};
+    return lastIdleAnswer_.idle;
+}
+
 bool frmMain::BookTime(TreeNode* node, double seconds, const QString& refused) {
     if (node == nullptr || !node->element) {
         return false;
@@ -186,7 +198,7 @@ bool frmMain::BookTime(TreeNode* node, double seconds, const QString& refused) {
         // For each changed node the view searches its expanded rows from the last one it
         // found, and the chain spans from the project's row to the timed node's: in a large
         // tree that search costs more than the tick itself. Change the chain quietly and
-        // repaint the visible rows once. (Quiet also keeps an open label edit on one of
+        // repaint the chain's rows on screen. (Quiet also keeps an open label edit on one of
         // these nodes from being reset to the stored name every second.)
         const QSignalBlocker quiet(Tree->model());
         if (const auto refusal = ApplyTimeChanges(BookingChanges(node->element, seconds))) {
@@ -199,7 +211,7 @@ bool frmMain::BookTime(TreeNode* node, double seconds, const QString& refused) {
         }
         UpdateChain(*this, node);
     }
-    Tree->viewport()->update();
+    Tree->repaintChainOnScreen(node);
     return true;
 }
 

@@ -8,6 +8,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+#include <vector>
+
 TaskTree::TaskTree(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(1);
     header()->hide();
@@ -40,6 +43,26 @@ int TaskTree::DepthOf(const QTreeWidgetItem* item) {
 void TaskTree::expandAll() {
     for (int i = 0; i < topLevelItemCount(); ++i) {
         expandRecursively(indexFromItem(topLevelItem(i)), kMaxOpenDepth - 1);
+    }
+}
+
+void TaskTree::repaintChainOnScreen(const QTreeWidgetItem* node) {
+    std::vector<const QTreeWidgetItem*> chain;
+    for (; node != nullptr; node = node->parent()) {
+        chain.push_back(node);
+    }
+    // Only the rows on screen are looked at, each next to the last: asking the view where
+    // an arbitrary node sits searches its open rows one by one from the last one it found,
+    // which in a large tree costs more than a timer tick's whole work.
+    QWidget* area = viewport();
+    for (QModelIndex row = indexAt(QPoint(0, 0)); row.isValid(); row = indexBelow(row)) {
+        const QRect rect = visualRect(row);
+        if (rect.top() >= area->height()) {
+            break;
+        }
+        if (std::find(chain.begin(), chain.end(), itemFromIndex(row)) != chain.end()) {
+            area->update(0, rect.top(), area->width(), rect.height());
+        }
     }
 }
 

@@ -23,6 +23,8 @@ class TaskTree : public QTreeWidget {
     }
     // Starts the in-place edit of the selected node's label.
     void StartLabelEdit();
+    // Repaints the rows on screen that show the node or a node above it.
+    void repaintChainOnScreen(const QTreeWidgetItem* node);
 
     // Qt lays out an open branch recursively, one stack frame per open level, and a
     // loaded file may nest without limit: nodes this deep or deeper are never opened.

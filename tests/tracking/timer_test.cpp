@@ -1,4 +1,5 @@
 // The timer as the toolbar, the pop-up and the clock drive it, and what a tick books.
+#include <QPaintEvent>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -49,6 +50,37 @@ TEST_F(Timing, BooksOnTheTaskAndEveryAncestorUntilStopped) {
     EXPECT_EQ(window->ToolbarButton("toggletimer")->text(), "Start Timer");
     EXPECT_EQ(a1->image(), TreeImage::Task);
     EXPECT_EQ(project->image(), TreeImage::ProjectModified) << "booked time is unsaved work";
+}
+
+// The regions of the paint events a widget receives.
+class PaintRecorder : public QObject {
+  public:
+    explicit PaintRecorder(QWidget* widget) { widget->installEventFilter(this); }
+    QRegion painted;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            painted += static_cast<QPaintEvent*>(event)->region();
+        }
+        return false;
+    }
+};
+
+// Repainting the whole tree every half second is most of what timing costs: a tick
+// repaints the rows whose caption or clock it changed, and those only.
+TEST_F(Timing, ATickRepaintsTheTimedChainsRowsAndNoOthers) {
+    ClickNode(a1);
+    ClickToolbar("toggletimer");
+    QCoreApplication::processEvents();
+    PaintRecorder recorder(window->Tree->viewport());
+    TickAfter(1);
+    QCoreApplication::processEvents();
+    for (TreeNode* changed : {project, a, a1}) {
+        EXPECT_TRUE(recorder.painted.contains(window->Tree->visualItemRect(changed)))
+            << changed->text(0).toStdString();
+    }
+    EXPECT_FALSE(recorder.painted.intersects(window->Tree->visualItemRect(b)));
 }
 
 TEST_F(Timing, ThePopUpSwitchesTheTimerToTheSelectedNode) {
