@@ -13,7 +13,7 @@ FileStamp StampOfBytes(const char* data, size_t size, const QDateTime& modified)
     stamp.size = qint64(size);
     stamp.modified = modified;
     stamp.hash =
-        QCryptographicHash::hash(QByteArrayView(data, qsizetype(size)), QCryptographicHash::Sha256);
+        QCryptographicHash::hash(QByteArrayView(data, qsizetype(size)), kStampHash);
     return stamp;
 }
 
@@ -22,7 +22,7 @@ FileStamp StampOfFile(const QString& path) {
     if (!file.open(QIODevice::ReadOnly)) {
         return {};
     }
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QCryptographicHash hash(kStampHash);
     hash.addData(&file);
     FileStamp stamp;
     stamp.size = file.size();

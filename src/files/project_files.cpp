@@ -110,14 +110,15 @@ bool frmMain::SaveProject(TreeNode* node, bool saveAs) {
     if (outcome == LockOutcome::HeldByAnotherCopy) {
         error = QStringLiteral("Another Horavel window has this file open.");
     }
-    if (!error.isEmpty() || !XmlFile::Save(*project->document(), path, error)) {
+    FileStamp written;
+    if (!error.isEmpty() || !XmlFile::Save(*project->document(), path, error, &written)) {
         putBack();
         platform_.prompter->Ask(
             QStringLiteral("Could not save the project to\r\n%1\r\n%2").arg(path, error),
             MsgButtons::OK, kTitle);
         return false;
     }
-    project->fileHold = std::make_shared<FileHold>(FileHold{lock, StampOfFile(path)});
+    project->fileHold = std::make_shared<FileHold>(FileHold{lock, written});
     XML::ResolvePath(element, "@filename").setText(path.toStdString());
     MarkUnmodified(project);
     return true;

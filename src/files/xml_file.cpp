@@ -1,9 +1,11 @@
 #include "files/xml_file.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -83,6 +85,13 @@ class CarriageReturnEscaper : public pugi::xml_writer {
         const char* run = static_cast<const char*>(data);
         const char* end = run + size;
         for (const char* at = run; at < end && ok_; ++at) {
+            if (markupEnd_.empty() && opening_.empty()) {
+                // Plain output up to the next byte that can matter: a file runs to megabytes.
+                at = std::find_if(at, end, [](char c) { return c == '<' || c == '\r'; });
+                if (at == end) {
+                    break;
+                }
+            }
             Remember(*at);
             if (*at == '\r' && escaping_ && markupEnd_.empty()) {
                 ok_ = Put(run, size_t(at - run)) && Put("&#13;", 5);
@@ -97,28 +106,49 @@ class CarriageReturnEscaper : public pugi::xml_writer {
     void setEscaping(bool escaping) { escaping_ = escaping; }
 
   private:
-    // Follows the output into and out of markup whose content is written verbatim.
+    // Follows the output into and out of markup whose content is written verbatim, a byte
+    // at a time from a "<" on.
     void Remember(char c) {
-        std::memmove(recent_, recent_ + 1, sizeof recent_ - 1);
-        recent_[sizeof recent_ - 1] = c;
-        const std::string_view recent(recent_, sizeof recent_);
+        const char before = last_;
+        const char beforeThat = beforeLast_;
+        beforeLast_ = last_;
+        last_ = c;
         if (!markupEnd_.empty()) {
-            if (recent.ends_with(markupEnd_)) {
+            if (c == '>' && MarkupEndsHere(before, beforeThat)) {
                 markupEnd_ = {};
             }
-        } else if (recent.ends_with("<?")) {
-            markupEnd_ = "?>";
-        } else if (recent.ends_with("<!--")) {
-            markupEnd_ = "-->";
-        } else if (recent.ends_with("<![CDATA[")) {
-            markupEnd_ = "]]>";
+            return;
+        }
+        if (opening_.empty() && c != '<') {
+            return;
+        }
+        opening_.push_back(c);
+        for (const auto& [opening, closing] : kVerbatim) {
+            if (opening_ == opening) {
+                markupEnd_ = closing;
+                opening_.clear();
+                return;
+            }
+        }
+        const bool partial = std::any_of(std::begin(kVerbatim), std::end(kVerbatim),
+                                         [this](const auto& v) { return v.first.starts_with(opening_); });
+        if (!partial) {
+            opening_.assign(c == '<' ? 1 : 0, '<');
         }
     }
+    bool MarkupEndsHere(char before, char beforeThat) const {
+        return markupEnd_.size() == 2 ? before == markupEnd_[0]
+                                      : before == markupEnd_[1] && beforeThat == markupEnd_[0];
+    }
 
+    static constexpr std::pair<std::string_view, std::string_view> kVerbatim[] = {
+        {"<?", "?>"}, {"<!--", "-->"}, {"<![CDATA[", "]]>"}};
     std::function<bool(const char*, size_t)> sink_;
     bool ok_ = true;
     bool escaping_ = true;
-    char recent_[9] = {};
+    std::string opening_;  // the start of an opening of verbatim markup, seen so far
+    char last_ = 0;
+    char beforeLast_ = 0;
     std::string_view markupEnd_;
 };
 
@@ -137,13 +167,15 @@ bool WriteTo(const pugi::xml_document& document, CarriageReturnEscaper& writer) 
 
 // `systemError` gets errno of the write that failed: a file device only learns its own
 // reason (a full disk, say) later, at commit.
-bool WriteTo(const pugi::xml_document& document, QIODevice& device, int& systemError) {
+bool WriteTo(const pugi::xml_document& document, QIODevice& device, int& systemError,
+             QCryptographicHash& hash) {
     // pugixml hands over many small pieces, and each would be a system call on the unbuffered
     // file: they are gathered into large writes.
     constexpr size_t kChunk = 1 << 16;
     std::string pending;
     const auto flush = [&] {
         errno = 0;
+        hash.addData(QByteArrayView(pending.data(), qsizetype(pending.size())));
         const bool ok = pending.empty() ||
                         device.write(pending.data(), qint64(pending.size())) == qint64(pending.size());
         if (!ok) {
@@ -239,10 +271,12 @@ std::string Serialize(const pugi::xml_document& document) {
 
 bool Write(const pugi::xml_document& document, QIODevice& device) {
     int ignored = 0;
-    return WriteTo(document, device, ignored);
+    QCryptographicHash unused(kStampHash);
+    return WriteTo(document, device, ignored, unused);
 }
 
-bool Save(const pugi::xml_document& document, const QString& path, QString& error) {
+bool Save(const pugi::xml_document& document, const QString& path, QString& error,
+          FileStamp* written) {
     // QSaveFile would replace whatever sits at the path, a device node included.
     const QFileInfo info(path);
     if (info.exists() && !info.isFile()) {
@@ -250,15 +284,24 @@ bool Save(const pugi::xml_document& document, const QString& path, QString& erro
         return false;
     }
     SafeSave::RemoveLeftoverTemporaries(path);
-    return SafeSave::Save(
+    // The stamp comes from the bytes as they go out: reading a large file back to hash it
+    // would cost as much as writing it.
+    QCryptographicHash hash(kStampHash);
+    qint64 size = 0;
+    const bool saved = SafeSave::Save(
         path,
-        [&document](QIODevice& device) {
+        [&](QIODevice& device) {
             int systemError = 0;
-            const bool written = WriteTo(document, device, systemError);
+            const bool complete = WriteTo(document, device, systemError, hash);
             errno = systemError;  // SafeSave names the reason from errno
-            return written;
+            size = device.pos();
+            return complete;
         },
         error);
+    if (saved && written != nullptr) {
+        *written = FileStamp{size, QFileInfo(path).lastModified(), hash.result()};
+    }
+    return saved;
 }
 
 }  // namespace XmlFile

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "files/file_hold.h"
+
 class QIODevice;
 struct FileStamp;
 
@@ -38,6 +40,8 @@ bool Write(const pugi::xml_document& document, QIODevice& device);
 // Saves the document at the path: written to a temporary file in the same folder, which
 // replaces the path only once everything was written and flushed. false with `error` (the
 // reason as the system gives it) when anything failed; the earlier file is then untouched.
-bool Save(const pugi::xml_document& document, const QString& path, QString& error);
+// `written`, when given, gets the stamp of the saved file.
+bool Save(const pugi::xml_document& document, const QString& path, QString& error,
+          FileStamp* written = nullptr);
 
 }  // namespace XmlFile
