@@ -64,8 +64,19 @@ def find(root, role_name=None, name=None):
     return next(iter(find_all(root, role_name, name)), None)
 
 
+# Qt tells the accessibility bus where things are in its own scaled pixels: under
+# QT_SCALE_FACTOR a journey sets this to the factor to get the screen's.
+scale = 1
+
+
+class Box:
+    def __init__(self, x, y, width, height):
+        self.x, self.y, self.width, self.height = x, y, width, height
+
+
 def extents(acc):
-    return acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    box = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return Box(*(int(value * scale) for value in (box.x, box.y, box.width, box.height)))
 
 
 def center(acc):
@@ -277,6 +288,8 @@ class Program:
 
 
 class Journey:
+    screen = "1024x700x24"  # a journey may ask for a larger one before run()
+
     def __init__(self, name, binary, artifacts, root):
         self.name = name
         self.began = time.monotonic()
@@ -291,7 +304,7 @@ class Journey:
         os.makedirs(self.config, mode=0o700)
         self.env = self._environment(os.environ["XDG_RUNTIME_DIR"])
         self.log = open(os.path.join(artifacts, "program.log"), "w")
-        self.display = Display(self.env)
+        self.display = Display(self.env, Journey.screen)
         # The accessibility bus up first: a program started while it is being launched may
         # never show on it. (Whatever fails here, the session's end stops every process.)
         wait_for("the accessibility registry",
