@@ -102,8 +102,6 @@ HistoryFrame::HistoryFrame(frmMain& window, QGroupBox* frame)
     connect(cmdReports, &QPushButton::clicked, this, &HistoryFrame::ShowReports);
     connect(reportsKey, &QShortcut::activated, this, &HistoryFrame::ShowReports);
     connect(window.Tree, &QTreeWidget::currentItemChanged, this, &HistoryFrame::Refresh);
-    // The toggle's caption changes exactly when a timing period ends or begins.
-    connect(window.mnuToggleTimer, &QAction::changed, this, &HistoryFrame::Refresh);
     // An edit on the stack holds element handles: once any node leaves the tree (removed,
     // or replaced by a move) they may point nowhere, so the stack is let go.
     connect(window.Tree->model(), &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] {

@@ -99,6 +99,17 @@ TEST_F(HistoryFrameTest, CorrectionsMoveEveryTimeAboveAndUndo) {
     EXPECT_EQ(ReadSessions(task->element).back().note, "Overlap with lunch");
 }
 
+TEST_F(HistoryFrameTest, ATimedPeriodIsListedOnceItBooksAndAgainWhenTheTimerStops) {
+    ClickNode(task);
+    ClickToolbar("toggletimer");
+    seams->clock->now += 5;
+    window->Timer1_Timer();
+    EXPECT_EQ(Shown(1, HistoryModel::DurationColumn), "0:00:05");
+    seams->clock->now += 60;
+    ClickToolbar("toggletimer");
+    EXPECT_EQ(Shown(1, HistoryModel::DurationColumn), "0:01:05");
+}
+
 TEST_F(HistoryFrameTest, RefusesWhatWouldLeaveTheRangeOfTimesAndChangesNothing) {
     XML::ResolvePath(task->element, "@task_time").setText("0:10:00");
     XML::ResolvePath(project->element, "@subtask_time").setText("32767:30:00");
