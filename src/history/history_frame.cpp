@@ -233,7 +233,14 @@ void HistoryFrame::AfterCorrection(pugi::xml_node element) {
         }
     }
     window_.Tree_NodeClick(window_.SelectedNode());
+    PeriodsChanged();
+}
+
+void HistoryFrame::PeriodsChanged() {
     Refresh();
+    if (reports != nullptr && reports->isVisible()) {
+        reports->Refresh();
+    }
 }
 
 TreeNode* HistoryFrame::NodeOf(pugi::xml_node element) const {

@@ -34,6 +34,8 @@ class HistoryFrame : public QWidget {
 
     // Lists the selected node's periods now when the frame is visible, else when it shows.
     void Refresh();
+    // A period began, ended or was corrected: the list and an open Reports window follow.
+    void PeriodsChanged();
     void ShowReports();
 
     QTreeView* lstHistory;

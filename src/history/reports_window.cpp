@@ -15,6 +15,7 @@
 #include <QSaveFile>
 #include <QShortcut>
 #include <QSplitter>
+#include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -266,11 +267,15 @@ void ReportsWindow::ExportCsv(const QString& title, const QString& name, const Q
     if (!window_.platform().fileDialog->ShowSave(setup)) {
         return;
     }
-    QSaveFile file(setup.FileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit()) {
-        window_.platform().prompter->Ask(QStringLiteral("Unable to save the file\r\n%1\r\n%2")
-                                             .arg(setup.FileName, file.errorString()),
-                                         MsgButtons::OK, kTitle);
+    SaveBytes(setup.FileName, csv);
+}
+
+void ReportsWindow::SaveBytes(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        window_.platform().prompter->Ask(
+            QStringLiteral("Unable to save the file\r\n%1\r\n%2").arg(path, file.errorString()),
+            MsgButtons::OK, kTitle);
     }
 }
 
@@ -330,11 +335,24 @@ void ReportsWindow::SavePdf() {
     if (!window_.platform().fileDialog->ShowSave(setup)) {
         return;
     }
+    // QPrinter neither says when it cannot write its file nor writes it whole or not at
+    // all: it draws into a scratch file, and the bytes are saved as any other file is.
+    QTemporaryDir scratch;
+    const QString drawn = scratch.filePath(QStringLiteral("report.pdf"));
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(setup.FileName);
+    printer.setOutputFileName(drawn);
     printer.setPageOrientation(QPageLayout::Landscape);
     QTextDocument document;
     document.setHtml(SheetHtml(CurrentSheet()));
     document.print(&printer);
+    QFile pdf(drawn);
+    if (!pdf.open(QIODevice::ReadOnly)) {
+        window_.platform().prompter->Ask(
+            QStringLiteral("Unable to save the file\r\n%1\r\n%2")
+                .arg(setup.FileName, pdf.errorString()),
+            MsgButtons::OK, kTitle);
+        return;
+    }
+    SaveBytes(setup.FileName, pdf.readAll());
 }

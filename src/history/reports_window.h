@@ -62,6 +62,8 @@ class ReportsWindow : public QWidget {
     std::vector<ReportProject> ChosenProjects() const;
     QString CellText(int64_t seconds) const;
     void ExportCsv(const QString& title, const QString& name, const QByteArray& csv);
+    // Saves whole or not at all, and says why not.
+    void SaveBytes(const QString& path, const QByteArray& bytes);
     QString SheetHtml(const Timesheet& sheet) const;
     void Print();
     void SavePdf();

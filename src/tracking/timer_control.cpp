@@ -106,7 +106,7 @@ void frmMain::ToggleTimer() {
         ShowTimerState(*this, false);
         Timer1_Timer();  // books the seconds since the last tick
         Sessions.End();
-        History->Refresh();  // the period as it ended
+        History->PeriodsChanged();  // the period as it ended
         if (TimedNode != nullptr) {
             GiveRestingImage(TimedNode);
         }
@@ -168,7 +168,7 @@ void frmMain::Timer1_Timer() {
     }
     if (Sessions.Book(timed->element, idle.book - idle.takeBack)) {
         NoteUnsavedChange(timed);  // a new period: the next snapshot must hold it
-        History->Refresh();        // and the History frame lists it
+        History->PeriodsChanged();        // and the History frame lists it
     }
     if (plan.held > 0) {
         HoldTime({0, HeldTime::Kind::Gap, timed, NodeString(timed, "@name"), plan.held, wallBefore,
@@ -226,7 +226,7 @@ void frmMain::HaltTimer() {
     GiveRestingImage(TimedNode);
     EndIdleStretch(EndIdle(idle_, platform_.clock->SecondsSinceMidnight()));
     Sessions.End();
-    History->Refresh();
+    History->PeriodsChanged();
     ShowTimingStatus();
 }
 

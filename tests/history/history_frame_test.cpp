@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "history/history_frame.h"
 #include "history/history_model.h"
+#include "history/reports_window.h"
 #include "history/sessions.h"
 #include "model/time_text.h"
 #include "model/xml.h"
@@ -99,7 +101,16 @@ TEST_F(HistoryFrameTest, CorrectionsMoveEveryTimeAboveAndUndo) {
     EXPECT_EQ(ReadSessions(task->element).back().note, "Overlap with lunch");
 }
 
-TEST_F(HistoryFrameTest, ATimedPeriodIsListedOnceItBooksAndAgainWhenTheTimerStops) {
+// The list and an open report follow the timer; the report is saved as a PDF.
+TEST_F(HistoryFrameTest, ATimedPeriodIsListedAndReportedOnceItBooksAndWhenTheTimerStops) {
+    QTest::mouseClick(frame->cmdReports, Qt::LeftButton);
+    ASSERT_TRUE(frame->reports != nullptr);
+    const auto reportTotal = [this] {
+        QTreeWidget* sheet = frame->reports->tvwSheet;
+        QTreeWidgetItem* totals = sheet->topLevelItem(sheet->topLevelItemCount() - 1);
+        return totals->text(sheet->columnCount() - 1);
+    };
+    seams->clock->now = 9 * 3600;
     ClickNode(task);
     ClickToolbar("toggletimer");
     seams->clock->now += 5;
@@ -108,6 +119,17 @@ TEST_F(HistoryFrameTest, ATimedPeriodIsListedOnceItBooksAndAgainWhenTheTimerStop
     seams->clock->now += 60;
     ClickToolbar("toggletimer");
     EXPECT_EQ(Shown(1, HistoryModel::DurationColumn), "0:01:05");
+    EXPECT_EQ(reportTotal(), "0:01");  // h:mm, as a timesheet shows it
+
+    seams->fileDialog->ExpectSave(TempPath("week.pdf"));
+    QTest::mouseClick(frame->reports->cmdPdf, Qt::LeftButton);
+    EXPECT_EQ(ReadFile(TempPath("week.pdf")).substr(0, 5), "%PDF-");
+    const QString nowhere = TempPath("gone/week.pdf");
+    seams->fileDialog->ExpectSave(nowhere);
+    seams->prompter->ExpectStartingWith("Unable to save the file\r\n" + nowhere + "\r\n",
+                                        MsgButtons::OK, "Reports", MsgAnswer::OK);
+    QTest::mouseClick(frame->reports->cmdPdf, Qt::LeftButton);
+    frame->reports->close();
 }
 
 TEST_F(HistoryFrameTest, RefusesWhatWouldLeaveTheRangeOfTimesAndChangesNothing) {
