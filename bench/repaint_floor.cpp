@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
     QObject::connect(&timer, &QTimer::timeout, [&] {
         square->Turn();
         if (++ticks % 2 == 0) {
-            text->setText(QStringLiteral("Timing Task 0:00:%1").arg(ticks / 2 % 60, 2, 10, QLatin1Char('0')));
+            text->setText(
+                QStringLiteral("Timing Task 0:00:%1").arg(ticks / 2 % 60, 2, 10, QLatin1Char('0')));
         }
     });
     timer.start();

@@ -12,8 +12,7 @@ FileStamp StampOfBytes(const char* data, size_t size, const QDateTime& modified)
     FileStamp stamp;
     stamp.size = qint64(size);
     stamp.modified = modified;
-    stamp.hash =
-        QCryptographicHash::hash(QByteArrayView(data, qsizetype(size)), kStampHash);
+    stamp.hash = QCryptographicHash::hash(QByteArrayView(data, qsizetype(size)), kStampHash);
     return stamp;
 }
 

@@ -130,8 +130,9 @@ class CarriageReturnEscaper : public pugi::xml_writer {
                 return;
             }
         }
-        const bool partial = std::any_of(std::begin(kVerbatim), std::end(kVerbatim),
-                                         [this](const auto& v) { return v.first.starts_with(opening_); });
+        const bool partial =
+            std::any_of(std::begin(kVerbatim), std::end(kVerbatim),
+                        [this](const auto& v) { return v.first.starts_with(opening_); });
         if (!partial) {
             opening_.assign(c == '<' ? 1 : 0, '<');
         }
@@ -176,8 +177,8 @@ bool WriteTo(const pugi::xml_document& document, QIODevice& device, int& systemE
     const auto flush = [&] {
         errno = 0;
         hash.addData(QByteArrayView(pending.data(), qsizetype(pending.size())));
-        const bool ok = pending.empty() ||
-                        device.write(pending.data(), qint64(pending.size())) == qint64(pending.size());
+        const bool ok = pending.empty() || device.write(pending.data(), qint64(pending.size())) ==
+                                               qint64(pending.size());
         if (!ok) {
             systemError = errno;
         }

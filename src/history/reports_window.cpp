@@ -348,10 +348,9 @@ void ReportsWindow::SavePdf() {
     document.print(&printer);
     QFile pdf(drawn);
     if (!pdf.open(QIODevice::ReadOnly)) {
-        window_.platform().prompter->Ask(
-            QStringLiteral("Unable to save the file\r\n%1\r\n%2")
-                .arg(setup.FileName, pdf.errorString()),
-            MsgButtons::OK, kTitle);
+        window_.platform().prompter->Ask(QStringLiteral("Unable to save the file\r\n%1\r\n%2")
+                                             .arg(setup.FileName, pdf.errorString()),
+                                         MsgButtons::OK, kTitle);
         return;
     }
     SaveBytes(setup.FileName, pdf.readAll());

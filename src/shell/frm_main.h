@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
 #include "history/sessions.h"
+#include "platform/platform.h"
 #include "platform/timer.h"
 #include "shell/command_guard.h"
 #include "shell/resize_handle.h"

@@ -167,8 +167,8 @@ void frmMain::Timer1_Timer() {
         return;
     }
     if (Sessions.Book(timed->element, idle.book - idle.takeBack)) {
-        NoteUnsavedChange(timed);  // a new period: the next snapshot must hold it
-        History->PeriodsChanged();        // and the History frame lists it
+        NoteUnsavedChange(timed);   // a new period: the next snapshot must hold it
+        History->PeriodsChanged();  // and the History frame lists it
     }
     if (plan.held > 0) {
         HoldTime({0, HeldTime::Kind::Gap, timed, NodeString(timed, "@name"), plan.held, wallBefore,
