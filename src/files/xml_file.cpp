@@ -169,14 +169,16 @@ bool WriteTo(const pugi::xml_document& document, CarriageReturnEscaper& writer) 
 // `systemError` gets errno of the write that failed: a file device only learns its own
 // reason (a full disk, say) later, at commit.
 bool WriteTo(const pugi::xml_document& document, QIODevice& device, int& systemError,
-             QCryptographicHash& hash) {
+             QCryptographicHash* hash = nullptr) {
     // pugixml hands over many small pieces, and each would be a system call on the unbuffered
     // file: they are gathered into large writes.
     constexpr size_t kChunk = 1 << 16;
     std::string pending;
     const auto flush = [&] {
         errno = 0;
-        hash.addData(QByteArrayView(pending.data(), qsizetype(pending.size())));
+        if (hash != nullptr) {
+            hash->addData(QByteArrayView(pending.data(), qsizetype(pending.size())));
+        }
         const bool ok = pending.empty() || device.write(pending.data(), qint64(pending.size())) ==
                                                qint64(pending.size());
         if (!ok) {
@@ -272,8 +274,7 @@ std::string Serialize(const pugi::xml_document& document) {
 
 bool Write(const pugi::xml_document& document, QIODevice& device) {
     int ignored = 0;
-    QCryptographicHash unused(kStampHash);
-    return WriteTo(document, device, ignored, unused);
+    return WriteTo(document, device, ignored);
 }
 
 bool Save(const pugi::xml_document& document, const QString& path, QString& error,
@@ -293,7 +294,7 @@ bool Save(const pugi::xml_document& document, const QString& path, QString& erro
         path,
         [&](QIODevice& device) {
             int systemError = 0;
-            const bool complete = WriteTo(document, device, systemError, hash);
+            const bool complete = WriteTo(document, device, systemError, &hash);
             errno = systemError;  // SafeSave names the reason from errno
             size = device.pos();
             return complete;
