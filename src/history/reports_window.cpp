@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -257,26 +258,38 @@ void ReportsWindow::Rebuild() {
 }
 
 void ReportsWindow::ExportCsv(const QString& title, const QString& name, const QByteArray& csv) {
+    if (const auto path = AskSavePath(
+            title, name, QStringLiteral("CSV File (*.csv)|*.csv|All Files (*.*)|*.*"))) {
+        SaveBytes(*path, csv);
+    }
+}
+
+std::optional<QString> ReportsWindow::AskSavePath(const QString& title, const QString& name,
+                                                  const QString& filter) {
     FileDialogSetup setup;
     setup.DialogTitle = title;
     setup.FileName = name;
-    setup.Filter = QStringLiteral("CSV File (*.csv)|*.csv|All Files (*.*)|*.*");
+    setup.Filter = filter;
     setup.Flags =
         FileDialogFlag::Explorer | FileDialogFlag::PathMustExist | FileDialogFlag::OverwritePrompt;
-    setup.DefaultExt = QStringLiteral(".csv");
+    setup.DefaultExt = QLatin1Char('.') + QFileInfo(name).suffix();
     if (!window_.platform().fileDialog->ShowSave(setup)) {
-        return;
+        return std::nullopt;
     }
-    SaveBytes(setup.FileName, csv);
+    return setup.FileName;
 }
 
 void ReportsWindow::SaveBytes(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        window_.platform().prompter->Ask(
-            QStringLiteral("Unable to save the file\r\n%1\r\n%2").arg(path, file.errorString()),
-            MsgButtons::OK, kTitle);
+        TellNotSaved(path, file.errorString());
     }
+}
+
+void ReportsWindow::TellNotSaved(const QString& path, const QString& reason) {
+    window_.platform().prompter->Ask(
+        QStringLiteral("Unable to save the file\r\n%1\r\n%2").arg(path, reason), MsgButtons::OK,
+        kTitle);
 }
 
 QString ReportsWindow::SheetHtml(const Timesheet& sheet) const {
@@ -325,14 +338,9 @@ void ReportsWindow::Print() {
 }
 
 void ReportsWindow::SavePdf() {
-    FileDialogSetup setup;
-    setup.DialogTitle = QStringLiteral("Save PDF");
-    setup.FileName = QStringLiteral("report.pdf");
-    setup.Filter = QStringLiteral("PDF File (*.pdf)|*.pdf");
-    setup.Flags =
-        FileDialogFlag::Explorer | FileDialogFlag::PathMustExist | FileDialogFlag::OverwritePrompt;
-    setup.DefaultExt = QStringLiteral(".pdf");
-    if (!window_.platform().fileDialog->ShowSave(setup)) {
+    const auto path = AskSavePath(QStringLiteral("Save PDF"), QStringLiteral("report.pdf"),
+                                  QStringLiteral("PDF File (*.pdf)|*.pdf"));
+    if (!path) {
         return;
     }
     // QPrinter neither says when it cannot write its file nor writes it whole or not at
@@ -348,10 +356,8 @@ void ReportsWindow::SavePdf() {
     document.print(&printer);
     QFile pdf(drawn);
     if (!pdf.open(QIODevice::ReadOnly)) {
-        window_.platform().prompter->Ask(QStringLiteral("Unable to save the file\r\n%1\r\n%2")
-                                             .arg(setup.FileName, pdf.errorString()),
-                                         MsgButtons::OK, kTitle);
+        TellNotSaved(*path, pdf.errorString());
         return;
     }
-    SaveBytes(setup.FileName, pdf.readAll());
+    SaveBytes(*path, pdf.readAll());
 }

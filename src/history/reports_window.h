@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <optional>
 #include <vector>
 
 #include "history/report.h"
@@ -62,8 +63,12 @@ class ReportsWindow : public QWidget {
     std::vector<ReportProject> ChosenProjects() const;
     QString CellText(int64_t seconds) const;
     void ExportCsv(const QString& title, const QString& name, const QByteArray& csv);
+    // The path chosen in the save dialog; none when the person cancels.
+    std::optional<QString> AskSavePath(const QString& title, const QString& name,
+                                       const QString& filter);
     // Saves whole or not at all, and says why not.
     void SaveBytes(const QString& path, const QByteArray& bytes);
+    void TellNotSaved(const QString& path, const QString& reason);
     QString SheetHtml(const Timesheet& sheet) const;
     void Print();
     void SavePdf();
