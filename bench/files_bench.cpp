@@ -122,7 +122,7 @@ void BM_LoadProject(benchmark::State& state) {
         QApplication::processEvents();  // the view takes in the new branch
         state.PauseTiming();
         heldMegaBytes = ResidentMegaBytes();
-        TreeNode* project = window->Tree->topLevelNode(0);
+        TreeNode* project = window->ui.Tree->topLevelNode(0);
         window->DeleteNode(project);
         QApplication::processEvents();
         state.ResumeTiming();
@@ -140,7 +140,7 @@ void BM_SaveProject(benchmark::State& state) {
     auto window = MakeWindow(home);
     QString fileName = home.filePath("big.hvp");
     window->LoadProjects(fileName);
-    TreeNode* project = window->Tree->topLevelNode(0);
+    TreeNode* project = window->ui.Tree->topLevelNode(0);
     for (auto _ : state) {
         if (!window->SaveProject(project, false)) {
             state.SkipWithError("the save failed");

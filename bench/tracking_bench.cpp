@@ -51,7 +51,7 @@ pugi::xml_node FillProject(pugi::xml_node project, int count, int fanOut) {
 }
 
 TreeNode* NodeOf(frmMain& window, pugi::xml_node element) {
-    for (QTreeWidgetItemIterator it(window.Tree); *it; ++it) {
+    for (QTreeWidgetItemIterator it(window.ui.Tree); *it; ++it) {
         auto* node = static_cast<TreeNode*>(*it);
         if (node->element == element) {
             return node;
@@ -84,9 +84,9 @@ void RunTicks(benchmark::State& state, Measure measure) {
     const pugi::xml_node timed = FillProject(project->element, nodes - 1, nodes > 1000 ? 10 : 2);
     window.BuildTaskNodes(project, project->element);
     window.UpdateAllNodes();
-    window.Tree->expandAll();
+    window.ui.Tree->expandAll();
     window.show();
-    window.Tree->setCurrentItem(NodeOf(window, timed));
+    window.ui.Tree->setCurrentItem(NodeOf(window, timed));
     window.ToggleTimer();
     QCoreApplication::processEvents();
 

@@ -57,7 +57,7 @@ struct Window {
         platform.settings = std::make_unique<SettingsStore>(folder.filePath("horavel.conf"));
         platform.recoveryFolder = folder.filePath("recovery");
         window = std::make_unique<frmMain>(std::move(platform));
-        window->TT_ShowTime = true;
+        window->Display.TT_ShowTime = true;
         window->show();
         QApplication::processEvents();
     }
@@ -65,7 +65,7 @@ struct Window {
     TreeNode* Load(std::unique_ptr<pugi::xml_document> document) {
         auto* node = new TreeNode(std::move(document));
         node->setImage(TreeImage::ProjectUnmodified);
-        window->Tree->addTopLevelItem(node);
+        window->ui.Tree->addTopLevelItem(node);
         window->UpdateNode(node);
         window->BuildTaskNodes(node, node->element);
         return node;
@@ -78,19 +78,19 @@ void UpdateAllNodes(benchmark::State& state, bool expanded) {
     Window shown;
     shown.Load(BigProject());
     if (expanded) {
-        shown.window->Tree->expandAll();
+        shown.window->ui.Tree->expandAll();
     }
     QApplication::processEvents();
     for (auto _ : state) {
         // Every caption changes, as it does when the options change.
-        shown.window->TT_ShowSec = !shown.window->TT_ShowSec;
+        shown.window->Display.TT_ShowSec = !shown.window->Display.TT_ShowSec;
         shown.window->UpdateAllNodes();
         state.PauseTiming();
         QApplication::processEvents();  // the repaint belongs to the event loop, not here
         state.ResumeTiming();
     }
     int nodes = 0;
-    for (QTreeWidgetItemIterator it(shown.window->Tree); *it; ++it) {
+    for (QTreeWidgetItemIterator it(shown.window->ui.Tree); *it; ++it) {
         ++nodes;
     }
     state.counters["nodes"] = nodes;
@@ -115,7 +115,7 @@ void BM_BuildTaskNodes(benchmark::State& state) {
         document->reset(*source);
         auto* node = new TreeNode(std::move(document));
         node->setImage(TreeImage::ProjectUnmodified);
-        shown.window->Tree->addTopLevelItem(node);
+        shown.window->ui.Tree->addTopLevelItem(node);
         state.ResumeTiming();
         shown.window->BuildTaskNodes(node, node->element);
         state.PauseTiming();

@@ -1,13 +1,6 @@
-// Unsaved work kept on disk while the program runs, and offered back at the next start when
-// the program did not end cleanly (a crash, a kill, a power cut, a session that ended).
-// Edits leave a snapshot of their document a moment later; the timer's seconds, which
-// change every tick, go to a small journal every few seconds instead.
-#include <QCoreApplication>
+#include "files/crash_recovery.h"
+
 #include <QDateTime>
-#include <QFileInfo>
-#include <QGuiApplication>
-#include <QSessionManager>
-#include <QStatusBar>
 #include <QTimer>
 
 #include "files/recovery_journal.h"
@@ -15,7 +8,8 @@
 #include "files/xml_file.h"
 #include "model/time_text.h"
 #include "model/xml.h"
-#include "shell/frm_main.h"
+#include "platform/prompter.h"
+#include "tree/project_tree.h"
 
 namespace {
 
@@ -31,10 +25,6 @@ int64_t Now() {
 
 std::string FileNameOf(const pugi::xml_document& document) {
     return document.document_element().attribute("filename").value();
-}
-
-bool IsModified(TreeNode* project) {
-    return std::string_view(project->element.attribute("modified").value()) == "true";
 }
 
 // One line of the offer: the project, where it belongs, when it last changed, and what
@@ -60,119 +50,131 @@ QString DescribeLeft(const LeftProject& left) {
 
 }  // namespace
 
-void frmMain::StartRecovery() {
-    recovery_ = std::make_unique<RecoveryStore>(platform_.recoveryFolder);
+CrashRecovery::CrashRecovery(ProjectTree& tree, const TimingState& timing,
+                             WorkspaceState& workspace, Prompter& prompter,
+                             const QString& baseFolder, QObject* parent)
+    : QObject(parent),
+      tree_(tree),
+      timing_(timing),
+      workspace_(workspace),
+      prompter_(prompter),
+      baseFolder_(baseFolder),
+      store_(std::make_unique<RecoveryStore>(baseFolder)) {
     snapshotTimer_ = new QTimer(this);
     snapshotTimer_->setSingleShot(true);
     snapshotTimer_->setInterval(kSnapshotDelayMs);
-    connect(snapshotTimer_, &QTimer::timeout, this, &frmMain::WriteRecoverySnapshots);
+    connect(snapshotTimer_, &QTimer::timeout, this, &CrashRecovery::WriteRecoverySnapshots);
     journalTimer_ = new QTimer(this);
     journalTimer_->setInterval(kJournalIntervalMs);
-    connect(journalTimer_, &QTimer::timeout, this, &frmMain::RecoveryTick);
-    if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        connect(application, &QGuiApplication::commitDataRequest, this,
-                [this](QSessionManager&) { SessionCommitData(); });
+    connect(journalTimer_, &QTimer::timeout, this, &CrashRecovery::RecoveryTick);
+    connect(&tree_, &ProjectTree::ProjectChanged, this, &CrashRecovery::NoteUnsavedChange);
+    connect(&tree_, &ProjectTree::ProjectSettled, this, &CrashRecovery::ForgetRecovery);
+}
+
+CrashRecovery::~CrashRecovery() {
+    // Nothing unsaved: nothing to leave for the next start.
+    if (entries_.empty()) {
+        store_->RemoveAll();
     }
 }
 
-frmMain::RecoveryEntry& frmMain::RecoveryEntryOf(TreeNode* project) {
-    RecoveryEntry& entry = recoveryEntries_[project->document()];
+CrashRecovery::Entry& CrashRecovery::EntryOf(TreeNode* project) {
+    Entry& entry = entries_[project->document()];
     if (entry.number == 0) {
-        entry.number = nextRecoveryNumber_++;
+        entry.number = nextNumber_++;
     }
     return entry;
 }
 
-void frmMain::NoteUnsavedChange(TreeNode* node) {
-    if (!recovery_->isActive() || node == nullptr || node->document() == nullptr) {
+void CrashRecovery::NoteUnsavedChange(TreeNode* node) {
+    if (!store_->isActive() || node == nullptr || node->document() == nullptr) {
         return;
     }
-    RecoveryEntryOf(node).dirty = true;
+    EntryOf(node).dirty = true;
     if (!snapshotTimer_->isActive()) {
         snapshotTimer_->start();
     }
 }
 
-void frmMain::ForgetRecovery(TreeNode* project) {
-    const auto found = recoveryEntries_.find(project->document());
-    if (found == recoveryEntries_.end()) {
+void CrashRecovery::ForgetRecovery(TreeNode* project) {
+    const auto found = entries_.find(project->document());
+    if (found == entries_.end()) {
         return;
     }
-    recovery_->Discard(found->second.number);
-    recoveryEntries_.erase(found);
+    store_->Discard(found->second.number);
+    entries_.erase(found);
 }
 
-void frmMain::WriteRecoverySnapshot(TreeNode* project, RecoveryEntry& entry) {
-    recovery_->WriteSnapshot(
+void CrashRecovery::WriteRecoverySnapshot(TreeNode* project, Entry& entry) {
+    store_->WriteSnapshot(
         entry.number, Recovery::SnapshotBytes(*project->document(), ++entry.generation, Now()));
     entry.dirty = false;
-    entry.timed = TimerRunning && TimedNode != nullptr && ProjectNodeOf(TimedNode) == project
-                      ? TimedNode->element
+    entry.timed = timing_.TimerRunning && timing_.TimedNode != nullptr && ProjectTree::ProjectNodeOf(timing_.TimedNode) == project
+                      ? timing_.TimedNode->element
                       : pugi::xml_node();
     entry.lastJournaled.clear();
     KeepRecoveryTicking();  // to tell if the write fails
 }
 
-void frmMain::WriteRecoverySnapshots() {
-    for (int i = 0; i < Tree->topLevelItemCount(); ++i) {
-        TreeNode* project = Tree->topLevelNode(i);
-        const auto found = recoveryEntries_.find(project->document());
-        if (found != recoveryEntries_.end() && found->second.dirty) {
+void CrashRecovery::WriteRecoverySnapshots() {
+    for (int i = 0; i < tree_.view.topLevelItemCount(); ++i) {
+        TreeNode* project = tree_.view.topLevelNode(i);
+        const auto found = entries_.find(project->document());
+        if (found != entries_.end() && found->second.dirty) {
             WriteRecoverySnapshot(project, found->second);
         }
     }
 }
 
-void frmMain::KeepRecoveryTicking() {
-    if (recovery_->isActive() && !journalTimer_->isActive()) {
+void CrashRecovery::KeepRecoveryTicking() {
+    if (store_->isActive() && !journalTimer_->isActive()) {
         journalTimer_->start();
     }
 }
 
-void frmMain::RecoveryTick() {
-    if (const QString error = recovery_->TakeError(); !error.isEmpty()) {
-        statusBar()->showMessage(
-            QStringLiteral("Unsaved changes cannot be kept for a restart: %1").arg(error));
+void CrashRecovery::RecoveryTick() {
+    if (const QString error = store_->TakeError(); !error.isEmpty()) {
+        emit Notice(QStringLiteral("Unsaved changes cannot be kept for a restart: %1").arg(error));
     }
     // Stopped, with the last seconds written and the writes' outcome told: a program that
     // only sits open wakes for nothing.
-    if (!JournalTiming() && !TimerRunning) {
+    if (!JournalTiming() && !timing_.TimerRunning) {
         journalTimer_->stop();
     }
 }
 
-bool frmMain::JournalTiming() {
-    if (TimedNode == nullptr || !TimedNode->element) {
+bool CrashRecovery::JournalTiming() {
+    if (timing_.TimedNode == nullptr || !timing_.TimedNode->element) {
         return false;
     }
-    TreeNode* project = ProjectNodeOf(TimedNode);
-    const bool known = recoveryEntries_.count(project->document()) > 0;
+    TreeNode* project = ProjectTree::ProjectNodeOf(timing_.TimedNode);
+    const bool known = entries_.count(project->document()) > 0;
     // Once stopped, the last seconds booked are still journaled once.
-    if (!TimerRunning && !known) {
+    if (!timing_.TimerRunning && !known) {
         return false;
     }
-    RecoveryEntry& entry = RecoveryEntryOf(project);
+    Entry& entry = EntryOf(project);
     // The journal names the timed element by its place in the snapshot: after a change of
     // structure, or on another element, a fresh snapshot comes first.
-    if (!known || entry.dirty || entry.timed != TimedNode->element) {
+    if (!known || entry.dirty || entry.timed != timing_.TimedNode->element) {
         WriteRecoverySnapshot(project, entry);
         return true;
     }
-    std::string times = Recovery::JournalRecord(TimedNode->element, entry.generation, 0);
+    std::string times = Recovery::JournalRecord(timing_.TimedNode->element, entry.generation, 0);
     if (times == entry.lastJournaled) {
         return false;
     }
     entry.lastJournaled = std::move(times);
-    recovery_->AppendJournal(entry.number,
-                             Recovery::JournalRecord(TimedNode->element, entry.generation, Now()));
+    store_->AppendJournal(entry.number,
+                             Recovery::JournalRecord(timing_.TimedNode->element, entry.generation, Now()));
     return true;
 }
 
-void frmMain::OfferRecovery() {
-    if (!recovery_->isActive()) {
+void CrashRecovery::OfferRecovery() {
+    if (!store_->isActive()) {
         return;
     }
-    LeftSessions left = RecoveryStore::FindLeft(platform_.recoveryFolder, recovery_->folder());
+    LeftSessions left = RecoveryStore::FindLeft(baseFolder_, store_->folder());
     if (!left.projects.empty()) {
         QString text = QStringLiteral(
             "Horavel did not end cleanly last time. These projects had changes that were "
@@ -181,13 +183,13 @@ void frmMain::OfferRecovery() {
             text += DescribeLeft(project) + QStringLiteral("\r\n");
         }
         text += QStringLiteral("Restore them? No discards the changes.");
-        if (platform_.prompter->Ask(text, MsgButtons::YesNo, kTitle) == MsgAnswer::Yes) {
+        if (prompter_.Ask(text, MsgButtons::YesNo, kTitle) == MsgAnswer::Yes) {
             for (LeftProject& project : left.projects) {
                 RestoreProject(std::move(project.document));
             }
             // Kept again, under this copy's name, before the old copies go.
             WriteRecoverySnapshots();
-            recovery_->Flush();
+            store_->Flush();
         }
     }
     for (const QString& folder : left.folders) {
@@ -197,47 +199,33 @@ void frmMain::OfferRecovery() {
 
 // In place of the same file loaded unchanged (from the workspace or the command line), or
 // else after the open projects.
-void frmMain::RestoreProject(std::unique_ptr<pugi::xml_document> document) {
+void CrashRecovery::RestoreProject(std::unique_ptr<pugi::xml_document> document) {
     const std::string file = FileNameOf(*document);
-    int index = Tree->topLevelItemCount();
-    for (int i = 0; !file.empty() && i < Tree->topLevelItemCount(); ++i) {
-        TreeNode* open = Tree->topLevelNode(i);
-        if (FileNameOf(*open->document()) == file && !IsModified(open)) {
+    int index = tree_.view.topLevelItemCount();
+    for (int i = 0; !file.empty() && i < tree_.view.topLevelItemCount(); ++i) {
+        TreeNode* open = tree_.view.topLevelNode(i);
+        if (FileNameOf(*open->document()) == file && !ProjectTree::IsModified(open)) {
             index = i;
-            DeleteNode(open);
+            tree_.DeleteNode(open);
             break;
         }
     }
-    const QString name = QString::fromUtf8(document->document_element().attribute("name").value());
-    auto* node = new TreeNode(std::move(document));
-    node->setCaption(name);
-    node->setImage(TreeImage::ProjectUnmodified);
-    UpdateNode(node);
-    BuildTaskNodes(node, node->element);
-    Tree->insertTopLevelItem(index, node);
-    MarkModified(node);
-    WorkspaceModified = true;
+    tree_.MarkModified(tree_.AddProjectNode(std::move(document), index));
+    workspace_.WorkspaceModified = true;
 }
 
-void frmMain::SessionCommitData() {
-    sessionEnding_ = true;
-    if (Timer1.enabled()) {
-        Timer1_Timer();
-    }
-    for (int i = 0; i < Tree->topLevelItemCount(); ++i) {
-        TreeNode* project = Tree->topLevelNode(i);
-        const bool timed = TimerRunning && TimedNode && ProjectNodeOf(TimedNode) == project;
-        if (!FileNameOf(*project->document()).empty() && (IsModified(project) || timed)) {
-            SaveProject(project, false);
-        }
-    }
-    // What has no file, or could not be saved, waits for the next start.
-    for (int i = 0; i < Tree->topLevelItemCount(); ++i) {
-        TreeNode* project = Tree->topLevelNode(i);
-        if (IsModified(project)) {
+void CrashRecovery::KeepForNextStart() {
+    for (int i = 0; i < tree_.view.topLevelItemCount(); ++i) {
+        TreeNode* project = tree_.view.topLevelNode(i);
+        if (ProjectTree::IsModified(project)) {
             NoteUnsavedChange(project);
         }
     }
     WriteRecoverySnapshots();
-    recovery_->Flush();
+    store_->Flush();
+}
+
+void CrashRecovery::EndCleanly() {
+    entries_.clear();
+    store_->RemoveAll();
 }

@@ -1,14 +1,13 @@
 // Saving and loading project files.
 #include "files/project_files.h"
 
-#include <QApplication>
 #include <QFileInfo>
-#include <QTimer>
 
 #include "files/file_hold.h"
 #include "files/xml_file.h"
 #include "model/xml.h"
-#include "shell/frm_main.h"
+#include "platform/platform.h"
+#include "tree/project_tree.h"
 
 namespace {
 
@@ -58,16 +57,19 @@ QStringList SelectedPaths(const QString& fileName) {
     return paths;
 }
 
-bool frmMain::CDSave(FileDialogSetup& CD) {
+ProjectFiles::ProjectFiles(ProjectTree& tree, WorkspaceState& workspace, Platform& platform)
+    : tree_(tree), workspace_(workspace), platform_(platform) {}
+
+bool ProjectFiles::CDSave(FileDialogSetup& CD) {
     return platform_.fileDialog->ShowSave(CD);
 }
 
-bool frmMain::CDOpen(FileDialogSetup& CD) {
+bool ProjectFiles::CDOpen(FileDialogSetup& CD) {
     return platform_.fileDialog->ShowOpen(CD);
 }
 
-bool frmMain::SaveProject(TreeNode* node, bool saveAs) {
-    TreeNode* project = ProjectNodeOf(node);
+bool ProjectFiles::SaveProject(TreeNode* node, bool saveAs) {
+    TreeNode* project = ProjectTree::ProjectNodeOf(node);
     if (project == nullptr) {
         return false;
     }
@@ -102,7 +104,7 @@ bool frmMain::SaveProject(TreeNode* node, bool saveAs) {
             return false;
         }
         path = CD.FileName;
-        WorkspaceModified = true;
+        workspace_.WorkspaceModified = true;
     }
     LockOutcome outcome = LockOutcome::NotLockable;
     std::shared_ptr<QLockFile> lock = LockProjectFile(path, outcome);
@@ -120,11 +122,11 @@ bool frmMain::SaveProject(TreeNode* node, bool saveAs) {
     }
     project->fileHold = std::make_shared<FileHold>(FileHold{lock, written});
     XML::ResolvePath(element, "@filename").setText(path.toStdString());
-    MarkUnmodified(project);
+    tree_.MarkUnmodified(project);
     return true;
 }
 
-MsgAnswer frmMain::AskBeforeSavingOverAChangedFile(TreeNode* project, const QString& path) {
+MsgAnswer ProjectFiles::AskBeforeSavingOverAChangedFile(TreeNode* project, const QString& path) {
     if (!project->fileHold || !ContentChanged(project->fileHold->stamp, StampOfFile(path))) {
         return MsgAnswer::Yes;
     }
@@ -136,16 +138,16 @@ MsgAnswer frmMain::AskBeforeSavingOverAChangedFile(TreeNode* project, const QStr
         MsgButtons::YesNoCancel, kTitle);
 }
 
-bool frmMain::SaveAllProjects() {
-    for (int index = 0; index < Tree->topLevelItemCount(); ++index) {
-        if (!SaveProject(Tree->topLevelNode(index), false)) {
+bool ProjectFiles::SaveAllProjects() {
+    for (int index = 0; index < tree_.view.topLevelItemCount(); ++index) {
+        if (!SaveProject(tree_.view.topLevelNode(index), false)) {
             return false;
         }
     }
     return true;
 }
 
-void frmMain::LoadProjects(QString& fileName) {
+void ProjectFiles::LoadProjects(QString& fileName) {
     if (fileName.isEmpty()) {
         FileDialogSetup CD;
         CD.DialogTitle = QStringLiteral("Load Project");
@@ -162,10 +164,10 @@ void frmMain::LoadProjects(QString& fileName) {
     for (const QString& path : SelectedPaths(fileName)) {
         LoadProjectFile(path);
     }
-    WorkspaceModified = true;
+    workspace_.WorkspaceModified = true;
 }
 
-void frmMain::LoadProjectFile(const QString& path) {
+void ProjectFiles::LoadProjectFile(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists()) {
         return;  // a missing file is skipped without a word
@@ -194,34 +196,8 @@ void frmMain::LoadProjectFile(const QString& path) {
             kTitle);
         return;
     }
-    const QString name =
-        QString::fromStdString(XML::ResolvePath(*document, "*project/@name").text());
-    auto* node = new TreeNode(std::move(document));
+    TreeNode* node = tree_.AddProjectNode(std::move(document), -1);
     node->fileHold = std::make_shared<FileHold>(FileHold{std::move(lock), stamp});
-    node->setCaption(name);
-    node->setImage(TreeImage::ProjectUnmodified);
-    UpdateNode(node);
-    // Built before the node joins the tree: a view told of each of many thousand new rows
-    // is far slower than one told of the finished branch.
-    BuildTaskNodes(node, node->element);
-    Tree->addTopLevelItem(node);
     // Kept absolute so that the workspace still finds it from another working folder.
     XML::ResolvePath(node->element, "@filename").setText(info.absoluteFilePath().toStdString());
-}
-
-void frmMain::OpenHandedOverFiles(const QStringList& files) {
-    // Never underneath a question the person has not answered yet.
-    if (QApplication::activeModalWidget() != nullptr) {
-        QTimer::singleShot(250, this, [this, files] { OpenHandedOverFiles(files); });
-        return;
-    }
-    for (QString file : files) {
-        LoadProjects(file);
-    }
-    if (isMinimized()) {
-        showNormal();
-    }
-    show();
-    raise();
-    activateWindow();
 }

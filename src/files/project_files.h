@@ -1,8 +1,16 @@
 #pragma once
-// The parts of saving and loading projects that need no window.
+// Saving and loading project files.
 
 #include <QString>
 #include <QStringList>
+
+#include "platform/file_dialog.h"
+#include "platform/prompter.h"
+#include "tree/window_state.h"
+
+class ProjectTree;
+class TreeNode;
+struct Platform;
 
 // The filter of the project file dialogs: pairs of label and pattern.
 inline constexpr char kProjectFileFilter[] =
@@ -16,3 +24,28 @@ QString SuggestedFileName(const QString& projectName);
 // is a folder followed by names in that folder, each ended by a NUL, which give one path
 // each, in order ("/p\0a.hvp\0b.hvp\0" gives "/p/a.hvp" and "/p/b.hvp").
 QStringList SelectedPaths(const QString& fileName);
+
+class ProjectFiles {
+  public:
+    ProjectFiles(ProjectTree& tree, WorkspaceState& workspace, Platform& platform);
+
+    // The file dialog `CommonDialog1`: false when the person cancels.
+    bool CDSave(FileDialogSetup& CD);
+    bool CDOpen(FileDialogSetup& CD);
+    // Saves the node's project under its file name, or under a name the person chooses
+    // when it has none or `saveAs`; false when cancelled or not saved (and then said why).
+    bool SaveProject(TreeNode* node, bool saveAs);
+    // Every open project in turn; false at the first that is not saved.
+    bool SaveAllProjects();
+    // Yes when the file is as it was loaded or last saved, or the person says to save over
+    // it; No to save under another name; Cancel.
+    MsgAnswer AskBeforeSavingOverAChangedFile(TreeNode* project, const QString& path);
+    // Loads the files `fileName` stands for, asking for them when it is empty.
+    void LoadProjects(QString& fileName);
+    void LoadProjectFile(const QString& path);
+
+  private:
+    ProjectTree& tree_;
+    WorkspaceState& workspace_;
+    Platform& platform_;
+};

@@ -1,13 +1,18 @@
-// Workspace files: the set of open projects saved, reloaded and cleared in one step.
+#include "files/workspace_files.h"
+
 #include <QFile>
 #include <QFileInfo>
 
 #include <vector>
 
+#include "files/project_files.h"
 #include "files/safe_save.h"
 #include "files/workspace_format.h"
 #include "model/xml.h"
-#include "shell/frm_main.h"
+#include "platform/platform.h"
+#include "tracking/timing_run.h"
+#include "tree/detail_pane.h"
+#include "tree/project_tree.h"
 
 namespace {
 
@@ -29,8 +34,17 @@ FileDialogSetup WorkspaceDialog(const QString& title, const QString& fileName,
 
 }  // namespace
 
-bool frmMain::SaveWorkspace(QString& path, bool saveAs) {
-    if (!SaveAllProjects()) {
+WorkspaceFiles::WorkspaceFiles(ProjectTree& tree, DetailPane& pane, ProjectFiles& files,
+                               TimingRun& timing, WorkspaceState& workspace, Platform& platform)
+    : tree_(tree),
+      pane_(pane),
+      files_(files),
+      timing_(timing),
+      workspace_(workspace),
+      platform_(platform) {}
+
+bool WorkspaceFiles::SaveWorkspace(QString& path, bool saveAs) {
+    if (!files_.SaveAllProjects()) {
         return false;
     }
     if (saveAs || path.isEmpty()) {
@@ -39,14 +53,14 @@ bool frmMain::SaveWorkspace(QString& path, bool saveAs) {
             path.isEmpty() ? QStringLiteral("*.hvw") : path,
             FileDialogFlag::Explorer | FileDialogFlag::PathMustExist |
                 FileDialogFlag::OverwritePrompt);
-        if (!CDSave(CD)) {
+        if (!files_.CDSave(CD)) {
             return false;
         }
         path = CD.FileName;
     }
     std::vector<std::string> projectFiles;
-    for (int i = 0; i < Tree->topLevelItemCount(); ++i) {
-        const pugi::xml_node document = Tree->topLevelNode(i)->element.root();
+    for (int i = 0; i < tree_.view.topLevelItemCount(); ++i) {
+        const pugi::xml_node document = tree_.view.topLevelNode(i)->element.root();
         projectFiles.push_back(XML::NodeText(XML::ResolvePath(document, "project/@filename"), ""));
     }
     const WorkspaceText text = WorkspaceRecords(projectFiles);
@@ -71,12 +85,12 @@ bool frmMain::SaveWorkspace(QString& path, bool saveAs) {
             MsgButtons::OK, kTitle);
         return false;
     }
-    WorkspaceFile = path;
-    WorkspaceModified = false;
+    workspace_.WorkspaceFile = path;
+    workspace_.WorkspaceModified = false;
     return true;
 }
 
-void frmMain::LoadWorkspace(QString& path) {
+void WorkspaceFiles::LoadWorkspace(QString& path) {
     if (!ClearWorkspace()) {
         return;
     }
@@ -84,7 +98,7 @@ void frmMain::LoadWorkspace(QString& path) {
         FileDialogSetup CD =
             WorkspaceDialog(QStringLiteral("Load Workspace"), QStringLiteral("*.hvw"),
                             FileDialogFlag::Explorer | FileDialogFlag::PathMustExist);
-        if (!CDOpen(CD)) {
+        if (!files_.CDOpen(CD)) {
             return;
         }
         path = CD.FileName;
@@ -105,31 +119,33 @@ void frmMain::LoadWorkspace(QString& path) {
     }
     for (const std::string& field : ReadWorkspaceFields(bytes.toStdString())) {
         QString projectFile = QString::fromStdString(field);
-        LoadProjects(projectFile);
+        files_.LoadProjects(projectFile);
     }
-    WorkspaceFile = path;
-    WorkspaceModified = false;
+    workspace_.WorkspaceFile = path;
+    workspace_.WorkspaceModified = false;
 }
 
-bool frmMain::ClearWorkspace() {
-    if (Tree->topLevelItemCount() > 0 && !OfferToSaveBeforeClearing()) {
+bool WorkspaceFiles::ClearWorkspace() {
+    if (tree_.view.topLevelItemCount() > 0 && !OfferToSaveBeforeClearing()) {
         return false;
     }
-    StopTimerBeforeClearing();
-    while (Tree->topLevelItemCount() > 0) {
-        TreeNode* project = Tree->topLevelNode(0);
-        if (!DeleteNode(project)) {
+    // Deleting the timed project is refused while the timer runs, so it stops first, even
+    // when no node is selected (where the toolbar's toggle does nothing).
+    timing_.StopBeforeClearing();
+    while (tree_.view.topLevelItemCount() > 0) {
+        TreeNode* project = tree_.view.topLevelNode(0);
+        if (!tree_.DeleteNode(project)) {
             return false;  // never loop on a refused deletion
         }
     }
-    Tree_NodeClick(nullptr);
-    WorkspaceModified = false;
-    WorkspaceFile.clear();
+    pane_.Show(nullptr);
+    workspace_.WorkspaceModified = false;
+    workspace_.WorkspaceFile.clear();
     return true;
 }
 
-bool frmMain::OfferToSaveBeforeClearing() {
-    if (WorkspaceModified) {
+bool WorkspaceFiles::OfferToSaveBeforeClearing() {
+    if (workspace_.WorkspaceModified) {
         const MsgAnswer answer =
             platform_.prompter->Ask(QStringLiteral("Save Workspace first?"),
                                     MsgButtons::YesNoCancel, QStringLiteral("Save Workspace"));
@@ -137,16 +153,16 @@ bool frmMain::OfferToSaveBeforeClearing() {
             return false;
         }
         if (answer == MsgAnswer::Yes) {
-            QString path = WorkspaceFile;
+            QString path = workspace_.WorkspaceFile;
             if (!SaveWorkspace(path, false)) {
                 return false;
             }
         }
     }
     QString modified;
-    for (int i = 0; i < Tree->topLevelItemCount(); ++i) {
-        TreeNode* project = Tree->topLevelNode(i);
-        if (XML::NodeText(XML::ResolvePath(project->element, "^modified"), "") == "true") {
+    for (int i = 0; i < tree_.view.topLevelItemCount(); ++i) {
+        TreeNode* project = tree_.view.topLevelNode(i);
+        if (ProjectTree::IsModified(project)) {
             modified += project->caption() + QStringLiteral("\r\n");
         }
     }
@@ -158,14 +174,5 @@ bool frmMain::OfferToSaveBeforeClearing() {
                                     QStringLiteral("Save Modified Projects First?"),
                                 MsgButtons::YesNoCancel, kTitle);
     // A save dialog cancelled on the way counts as Cancel: the person asked to keep that work.
-    return answer == MsgAnswer::No || (answer == MsgAnswer::Yes && SaveAllProjects());
-}
-
-// Deleting the timed project is refused while the timer runs, so it stops first, even when
-// no node is selected (where the toolbar's toggle does nothing).
-void frmMain::StopTimerBeforeClearing() {
-    StopTimer();
-    // Whatever state the timer was in, no tick may run while the projects go.
-    Timer1.setEnabled(false);
-    TimerRunning = false;
+    return answer == MsgAnswer::No || (answer == MsgAnswer::Yes && files_.SaveAllProjects());
 }

@@ -80,9 +80,7 @@ SessionEdit::SessionEdit(const QString& text, pugi::xml_node element, pugi::xml_
       after_(std::move(after)),
       changed_(std::move(changed)) {
     if (before) {
-        before_ = SessionValues{QString::fromUtf8(before.attribute("start").value()),
-                                before.attribute("seconds").as_llong(),
-                                QString::fromUtf8(before.attribute("note").value())};
+        before_ = SessionValuesOf(before);
     }
 }
 
@@ -108,12 +106,8 @@ void SessionEdit::Replace(const std::optional<SessionValues>& from,
     // so no handle taken earlier can be trusted. Periods alike in every value are
     // interchangeable.
     if (from) {
-        const QByteArray start = from->start.toUtf8();
-        const QByteArray note = from->note.toUtf8();
-        for (pugi::xml_node node : element_.child("history").children("session")) {
-            if (start == node.attribute("start").value() &&
-                node.attribute("seconds").as_llong() == from->seconds &&
-                note == node.attribute("note").value()) {
+        for (pugi::xml_node node : SessionNodes(element_)) {
+            if (HoldsValues(node, *from)) {
                 node.parent().remove_child(node);
                 break;
             }

@@ -11,19 +11,14 @@
 #include <optional>
 #include <pugixml.hpp>
 
+#include "history/sessions.h"
+
 // Why `delta` seconds cannot be booked on the element and its ancestors, as a sentence for
 // the person; empty when they can.
 QString CorrectionRefusal(pugi::xml_node element, int64_t delta);
 // Books `delta` on the element's task time and every ancestor's subtask time. Only after
 // CorrectionRefusal said yes.
 void BookCorrection(pugi::xml_node element, int64_t delta);
-
-// A period as the person enters it.
-struct SessionValues {
-    QString start;  // the stored form, see SessionStartText
-    int64_t seconds = 0;
-    QString note;
-};
 
 // One correction, undoable: the period `before` (none: a new one) is replaced by `after`
 // (none: removed), and the times follow. `changed` runs after every redo and undo.

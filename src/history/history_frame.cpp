@@ -16,8 +16,9 @@
 #include "history/session_dialog.h"
 #include "history/sessions.h"
 #include "model/time_text.h"
-#include "shell/frm_main.h"
-#include "tree/caption.h"
+#include "platform/platform.h"
+#include "tree/detail_pane.h"
+#include "tree/project_tree.h"
 
 namespace {
 
@@ -43,8 +44,14 @@ QPushButton* Button(const QString& caption, QWidget* parent, QHBoxLayout* row) {
 
 }  // namespace
 
-HistoryFrame::HistoryFrame(frmMain& window, QGroupBox* frame)
-    : QWidget(frame), model(new HistoryModel(this)), window_(window) {
+HistoryFrame::HistoryFrame(ProjectTree& tree, DetailPane& pane, Platform& platform,
+                           QGroupBox* frame, QWidget& window)
+    : QWidget(frame),
+      model(new HistoryModel(this)),
+      tree_(tree),
+      pane_(pane),
+      platform_(platform),
+      window_(window) {
     setObjectName(QStringLiteral("History"));
     askSession = [this](const QString& title, const SessionValues& initial) {
         return RunSessionDialog(this, title, initial);
@@ -101,10 +108,10 @@ HistoryFrame::HistoryFrame(frmMain& window, QGroupBox* frame)
     connect(cmdEditTime, &QPushButton::clicked, this, &HistoryFrame::EditTime);
     connect(cmdReports, &QPushButton::clicked, this, &HistoryFrame::ShowReports);
     connect(reportsKey, &QShortcut::activated, this, &HistoryFrame::ShowReports);
-    connect(window.Tree, &QTreeWidget::currentItemChanged, this, &HistoryFrame::Refresh);
+    connect(&tree_.view, &QTreeWidget::currentItemChanged, this, &HistoryFrame::Refresh);
     // An edit on the stack holds element handles: once any node leaves the tree (removed,
     // or replaced by a move) they may point nowhere, so the stack is let go.
-    connect(window.Tree->model(), &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] {
+    connect(tree_.view.model(), &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] {
         undoStack.clear();
         stale_ = true;
     });
@@ -115,7 +122,7 @@ void HistoryFrame::Refresh() {
     if (!isVisible()) {
         return;
     }
-    TreeNode* node = window_.SelectedNode();
+    TreeNode* node = tree_.SelectedNode();
     model->Show(node != nullptr ? node->element : pugi::xml_node());
     lstHistory->resizeColumnToContents(HistoryModel::DateColumn);
     stale_ = false;
@@ -133,11 +140,11 @@ int HistoryFrame::CurrentRow() const {
 }
 
 void HistoryFrame::AddTime() {
-    TreeNode* node = window_.SelectedNode();
+    TreeNode* node = tree_.SelectedNode();
     if (node == nullptr || !node->element) {
         return;
     }
-    const QDateTime now = LocalTimeOfReading(window_.platform().clock->SecondsSinceMidnight());
+    const QDateTime now = LocalTimeOfReading(platform_.clock->SecondsSinceMidnight());
     const std::optional<SessionValues> values =
         askSession(QStringLiteral("Add Time"), {SessionStartText(now.addSecs(-3600)), 3600, {}});
     if (values) {
@@ -153,9 +160,7 @@ void HistoryFrame::ChangePeriod() {
     if (!session) {
         return;
     }
-    const SessionValues initial{QString::fromUtf8(session.attribute("start").value()),
-                                session.attribute("seconds").as_llong(),
-                                QString::fromUtf8(session.attribute("note").value())};
+    const SessionValues initial = SessionValuesOf(session);
     const std::optional<SessionValues> values = askSession(QStringLiteral("Change Time"), initial);
     if (values) {
         Push(std::make_unique<SessionEdit>(QStringLiteral("Change Time"), element, session, values,
@@ -173,7 +178,7 @@ void HistoryFrame::DeletePeriod() {
 }
 
 void HistoryFrame::EditTime() {
-    TreeNode* node = window_.SelectedNode();
+    TreeNode* node = tree_.SelectedNode();
     if (node == nullptr || !node->element) {
         return;
     }
@@ -182,7 +187,7 @@ void HistoryFrame::EditTime() {
         current =
             static_cast<int64_t>(Module1::ParseTime(node->element.attribute("task_time").value()));
     } catch (const Module1::TimeOverflow&) {
-        window_.platform().prompter->Ask(
+        platform_.prompter->Ask(
             QStringLiteral("The time cannot be corrected: the task time does not fit 32767 hours."),
             MsgButtons::OK, QStringLiteral("Horavel"));
         return;
@@ -191,7 +196,7 @@ void HistoryFrame::EditTime() {
     if (!typed || typed->first == current) {
         return;
     }
-    const QDateTime now = LocalTimeOfReading(window_.platform().clock->SecondsSinceMidnight());
+    const QDateTime now = LocalTimeOfReading(platform_.clock->SecondsSinceMidnight());
     Push(std::make_unique<SessionEdit>(
         QStringLiteral("Edit Time"), node->element, pugi::xml_node(),
         SessionValues{SessionStartText(now), typed->first - current, typed->second},
@@ -201,7 +206,7 @@ void HistoryFrame::EditTime() {
 bool HistoryFrame::Refused(pugi::xml_node element, int64_t delta) {
     const QString refusal = CorrectionRefusal(element, delta);
     if (!refusal.isEmpty()) {
-        window_.platform().prompter->Ask(refusal, MsgButtons::OK, QStringLiteral("Horavel"));
+        platform_.prompter->Ask(refusal, MsgButtons::OK, QStringLiteral("Horavel"));
     }
     return !refusal.isEmpty();
 }
@@ -227,12 +232,10 @@ void HistoryFrame::Step(bool forward) {
 
 void HistoryFrame::AfterCorrection(pugi::xml_node element) {
     if (TreeNode* node = NodeOf(element)) {
-        window_.MarkModified(node);
-        for (TreeNode* up = node; up != nullptr; up = up->parentNode()) {
-            window_.UpdateNode(up);
-        }
+        tree_.MarkModified(node);
+        tree_.UpdateChain(node);
     }
-    window_.Tree_NodeClick(window_.SelectedNode());
+    pane_.Show(tree_.SelectedNode());
     PeriodsChanged();
 }
 
@@ -250,9 +253,9 @@ TreeNode* HistoryFrame::NodeOf(pugi::xml_node element) const {
         chain.push_back(up);
     }
     TreeNode* found = nullptr;
-    for (int i = 0; i < window_.Tree->topLevelItemCount() && found == nullptr; ++i) {
-        if (window_.Tree->topLevelNode(i)->element == chain.back()) {
-            found = window_.Tree->topLevelNode(i);
+    for (int i = 0; i < tree_.view.topLevelItemCount() && found == nullptr; ++i) {
+        if (tree_.view.topLevelNode(i)->element == chain.back()) {
+            found = tree_.view.topLevelNode(i);
         }
     }
     for (auto it = chain.rbegin() + 1; found != nullptr && it != chain.rend(); ++it) {
@@ -270,7 +273,7 @@ TreeNode* HistoryFrame::NodeOf(pugi::xml_node element) const {
 
 void HistoryFrame::ShowReports() {
     if (reports == nullptr) {
-        reports = new ReportsWindow(window_);
+        reports = new ReportsWindow(window_, tree_.view, platform_);
     }
     reports->Refresh();
     reports->show();

@@ -14,18 +14,22 @@
 
 #include "history/corrections.h"
 
+class DetailPane;
+class HistoryModel;
+class ProjectTree;
 class QGroupBox;
 class QPushButton;
 class QTreeView;
-class HistoryModel;
 class ReportsWindow;
 class TreeNode;
-class frmMain;
+struct Platform;
 
 class HistoryFrame : public QWidget {
     Q_OBJECT
   public:
-    HistoryFrame(frmMain& window, QGroupBox* frame);
+    // Fills `frame`; Ctrl+R works anywhere in `window`, which also owns the Reports window.
+    HistoryFrame(ProjectTree& tree, DetailPane& pane, Platform& platform, QGroupBox* frame,
+                 QWidget& window);
 
     // The dialogs, replaceable so that tests answer them: none when the person cancels.
     std::function<std::optional<SessionValues>(const QString& title, const SessionValues& initial)>
@@ -64,6 +68,9 @@ class HistoryFrame : public QWidget {
     TreeNode* NodeOf(pugi::xml_node element) const;
     int CurrentRow() const;
 
-    frmMain& window_;
+    ProjectTree& tree_;
+    DetailPane& pane_;
+    Platform& platform_;
+    QWidget& window_;
     bool stale_ = true;
 };

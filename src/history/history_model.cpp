@@ -15,7 +15,7 @@ void HistoryModel::Show(pugi::xml_node top, const QTimeZone& zone) {
     rows_.clear();
     LocalDays days(zone);
     if (top) {
-        ForEachTask(top, [&](pugi::xml_node element, const QString& path) {
+        ForEachTask(top, [&](pugi::xml_node element, const QString& path, int) {
             for (Session& session : ReadSessions(element)) {
                 const QDate day =
                     session.valid ? days.DayOf(session.when, session.offset) : QDate();

@@ -25,13 +25,13 @@ QString NameOf(pugi::xml_node element) {
 std::map<int, int64_t> OwnDays(pugi::xml_node element, const DateRange& range, LocalDays& days,
                                Rounding rounding) {
     std::map<int, int64_t> own;
-    for (pugi::xml_node session : element.child("history").children("session")) {
+    for (pugi::xml_node session : SessionNodes(element)) {
         int64_t when = 0;
         int offset = 0;
-        if (!ParseSessionStart(session.attribute("start").value(), when, offset)) {
+        int64_t seconds = 0;
+        if (!ReadSessionTime(session, when, offset, seconds)) {
             continue;
         }
-        const int64_t seconds = session.attribute("seconds").as_llong();
         const QDate day = days.DayOf(when, offset);
         if (seconds <= 0 || when + seconds <= days.MidnightOf(day.addDays(1))) {
             // Most periods stay within their day: no split, no allocation.
@@ -67,40 +67,26 @@ int64_t SumOf(const std::map<int, int64_t>& cells) {
     return sum;
 }
 
-// Appends the project's row and those below it, parents first, in document order. Walked
-// with a stack of its own: a document may nest deeper than the call stack reaches.
+// Appends the project's row and those below it, parents first, in document order.
 void AddRows(std::vector<TimesheetRow>& rows, const ReportProject& project, const DateRange& range,
              LocalDays& days, Rounding rounding) {
-    struct Pending {
-        pugi::xml_node element;
-        QString path;
-        int depth;
-        size_t parent;
-    };
     const size_t first = rows.size();
     std::vector<size_t> parents;
-    std::vector<Pending> stack{{project.element, {}, 0, SIZE_MAX}};
-    while (!stack.empty()) {
-        Pending next = std::move(stack.back());
-        stack.pop_back();
+    std::vector<size_t> lastAtDepth;  // the row last added at each level: the next one's parent
+    ForEachTask(project.element, [&](pugi::xml_node element, const QString& path, int depth) {
         rows.push_back({project.name,
-                        next.path,
-                        next.depth == 0 ? project.name : NameOf(next.element),
-                        next.depth,
-                        OwnDays(next.element, range, days, rounding),
+                        path,
+                        depth == 0 ? project.name : NameOf(element),
+                        depth,
+                        OwnDays(element, range, days, rounding),
                         {},
                         0,
                         0});
-        parents.push_back(next.parent);
-        const size_t index = rows.size() - 1;
-        const size_t before = stack.size();
-        for (pugi::xml_node task : next.element.children("task")) {
-            const QString name = NameOf(task);
-            stack.push_back(
-                {task, next.path.isEmpty() ? name : next.path + '/' + name, next.depth + 1, index});
-        }
-        std::reverse(stack.begin() + static_cast<std::ptrdiff_t>(before), stack.end());
-    }
+        const auto level = static_cast<size_t>(depth);
+        parents.push_back(level == 0 ? SIZE_MAX : lastAtDepth[level - 1]);
+        lastAtDepth.resize(level + 1);
+        lastAtDepth[level] = rows.size() - 1;
+    });
     for (size_t i = rows.size(); i-- > first;) {
         TimesheetRow& row = rows[i];
         AddInto(row.total, row.own);
@@ -265,7 +251,7 @@ QByteArray SessionsCsv(const std::vector<ReportProject>& projects, DateRange ran
     };
     std::vector<Line> lines;
     for (const ReportProject& project : projects) {
-        ForEachTask(project.element, [&](pugi::xml_node element, const QString& path) {
+        ForEachTask(project.element, [&](pugi::xml_node element, const QString& path, int) {
             for (const Session& session : ReadSessions(element)) {
                 if (!session.valid) {
                     continue;

@@ -10,7 +10,6 @@
 #include <QHeaderView>
 #include <QListWidget>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
@@ -24,7 +23,8 @@
 #include <algorithm>
 
 #include "history/sessions.h"
-#include "shell/frm_main.h"
+#include "platform/platform.h"
+#include "tree/task_tree.h"
 
 namespace {
 
@@ -83,7 +83,8 @@ void BarChart::paintEvent(QPaintEvent*) {
     }
 }
 
-ReportsWindow::ReportsWindow(frmMain& window) : QWidget(&window, Qt::Window), window_(window) {
+ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& platform)
+    : QWidget(&owner, Qt::Window), tree_(tree), platform_(platform) {
     setObjectName(QStringLiteral("frmReports"));
     setWindowTitle(kTitle);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -96,7 +97,7 @@ ReportsWindow::ReportsWindow(frmMain& window) : QWidget(&window, Qt::Window), wi
                          QStringLiteral("Last Week"), QStringLiteral("This Month"),
                          QStringLiteral("Last Month"), QStringLiteral("Custom")});
     cboPeriod->setCurrentIndex(static_cast<int>(ReportPeriod::ThisWeek));
-    const QDate today = LocalTimeOfReading(window.platform().clock->SecondsSinceMidnight()).date();
+    const QDate today = LocalTimeOfReading(platform_.clock->SecondsSinceMidnight()).date();
     txtFrom = new QDateEdit(today, this);
     txtTo = new QDateEdit(today, this);
     for (QDateEdit* edit : {txtFrom, txtTo}) {
@@ -167,9 +168,9 @@ void ReportsWindow::Refresh() {
     }
     const QSignalBlocker quiet(lstProjects);
     lstProjects->clear();
-    for (int i = 0; i < window_.Tree->topLevelItemCount(); ++i) {
+    for (int i = 0; i < tree_.topLevelItemCount(); ++i) {
         const QString name =
-            QString::fromUtf8(window_.Tree->topLevelNode(i)->element.attribute("name").value());
+            QString::fromUtf8(tree_.topLevelNode(i)->element.attribute("name").value());
         auto* item = new QListWidgetItem(name, lstProjects);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(unchecked.contains(name) ? Qt::Unchecked : Qt::Checked);
@@ -178,17 +179,17 @@ void ReportsWindow::Refresh() {
 }
 
 DateRange ReportsWindow::CurrentRange() const {
-    const QDate today = LocalTimeOfReading(window_.platform().clock->SecondsSinceMidnight()).date();
+    const QDate today = LocalTimeOfReading(platform_.clock->SecondsSinceMidnight()).date();
     return RangeOf(static_cast<ReportPeriod>(cboPeriod->currentIndex()), today,
                    QLocale().firstDayOfWeek(), {txtFrom->date(), txtTo->date()});
 }
 
 std::vector<ReportProject> ReportsWindow::ChosenProjects() const {
     std::vector<ReportProject> projects;
-    for (int i = 0; i < lstProjects->count() && i < window_.Tree->topLevelItemCount(); ++i) {
+    for (int i = 0; i < lstProjects->count() && i < tree_.topLevelItemCount(); ++i) {
         if (lstProjects->item(i)->checkState() == Qt::Checked) {
             projects.push_back(
-                {lstProjects->item(i)->text(), window_.Tree->topLevelNode(i)->element});
+                {lstProjects->item(i)->text(), tree_.topLevelNode(i)->element});
         }
     }
     return projects;
@@ -273,7 +274,7 @@ std::optional<QString> ReportsWindow::AskSavePath(const QString& title, const QS
     setup.Flags =
         FileDialogFlag::Explorer | FileDialogFlag::PathMustExist | FileDialogFlag::OverwritePrompt;
     setup.DefaultExt = QLatin1Char('.') + QFileInfo(name).suffix();
-    if (!window_.platform().fileDialog->ShowSave(setup)) {
+    if (!platform_.fileDialog->ShowSave(setup)) {
         return std::nullopt;
     }
     return setup.FileName;
@@ -287,7 +288,7 @@ void ReportsWindow::SaveBytes(const QString& path, const QByteArray& bytes) {
 }
 
 void ReportsWindow::TellNotSaved(const QString& path, const QString& reason) {
-    window_.platform().prompter->Ask(
+    platform_.prompter->Ask(
         QStringLiteral("Unable to save the file\r\n%1\r\n%2").arg(path, reason), MsgButtons::OK,
         kTitle);
 }
@@ -329,8 +330,7 @@ QString ReportsWindow::SheetHtml(const Timesheet& sheet) const {
 
 void ReportsWindow::Print() {
     QPrinter printer;
-    QPrintDialog dialog(&printer, this);
-    if (dialog.exec() == QDialog::Accepted) {
+    if (platform_.printDialog->Ask(printer, this)) {
         QTextDocument document;
         document.setHtml(SheetHtml(CurrentSheet()));
         document.print(&printer);

@@ -15,7 +15,8 @@ class QDateEdit;
 class QListWidget;
 class QPushButton;
 class QTreeWidget;
-class frmMain;
+class TaskTree;
+struct Platform;
 
 // Hours per day as bars, with the day's date below each.
 class BarChart : public QWidget {
@@ -36,7 +37,8 @@ class BarChart : public QWidget {
 class ReportsWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit ReportsWindow(frmMain& window);
+    // A window of its own, owned by `owner`, over the projects open in `tree`.
+    ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& platform);
     // Re-reads the open projects and rebuilds the report.
     void Refresh();
     // The report for the choices made in the window.
@@ -73,5 +75,6 @@ class ReportsWindow : public QWidget {
     void Print();
     void SavePdf();
 
-    frmMain& window_;
+    const TaskTree& tree_;
+    Platform& platform_;
 };

@@ -126,6 +126,30 @@ std::vector<Session> ReadSessions(pugi::xml_node element) {
     return sessions;
 }
 
+pugi::xml_object_range<pugi::xml_named_node_iterator> SessionNodes(pugi::xml_node element) {
+    return HistoryOf(element).children(kSession);
+}
+
+bool ReadSessionTime(pugi::xml_node session, int64_t& when, int& offset, int64_t& seconds) {
+    if (!ParseSessionStart(session.attribute("start").value(), when, offset)) {
+        return false;
+    }
+    seconds = session.attribute("seconds").as_llong();
+    return true;
+}
+
+SessionValues SessionValuesOf(pugi::xml_node session) {
+    return {QString::fromUtf8(session.attribute("start").value()),
+            session.attribute("seconds").as_llong(),
+            QString::fromUtf8(session.attribute("note").value())};
+}
+
+bool HoldsValues(pugi::xml_node session, const SessionValues& values) {
+    return values.start.toUtf8() == session.attribute("start").value() &&
+           session.attribute("seconds").as_llong() == values.seconds &&
+           values.note.toUtf8() == session.attribute("note").value();
+}
+
 int64_t SumSessions(pugi::xml_node element) {
     int64_t sum = 0;
     for (pugi::xml_node node : HistoryOf(element).children(kSession)) {
@@ -166,16 +190,22 @@ pugi::xml_node SetSessionStart(pugi::xml_node session, const QString& start) {
 }
 
 void ForEachTask(pugi::xml_node top,
-                 const std::function<void(pugi::xml_node, const QString&)>& visit) {
-    std::vector<std::pair<pugi::xml_node, QString>> stack{{top, {}}};
+                 const std::function<void(pugi::xml_node, const QString&, int)>& visit) {
+    struct Pending {
+        pugi::xml_node element;
+        QString path;
+        int depth;
+    };
+    std::vector<Pending> stack{{top, {}, 0}};
     while (!stack.empty()) {
-        const auto [element, path] = std::move(stack.back());
+        const Pending next = std::move(stack.back());
         stack.pop_back();
-        visit(element, path);
+        visit(next.element, next.path, next.depth);
         const size_t before = stack.size();
-        for (pugi::xml_node task : element.children("task")) {
+        for (pugi::xml_node task : next.element.children("task")) {
             const QString name = QString::fromUtf8(task.attribute("name").value());
-            stack.emplace_back(task, path.isEmpty() ? name : path + '/' + name);
+            stack.push_back(
+                {task, next.path.isEmpty() ? name : next.path + '/' + name, next.depth + 1});
         }
         std::reverse(stack.begin() + static_cast<std::ptrdiff_t>(before), stack.end());
     }

@@ -24,6 +24,13 @@ struct Session {
     QString note;
 };
 
+// A period as the person enters it, and as a correction puts it back.
+struct SessionValues {
+    QString start;  // the stored form, see SessionStartText
+    int64_t seconds = 0;
+    QString note;
+};
+
 // The stored form of a start: local date and time to the second with its UTC offset.
 QString SessionStartText(const QDateTime& start);
 
@@ -33,6 +40,14 @@ bool ParseSessionStart(const char* text, int64_t& when, int& offset);
 
 // The element's periods in stored order; an element without any reads as none.
 std::vector<Session> ReadSessions(pugi::xml_node element);
+// The same as stored nodes, for readers that want no copies (a year of periods).
+pugi::xml_object_range<pugi::xml_named_node_iterator> SessionNodes(pugi::xml_node element);
+// A stored period's instant and UTC offset (see Session) and its seconds; false, with
+// nothing read, when its start cannot be read.
+bool ReadSessionTime(pugi::xml_node session, int64_t& when, int& offset, int64_t& seconds);
+// A stored period's values, and whether it holds exactly these.
+SessionValues SessionValuesOf(pugi::xml_node session);
+bool HoldsValues(pugi::xml_node session, const SessionValues& values);
 // The sum of their seconds.
 int64_t SumSessions(pugi::xml_node element);
 
@@ -47,9 +62,10 @@ void SetSessionNote(pugi::xml_node session, const QString& note);
 pugi::xml_node SetSessionStart(pugi::xml_node session, const QString& start);
 
 // Calls `visit` for `top` and every task below it, parents first, in document order, with
-// the path of names below `top` joined by "/" (empty for `top`). Needs no call stack depth.
+// the path of names below `top` joined by "/" (empty for `top`) and the levels below `top`
+// (0 for `top`). Needs no call stack depth.
 void ForEachTask(pugi::xml_node top,
-                 const std::function<void(pugi::xml_node, const QString&)>& visit);
+                 const std::function<void(pugi::xml_node, const QString&, int)>& visit);
 
 // What a timer run leaves in the history: nothing until the first booked second, then one
 // period that each tick extends. It holds no element handle between calls, so a node that

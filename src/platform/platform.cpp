@@ -20,5 +20,6 @@ Platform MakeQtPlatform() {
         QStringLiteral("/recovery");
     platform.questions = std::make_unique<QtQuestioner>(QStringLiteral("Horavel"));
     platform.idle = std::make_unique<DesktopIdleSource>();
+    platform.printDialog = std::make_unique<QtPrintDialog>();
     return platform;
 }

@@ -10,6 +10,7 @@
 #include "platform/file_dialog.h"
 #include "platform/idle_source.h"
 #include "platform/menu_popper.h"
+#include "platform/print_dialog.h"
 #include "platform/prompter.h"
 #include "platform/question.h"
 #include "platform/random_source.h"
@@ -30,6 +31,7 @@ struct Platform {
     QString recoveryFolder;
     std::unique_ptr<Questioner> questions;  // asked without blocking the window
     std::unique_ptr<IdleSource> idle;
+    std::unique_ptr<PrintDialog> printDialog;
 };
 
 Platform MakeQtPlatform();

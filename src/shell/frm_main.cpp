@@ -2,12 +2,15 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QSessionManager>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -15,11 +18,21 @@
 #include <algorithm>
 #include <limits>
 
-#include "files/recovery_store.h"
+#include "files/crash_recovery.h"
+#include "files/project_files.h"
+#include "files/workspace_files.h"
 #include "history/history_frame.h"
+#include "shell/resize_handle.h"
+#include "shell/settings.h"
 #include "shell/toolbar_icons.h"
+#include "shell/tray_menu.h"
 #include "shell/twips.h"
+#include "tracking/timing_run.h"
+#include "tree/detail_pane.h"
+#include "tree/drag_drop.h"
 #include "tree/label_edit_delegate.h"
+#include "tree/project_tree.h"
+#include "tree/renaming.h"
 
 frmMain::frmMain(Platform platform, QWidget* parent)
     : QMainWindow(parent), platform_(std::move(platform)) {
@@ -29,27 +42,23 @@ frmMain::frmMain(Platform platform, QWidget* parent)
     CreateTray();
     CreateStatusBar();
     PlaceControls();
+    CreateSubsystems();
     ConnectEvents();
     CreateShortcuts();
     ShowTimingStatus();
-    History = new HistoryFrame(*this, frmHistory);
-    DrawDragSignature();
-    StartRecovery();
+    History = new HistoryFrame(*tree_, *pane_, platform_, ui.frmHistory, *this);
+    ConnectSubsystems();
+    drag_->DrawDragSignature(*platform_.random);
 }
 
 frmMain::~frmMain() {
     // An open label editor would be committed while QWidget tears the window down.
-    if (auto* delegate = qobject_cast<LabelEditDelegate*>(Tree->itemDelegate())) {
-        delegate->Detach();
-    }
+    labelDelegate_->Detach();
     // The tree's nodes own the documents; take the timed node out of play before they go.
-    Timer1.setEnabled(false);
-    TimedNode = nullptr;
-    // Nothing unsaved: nothing to leave for the next start.
-    if (recovery_ && recoveryEntries_.empty()) {
-        recovery_->RemoveAll();
-    }
-    delete History;  // it listens to the tree: gone before the tree's teardown can signal it
+    ui.Timer1.setEnabled(false);
+    Timing.TimedNode = nullptr;
+    recovery_.reset();  // leaves nothing behind when nothing unsaved is kept
+    delete History;     // it listens to the tree: gone before the tree's teardown can signal it
     History = nullptr;
 }
 
@@ -63,43 +72,10 @@ QAction* frmMain::TreeBarButton(const QString& key) const {
     return found == treeBarButtons_.end() ? nullptr : found->second;
 }
 
-void frmMain::ReportTimeOverflow(TreeNode* node, const QString& detail) {
-    const auto key = reinterpret_cast<uintptr_t>(node->element.internal_object());
-    if (!timeOverflowReported_.insert(key).second) {
-        return;
-    }
-    // A status-bar notice, never a modal box: this can run inside a timer tick.
-    statusBar()->showMessage(QStringLiteral("'%1': %2").arg(NodeString(node, "@name"), detail));
-}
-
-namespace {
-
-bool IsWithin(QTreeWidgetItem* item, QTreeWidgetItem* subtree) {
-    for (; item != nullptr; item = item->parent()) {
-        if (item == subtree) {
-            return true;
-        }
-    }
-    return false;
-}
-
-}  // namespace
-
-void frmMain::ForgetSubtree(TreeNode* node) {
-    if (IsWithin(TimedNode, node)) {
-        TimedNode = nullptr;
-    }
-    for (HeldTime& held : held_) {
-        if (IsWithin(held.node, node)) {
-            held.node = nullptr;  // its question, when answered, says the node is gone
-        }
-    }
-}
-
 void frmMain::CreateControls() {
-    Tree = new TaskTree(this);
-    Tree->setObjectName(QStringLiteral("Tree"));
-    Tree->setAccessibleName(QStringLiteral("Tasks"));
+    ui.Tree = new TaskTree(this);
+    ui.Tree->setObjectName(QStringLiteral("Tree"));
+    ui.Tree->setAccessibleName(QStringLiteral("Tasks"));
     CreateTreeBar();
     CreatePaneControls();
     CreateTreePopUp();
@@ -107,18 +83,18 @@ void frmMain::CreateControls() {
 }
 
 void frmMain::CreateTreeBar() {
-    TreeBar = new QToolBar(this);
-    TreeBar->setObjectName(QStringLiteral("TreeBar"));
-    TreeBar->setAccessibleName(QStringLiteral("Tree Bar"));
-    TreeBar->setIconSize(QSize(16, 18));
-    TreeBar->setMovable(false);  // sits under the tree, never in a dock area
-    TreeBar->setContentsMargins(0, 0, 0, 0);
+    ui.TreeBar = new QToolBar(this);
+    ui.TreeBar->setObjectName(QStringLiteral("TreeBar"));
+    ui.TreeBar->setAccessibleName(QStringLiteral("Tree Bar"));
+    ui.TreeBar->setIconSize(QSize(16, 18));
+    ui.TreeBar->setMovable(false);  // sits under the tree, never in a dock area
+    ui.TreeBar->setContentsMargins(0, 0, 0, 0);
     auto button = [this](const QString& key, const QString& toolTip, const QIcon& icon) {
-        QAction* action = TreeBar->addAction(icon, QString());
+        QAction* action = ui.TreeBar->addAction(icon, QString());
         action->setObjectName(key);
         action->setToolTip(toolTip);
         // The buttons show no caption; a screen reader reads them by their tooltip.
-        TreeBar->widgetForAction(action)->setAccessibleName(toolTip);
+        ui.TreeBar->widgetForAction(action)->setAccessibleName(toolTip);
         connect(action, &QAction::triggered, this, [this, key] {
             if (key == "remove") {
                 ExplainIfCannotAct(NodeCommand::RemoveItem);
@@ -135,7 +111,7 @@ void frmMain::CreateTreeBar() {
     button("remove", "Remove Item", ToolbarIcon("remove"));
     button("newproject", "New Project", ToolbarIcon("newproject"));
     button("newtask", "New Task", ToolbarIcon("newtask"));
-    TreeBar->addSeparator();
+    ui.TreeBar->addSeparator();
     button("down", "Move Item Down", ToolbarIcon("down"));
     button("up", "Move Item Up", ToolbarIcon("up"));
     // Marks where the real buttons end. Hidden: a visible empty slot would not fit the
@@ -157,60 +133,60 @@ void frmMain::CreatePaneControls() {
         field->setReadOnly(true);  // shows values only; nothing typed here is stored
         return field;
     };
-    lblName = label("lblName", QStringLiteral("Task Name:"));
-    txtName = new QLineEdit(this);
-    txtName->setObjectName(QStringLiteral("txtName"));
-    txtName->setMaxLength(std::numeric_limits<int>::max());  // a long name is never cut short
-    chkCompleted = new QCheckBox(QStringLiteral("Completed"), this);
-    chkCompleted->setObjectName(QStringLiteral("chkCompleted"));
-    lblDescription = label("lblDescription", QStringLiteral("Task Description:"));
-    txtDescription = new QPlainTextEdit(this);
-    txtDescription->setObjectName(QStringLiteral("txtDescription"));
-    lblTimeHead = label("lblTimeHead", QStringLiteral("(h:mm:ss)"));
-    lblTimeHead->setAlignment(Qt::AlignHCenter);
-    lblTaskTime = label("lblTaskTime", QStringLiteral("Task Time:"));
-    txtTaskTime = timeField("txtTaskTime");
-    lblSubTaskTime = label("lblSubTaskTime", QStringLiteral("SubTask(s) Time:"));
-    txtSubTaskTime = timeField("txtSubTaskTime");
-    lblTotalTime = label("lblTotalTime", QStringLiteral("Total Time:"));
-    txtTotalTime = timeField("txtTotalTime");
-    for (QLabel* right : {lblTaskTime, lblSubTaskTime, lblTotalTime}) {
+    ui.lblName = label("lblName", QStringLiteral("Task Name:"));
+    ui.txtName = new QLineEdit(this);
+    ui.txtName->setObjectName(QStringLiteral("txtName"));
+    ui.txtName->setMaxLength(std::numeric_limits<int>::max());  // a long name is never cut short
+    ui.chkCompleted = new QCheckBox(QStringLiteral("Completed"), this);
+    ui.chkCompleted->setObjectName(QStringLiteral("chkCompleted"));
+    ui.lblDescription = label("lblDescription", QStringLiteral("Task Description:"));
+    ui.txtDescription = new QPlainTextEdit(this);
+    ui.txtDescription->setObjectName(QStringLiteral("txtDescription"));
+    ui.lblTimeHead = label("lblTimeHead", QStringLiteral("(h:mm:ss)"));
+    ui.lblTimeHead->setAlignment(Qt::AlignHCenter);
+    ui.lblTaskTime = label("lblTaskTime", QStringLiteral("Task Time:"));
+    ui.txtTaskTime = timeField("txtTaskTime");
+    ui.lblSubTaskTime = label("lblSubTaskTime", QStringLiteral("SubTask(s) Time:"));
+    ui.txtSubTaskTime = timeField("txtSubTaskTime");
+    ui.lblTotalTime = label("lblTotalTime", QStringLiteral("Total Time:"));
+    ui.txtTotalTime = timeField("txtTotalTime");
+    for (QLabel* right : {ui.lblTaskTime, ui.lblSubTaskTime, ui.lblTotalTime}) {
         right->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
-    lblName->setBuddy(txtName);
-    lblDescription->setBuddy(txtDescription);
-    lblTaskTime->setBuddy(txtTaskTime);
-    lblSubTaskTime->setBuddy(txtSubTaskTime);
-    lblTotalTime->setBuddy(txtTotalTime);
-    frmHistory = new QGroupBox(QStringLiteral("History"), this);
-    frmHistory->setObjectName(QStringLiteral("frmHistory"));
-    new QVBoxLayout(frmHistory);  // filled by the History frame once the tree exists
+    ui.lblName->setBuddy(ui.txtName);
+    ui.lblDescription->setBuddy(ui.txtDescription);
+    ui.lblTaskTime->setBuddy(ui.txtTaskTime);
+    ui.lblSubTaskTime->setBuddy(ui.txtSubTaskTime);
+    ui.lblTotalTime->setBuddy(ui.txtTotalTime);
+    ui.frmHistory = new QGroupBox(QStringLiteral("History"), this);
+    ui.frmHistory->setObjectName(QStringLiteral("frmHistory"));
+    new QVBoxLayout(ui.frmHistory);  // filled by the History frame once the tree exists
 }
 
 void frmMain::CreateTreePopUp() {
-    mnuTreePopUp = new QMenu(this);
-    mnuTreePopUp->setObjectName(QStringLiteral("mnuTreePopUp"));
+    ui.mnuTreePopUp = new QMenu(this);
+    ui.mnuTreePopUp->setObjectName(QStringLiteral("mnuTreePopUp"));
     // Never shown with its title; a screen reader announces the pop-up by it.
-    mnuTreePopUp->setTitle(QStringLiteral("Task Menu"));
-    mnuTreePopUp->setAccessibleName(mnuTreePopUp->title());
+    ui.mnuTreePopUp->setTitle(QStringLiteral("Task Menu"));
+    ui.mnuTreePopUp->setAccessibleName(ui.mnuTreePopUp->title());
     auto entry = [this](const char* name, const QString& caption) {
-        QAction* action = mnuTreePopUp->addAction(caption);
+        QAction* action = ui.mnuTreePopUp->addAction(caption);
         action->setObjectName(QString::fromLatin1(name));
         return action;
     };
-    mnuToggleTimer = entry("mnuToggleTimer", QStringLiteral("&Start Timer"));
-    mnuSwitchTimer = entry("mnuSwitchTimer", QStringLiteral("S&witch Timer"));
-    mnuTreePopUp->addSeparator()->setObjectName(QStringLiteral("mnuBreak"));
-    mnuCompleted = entry("mnuCompleted", QStringLiteral("&Completed"));
-    mnuCompleted->setCheckable(true);
-    mnuTreeNewTask = entry("mnuTreeNewTask", QStringLiteral("&New Task"));
-    mnuTreeEdit = entry("mnuTreeEdit", QStringLiteral("&Edit"));
-    mnuTreeDelete = entry("mnuTreeDelete", QStringLiteral("&Delete"));
+    ui.mnuToggleTimer = entry("mnuToggleTimer", QStringLiteral("&Start Timer"));
+    ui.mnuSwitchTimer = entry("mnuSwitchTimer", QStringLiteral("S&witch Timer"));
+    ui.mnuTreePopUp->addSeparator()->setObjectName(QStringLiteral("mnuBreak"));
+    ui.mnuCompleted = entry("mnuCompleted", QStringLiteral("&Completed"));
+    ui.mnuCompleted->setCheckable(true);
+    ui.mnuTreeNewTask = entry("mnuTreeNewTask", QStringLiteral("&New Task"));
+    ui.mnuTreeEdit = entry("mnuTreeEdit", QStringLiteral("&Edit"));
+    ui.mnuTreeDelete = entry("mnuTreeDelete", QStringLiteral("&Delete"));
 }
 
 void frmMain::AddToolbarButton(const QString& key, const QString& caption, const QString& toolTip,
                                const QIcon& icon) {
-    QAction* button = Toolbar1->addAction(icon, caption);
+    QAction* button = ui.Toolbar1->addAction(icon, caption);
     button->setObjectName(key);
     button->setToolTip(toolTip.isEmpty() ? caption : toolTip);
     connect(button, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
@@ -218,21 +194,21 @@ void frmMain::AddToolbarButton(const QString& key, const QString& caption, const
 }
 
 void frmMain::CreateToolbar() {
-    Toolbar1 = addToolBar(QStringLiteral("Toolbar1"));
-    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
-    Toolbar1->setAccessibleName(QStringLiteral("Main Toolbar"));
-    Toolbar1->setMovable(false);
-    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    Toolbar1->setIconSize(QSize(25, 25));
+    ui.Toolbar1 = addToolBar(QStringLiteral("Toolbar1"));
+    ui.Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    ui.Toolbar1->setAccessibleName(QStringLiteral("Main Toolbar"));
+    ui.Toolbar1->setMovable(false);
+    ui.Toolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    ui.Toolbar1->setIconSize(QSize(25, 25));
     AddToolbarButton("loadproject", "Load Project", "", ToolbarIcon("loadproject"));
     AddToolbarButton("saveproject", "Save Project", "", ToolbarIcon("saveproject"));
     AddToolbarButton("saveall", "Save All", "Save All Projects", ToolbarIcon("saveall"));
-    Toolbar1->addSeparator();
+    ui.Toolbar1->addSeparator();
     AddToolbarButton("toggletimer", "Start Timer", "", ToolbarIcon("start"));
-    Toolbar1->addSeparator();
+    ui.Toolbar1->addSeparator();
     AddToolbarButton("newproject", "New Project", "", ToolbarIcon("newproject"));
     AddToolbarButton("newtask", "New Task", "", ToolbarIcon("newtask"));
-    Toolbar1->addSeparator();
+    ui.Toolbar1->addSeparator();
     AddToolbarButton("options", "Options", "", ToolbarIcon("options"));
 }
 
@@ -252,7 +228,7 @@ void frmMain::Toolbar1_ButtonClick(const QString& key) {
         ExplainIfCannotAct(NodeCommand::NewTask);
         NewTask(SelectedNode());
     } else if (key == "toggletimer") {
-        if (!TimerRunning) {
+        if (!Timing.TimerRunning) {
             ExplainIfCannotAct(NodeCommand::StartTimer);
         }
         ToggleTimer();
@@ -263,17 +239,17 @@ void frmMain::Toolbar1_ButtonClick(const QString& key) {
 
 void frmMain::ExplainIfCannotAct(NodeCommand command) {
     const QString why =
-        WhyCommandCannotAct(command, Tree->topLevelItemCount() == 0, SelectedNode() != nullptr);
+        WhyCommandCannotAct(command, ui.Tree->topLevelItemCount() == 0, SelectedNode() != nullptr);
     if (!why.isEmpty()) {
         statusBar()->showMessage(why, 10000);
     }
 }
 
 void frmMain::CreateStatusBar() {
-    lblTimerStatus = new QLabel(this);
-    lblTimerStatus->setObjectName(QStringLiteral("lblTimerStatus"));
-    lblTimerStatus->setAccessibleName(QStringLiteral("Timer"));
-    statusBar()->addPermanentWidget(lblTimerStatus);
+    ui.lblTimerStatus = new QLabel(this);
+    ui.lblTimerStatus->setObjectName(QStringLiteral("lblTimerStatus"));
+    ui.lblTimerStatus->setAccessibleName(QStringLiteral("Timer"));
+    statusBar()->addPermanentWidget(ui.lblTimerStatus);
 }
 
 // Every control sits directly on the client area, where the layout pass places it.
@@ -282,62 +258,110 @@ void frmMain::PlaceControls() {
     client_->setObjectName(QStringLiteral("client"));
     setCentralWidget(client_);
     for (QWidget* control : std::initializer_list<QWidget*>{
-             Tree, TreeBar, lblName, txtName, chkCompleted, lblDescription, txtDescription,
-             lblTimeHead, lblTaskTime, txtTaskTime, lblSubTaskTime, txtSubTaskTime, lblTotalTime,
-             txtTotalTime, frmHistory}) {
+             ui.Tree, ui.TreeBar, ui.lblName, ui.txtName, ui.chkCompleted, ui.lblDescription, ui.txtDescription,
+             ui.lblTimeHead, ui.lblTaskTime, ui.txtTaskTime, ui.lblSubTaskTime, ui.txtSubTaskTime, ui.lblTotalTime,
+             ui.txtTotalTime, ui.frmHistory}) {
         control->setParent(client_);
     }
-    ResizeHandle1 = new ResizeHandle(client_);
-    ResizeHandle1->setObjectName(QStringLiteral("ResizeHandle1"));
-    ResizeHandle1->setAccessibleName(QStringLiteral("Splitter"));
+    ui.ResizeHandle1 = new ResizeHandle(client_);
+    ui.ResizeHandle1->setObjectName(QStringLiteral("ResizeHandle1"));
+    ui.ResizeHandle1->setAccessibleName(QStringLiteral("Splitter"));
     client_->installEventFilter(this);
     // The designed client area, widened where the desktop's font makes the toolbar longer.
     const TwipsScale scale = TwipsScale::Of(this);
     const QSize design = scale.ToPixels(7530, 4515);
-    resize(std::max(design.width(), Toolbar1->sizeHint().width()),
-           design.height() + menuBar()->sizeHint().height() + Toolbar1->sizeHint().height() +
+    resize(std::max(design.width(), ui.Toolbar1->sizeHint().width()),
+           design.height() + menuBar()->sizeHint().height() + ui.Toolbar1->sizeHint().height() +
                statusBar()->sizeHint().height());
 }
 
+void frmMain::CreateSubsystems() {
+    tree_ = std::make_unique<ProjectTree>(*ui.Tree, Display, Timing, Workspace, *platform_.prompter);
+    pane_ = std::make_unique<DetailPane>(
+        *tree_, PaneFields{ui.txtName, ui.chkCompleted, ui.txtDescription, ui.txtTaskTime,
+                           ui.txtSubTaskTime, ui.txtTotalTime});
+    labels_ = std::make_unique<LabelEditing>(*tree_, ui.Timer2, *ui.txtName);
+    drag_ = std::make_unique<TaskDragDrop>(*tree_);
+    timing_ = std::make_unique<TimingRun>(*tree_, Timing, ui.Timer1, platform_, [this] {
+        return ReadIdleMinutes(*platform_.settings) * 60.0;
+    });
+    recovery_ = std::make_unique<CrashRecovery>(*tree_, Timing, Workspace, *platform_.prompter,
+                                                platform_.recoveryFolder);
+    files_ = std::make_unique<ProjectFiles>(*tree_, Workspace, platform_);
+    workspaceFiles_ = std::make_unique<WorkspaceFiles>(*tree_, *pane_, *files_, *timing_,
+                                                       Workspace, platform_);
+}
+
 void frmMain::ConnectEvents() {
-    Tree->setItemDelegate(new LabelEditDelegate(*this, Tree));
-    connect(Tree, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current) { Tree_NodeClick(static_cast<TreeNode*>(current)); });
-    // A click on the node already selected shows it afresh too (after the pop-up's
-    // Completed command, the pane's box catches up this way).
-    connect(Tree, &QTreeWidget::itemClicked, this,
-            [this](QTreeWidgetItem* item) { Tree_NodeClick(static_cast<TreeNode*>(item)); });
-    connect(txtName, &QLineEdit::textChanged, this, [this] { txtName_Change(); });
-    connect(txtDescription, &QPlainTextEdit::textChanged, this,
-            [this] { txtDescription_Change(); });
-    connect(chkCompleted, &QCheckBox::stateChanged, this, [this] { chkCompleted_Click(); });
-    connect(Tree, &TaskTree::MouseUp, this, &frmMain::Tree_MouseUp);
-    connect(Tree, &TaskTree::MouseDown, this,
-            [this](Qt::MouseButton, Qt::KeyboardModifiers, QPoint at) {
-                MouseDownX = at.x();
-                MouseDownY = at.y();
-            });
-    Tree->onStartDrag = [this] { return Tree_OLEStartDrag(); };
-    Tree->onDragOver = [this](const QMimeData& data, QPoint at) {
-        return Tree_OLEDragOver(data, at);
-    };
-    Tree->onDrop = [this](const QMimeData& data, QPoint at) { Tree_OLEDragDrop(data, at); };
-    connect(mnuToggleTimer, &QAction::triggered, this, [this] { ToggleTimer(); });
-    connect(mnuSwitchTimer, &QAction::triggered, this, [this] { SwitchTimer(); });
-    connect(mnuCompleted, &QAction::triggered, this, [this] {
+    ConnectTree();
+    connect(ui.txtName, &QLineEdit::textChanged, this, [this] { pane_->txtName_Change(); });
+    connect(ui.txtDescription, &QPlainTextEdit::textChanged, this,
+            [this] { pane_->txtDescription_Change(); });
+    connect(ui.chkCompleted, &QCheckBox::stateChanged, this, [this] { pane_->chkCompleted_Click(); });
+    connect(ui.mnuToggleTimer, &QAction::triggered, this, [this] { ToggleTimer(); });
+    connect(ui.mnuSwitchTimer, &QAction::triggered, this, [this] { SwitchTimer(); });
+    connect(ui.mnuCompleted, &QAction::triggered, this, [this] {
         // Qt flips a checkable entry's mark before it reports the click; the command reads
         // the mark as the menu showed it.
-        mnuCompleted->setChecked(!mnuCompleted->isChecked());
+        ui.mnuCompleted->setChecked(!ui.mnuCompleted->isChecked());
         mnuCompleted_Click();
     });
-    connect(mnuTreeNewTask, &QAction::triggered, this, [this] { NewTask(SelectedNode()); });
-    connect(mnuTreeEdit, &QAction::triggered, Tree, &TaskTree::StartLabelEdit);
-    connect(mnuTreeDelete, &QAction::triggered, this, [this] {
+    connect(ui.mnuTreeNewTask, &QAction::triggered, this, [this] { NewTask(SelectedNode()); });
+    connect(ui.mnuTreeEdit, &QAction::triggered, ui.Tree, &TaskTree::StartLabelEdit);
+    connect(ui.mnuTreeDelete, &QAction::triggered, this, [this] {
         TreeNode* node = SelectedNode();
         DeleteNode(node);
     });
-    connect(ResizeHandle1, &ResizeHandle::StartMove, this, &frmMain::ResizeHandle1_StartMove);
-    connect(ResizeHandle1, &ResizeHandle::Move, this, &frmMain::ResizeHandle1_Move);
-    connect(&Timer1, &Timer::Tick, this, &frmMain::Timer1_Timer);
-    connect(&Timer2, &Timer::Tick, this, &frmMain::Timer2_Timer);
+    connect(ui.ResizeHandle1, &ResizeHandle::StartMove, this, &frmMain::ResizeHandle1_StartMove);
+    connect(ui.ResizeHandle1, &ResizeHandle::Move, this, &frmMain::ResizeHandle1_Move);
+    connect(&ui.Timer1, &Timer::Tick, this, &frmMain::Timer1_Timer);
+    connect(&ui.Timer2, &Timer::Tick, this, &frmMain::Timer2_Timer);
+    if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(application, &QGuiApplication::commitDataRequest, this,
+                [this](QSessionManager&) { SessionCommitData(); });
+    }
+}
+
+void frmMain::ConnectTree() {
+    labelDelegate_ = new LabelEditDelegate(
+        *ui.Tree, [this](bool& cancel) { Tree_BeforeLabelEdit(cancel); },
+        [this](bool& cancel, QString& label) { Tree_AfterLabelEdit(cancel, label); });
+    ui.Tree->setItemDelegate(labelDelegate_);
+    connect(ui.Tree, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { Tree_NodeClick(static_cast<TreeNode*>(current)); });
+    // A click on the node already selected shows it afresh too (after the pop-up's
+    // Completed command, the pane's box catches up this way).
+    connect(ui.Tree, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item) { Tree_NodeClick(static_cast<TreeNode*>(item)); });
+    connect(ui.Tree, &TaskTree::MouseUp, this, &frmMain::Tree_MouseUp);
+    connect(ui.Tree, &TaskTree::MouseDown, this,
+            [this](Qt::MouseButton, Qt::KeyboardModifiers, QPoint at) {
+                drag_->MouseDownX = at.x();
+                drag_->MouseDownY = at.y();
+            });
+    ui.Tree->onStartDrag = [this] { return Tree_OLEStartDrag(); };
+    ui.Tree->onDragOver = [this](const QMimeData& data, QPoint at) {
+        return Tree_OLEDragOver(data, at);
+    };
+    ui.Tree->onDrop = [this](const QMimeData& data, QPoint at) { Tree_OLEDragDrop(data, at); };
+}
+
+// What one subsystem tells, the others hear: the hub is the only one that knows them all.
+void frmMain::ConnectSubsystems() {
+    const auto tell = [this](const QString& text) { statusBar()->showMessage(text); };
+    connect(tree_.get(), &ProjectTree::Notice, this, tell);
+    connect(recovery_.get(), &CrashRecovery::Notice, this, tell);
+    connect(timing_.get(), &TimingRun::RunningChanged, this, [this](bool running) {
+        ShowTimerState(running);
+        if (running) {
+            recovery_->KeepRecoveryTicking();
+        }
+    });
+    connect(timing_.get(), &TimingRun::Changed, this, [this] {
+        pane_->RefreshTimes();
+        ShowTimingStatus();
+    });
+    connect(timing_.get(), &TimingRun::PeriodStarted, recovery_.get(),
+            &CrashRecovery::NoteUnsavedChange);
+    connect(timing_.get(), &TimingRun::PeriodsChanged, History, &HistoryFrame::PeriodsChanged);
 }

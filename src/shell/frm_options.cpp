@@ -168,9 +168,9 @@ void frmOptions::ConnectClickRules() {
 }
 
 void frmOptions::Form_Load(const DisplayFlags& shown) {
-    working_.timeShown = shown.showTime;
-    working_.totalTime = shown.showTotalTime;
-    working_.seconds = shown.showSec;
+    working_.timeShown = shown.TT_ShowTime;
+    working_.totalTime = shown.TT_ShowTotalTime;
+    working_.seconds = shown.TT_ShowSec;
     if (!working_.timeShown) {
         tt_none->setChecked(true);
     } else if (working_.totalTime) {

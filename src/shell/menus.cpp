@@ -6,6 +6,7 @@
 #include "shell/frm_options.h"
 #include "shell/settings.h"
 #include "shell/single_dialog.h"
+#include "shell/tray_menu.h"
 #include "shell/web_page.h"
 
 namespace {
@@ -27,80 +28,76 @@ QMenu* AddMenu(QMenuBar* bar, const char* name, const QString& caption) {
 
 void frmMain::CreateMenus() {
     QMenuBar* bar = menuBar();
-    mnuFile = AddMenu(bar, "mnuFile", QStringLiteral("&File"));
-    connect(AddEntry(mnuFile, "mnuNewProj", QStringLiteral("&New Project")), &QAction::triggered,
+    ui.mnuFile = AddMenu(bar, "mnuFile", QStringLiteral("&File"));
+    connect(AddEntry(ui.mnuFile, "mnuNewProj", QStringLiteral("&New Project")), &QAction::triggered,
             this, [this] { NewProject(); });
-    connect(AddEntry(mnuFile, "mnuSaveProj", QStringLiteral("&Save Project")), &QAction::triggered,
+    connect(AddEntry(ui.mnuFile, "mnuSaveProj", QStringLiteral("&Save Project")), &QAction::triggered,
             this, [this] {
                 ExplainIfCannotAct(NodeCommand::SaveProject);
                 SaveProject(SelectedNode(), false);
             });
-    connect(AddEntry(mnuFile, "mnuSaveAsProj", QStringLiteral("Save Project &As...")),
+    connect(AddEntry(ui.mnuFile, "mnuSaveAsProj", QStringLiteral("Save Project &As...")),
             &QAction::triggered, this, [this] {
                 ExplainIfCannotAct(NodeCommand::SaveProject);
                 SaveProject(SelectedNode(), true);
             });
-    connect(AddEntry(mnuFile, "mnuLoadProj", QStringLiteral("&Load Project...")),
+    connect(AddEntry(ui.mnuFile, "mnuLoadProj", QStringLiteral("&Load Project...")),
             &QAction::triggered, this, [this] {
                 QString ask;
                 LoadProjects(ask);
             });
-    connect(AddEntry(mnuFile, "mnuSaveAllProj", QStringLiteral("Save A&ll Projects")),
+    connect(AddEntry(ui.mnuFile, "mnuSaveAllProj", QStringLiteral("Save A&ll Projects")),
             &QAction::triggered, this, [this] { SaveAllProjects(); });
-    mnuExit = AddEntry(mnuFile, "mnuExit", QStringLiteral("E&xit"));
-    connect(mnuExit, &QAction::triggered, this, &QWidget::close);
+    ui.mnuExit = AddEntry(ui.mnuFile, "mnuExit", QStringLiteral("E&xit"));
+    connect(ui.mnuExit, &QAction::triggered, this, &QWidget::close);
 
-    mnuWorkspace = AddMenu(bar, "mnuWorkspace", QStringLiteral("&Workspace"));
-    connect(AddEntry(mnuWorkspace, "mnuClearWS", QStringLiteral("&Clear Workspace")),
+    ui.mnuWorkspace = AddMenu(bar, "mnuWorkspace", QStringLiteral("&Workspace"));
+    connect(AddEntry(ui.mnuWorkspace, "mnuClearWS", QStringLiteral("&Clear Workspace")),
             &QAction::triggered, this, [this] { ClearWorkspace(); });
-    connect(AddEntry(mnuWorkspace, "mnuSaveWS", QStringLiteral("&Save Workspace")),
-            &QAction::triggered, this, [this] { SaveWorkspace(WorkspaceFile, false); });
-    connect(AddEntry(mnuWorkspace, "mnuSaveAsWS", QStringLiteral("Save Workspace &As")),
-            &QAction::triggered, this, [this] { SaveWorkspace(WorkspaceFile, true); });
-    connect(AddEntry(mnuWorkspace, "mnuLoadWS", QStringLiteral("&Load Workspace")),
+    connect(AddEntry(ui.mnuWorkspace, "mnuSaveWS", QStringLiteral("&Save Workspace")),
+            &QAction::triggered, this, [this] { SaveWorkspace(Workspace.WorkspaceFile, false); });
+    connect(AddEntry(ui.mnuWorkspace, "mnuSaveAsWS", QStringLiteral("Save Workspace &As")),
+            &QAction::triggered, this, [this] { SaveWorkspace(Workspace.WorkspaceFile, true); });
+    connect(AddEntry(ui.mnuWorkspace, "mnuLoadWS", QStringLiteral("&Load Workspace")),
             &QAction::triggered, this, [this] {
                 QString ask;
                 LoadWorkspace(ask);
             });
 
-    mnuOptions = bar->addAction(QStringLiteral("&Options..."));
-    mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
-    connect(mnuOptions, &QAction::triggered, this, [this] { ShowOptions(false); });
+    ui.mnuOptions = bar->addAction(QStringLiteral("&Options..."));
+    ui.mnuOptions->setObjectName(QStringLiteral("mnuOptions"));
+    connect(ui.mnuOptions, &QAction::triggered, this, [this] { ShowOptions(false); });
 
-    mnuHelp = AddMenu(bar, "mnuHelp", QStringLiteral("&Help"));
-    connect(AddEntry(mnuHelp, "mnuAbout", QStringLiteral("&About")), &QAction::triggered, this,
+    ui.mnuHelp = AddMenu(bar, "mnuHelp", QStringLiteral("&Help"));
+    connect(AddEntry(ui.mnuHelp, "mnuAbout", QStringLiteral("&About")), &QAction::triggered, this,
             &frmMain::ShowAbout);
-    connect(AddEntry(mnuHelp, "mnuWebpage", QStringLiteral("&Webpage")), &QAction::triggered, this,
+    connect(AddEntry(ui.mnuHelp, "mnuWebpage", QStringLiteral("&Webpage")), &QAction::triggered, this,
             [this] { OpenWebPage(*platform_.web); });
 
     // Carries the two pop-up menus; never shown in the bar.
-    mnuHidden = AddMenu(bar, "mnuHidden", QStringLiteral("Hidden"));
-    mnuHidden->addMenu(mnuTreePopUp);
-    mnuHidden->menuAction()->setVisible(false);
+    ui.mnuHidden = AddMenu(bar, "mnuHidden", QStringLiteral("Hidden"));
+    ui.mnuHidden->addMenu(ui.mnuTreePopUp);
+    ui.mnuHidden->menuAction()->setVisible(false);
 }
 
 void frmMain::CreateTray() {
-    Tray = new TrayMenu(
-        *platform_.tray, *platform_.menus, *this, [this] { return TimerRunning; }, this);
-    mnuHidden->addMenu(Tray->mnuTrayIcon);
-    connect(Tray->mnuStop, &QAction::triggered, this, &frmMain::StopTimer);
-    connect(Tray->mnuTrayAbout, &QAction::triggered, this, &frmMain::ShowAbout);
+    ui.Tray = new TrayMenu(
+        *platform_.tray, *platform_.menus, *this, [this] { return Timing.TimerRunning; }, this);
+    ui.mnuHidden->addMenu(ui.Tray->mnuTrayIcon);
+    connect(ui.Tray->mnuStop, &QAction::triggered, this, &frmMain::StopTimer);
+    connect(ui.Tray->mnuTrayAbout, &QAction::triggered, this, &frmMain::ShowAbout);
 }
 
 void frmMain::ShowOptions(bool modal) {
     ShowSingleDialog(
         optionsDialog_,
         [this] {
-            OptionsOwner owner{[this](const DisplayFlags& flags) {
-                                   TT_ShowTime = flags.showTime;
-                                   TT_ShowTotalTime = flags.showTotalTime;
-                                   TT_ShowSec = flags.showSec;
-                               },
+            OptionsOwner owner{[this](const DisplayFlags& flags) { Display = flags; },
                                [this] { UpdateAllNodes(); },
-                               [this](bool place) { Tray->PlaceIcon(place); },
+                               [this](bool place) { ui.Tray->PlaceIcon(place); },
                                [this] { return platform_.idle && platform_.idle->IdleSeconds(); }};
             return new frmOptions(*platform_.settings,
-                                  DisplayFlags{TT_ShowTime, TT_ShowTotalTime, TT_ShowSec},
+                                  Display,
                                   std::move(owner), this);
         },
         modal);

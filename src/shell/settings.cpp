@@ -42,9 +42,9 @@ void WriteBoolSetting(SettingsStore& store, const QString& key, bool value) {
 
 DisplayFlags ReadDisplayFlags(const SettingsStore& store) {
     DisplayFlags flags;
-    flags.showTime = ReadBoolSetting(store, SettingKey::TT_ShowTime, false);
-    flags.showTotalTime = ReadBoolSetting(store, SettingKey::TT_ShowTotalTime, true);
-    flags.showSec = ReadBoolSetting(store, SettingKey::TT_ShowSec, false);
+    flags.TT_ShowTime = ReadBoolSetting(store, SettingKey::TT_ShowTime, false);
+    flags.TT_ShowTotalTime = ReadBoolSetting(store, SettingKey::TT_ShowTotalTime, true);
+    flags.TT_ShowSec = ReadBoolSetting(store, SettingKey::TT_ShowSec, false);
     return flags;
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "platform/settings_store.h"
+#include "tree/caption.h"
 
 namespace SettingKey {
 inline const QString TT_ShowTime = QStringLiteral("TT_ShowTime");
@@ -17,14 +18,6 @@ inline const QString SplitterPosition = QStringLiteral("frm_split");
 inline const QString IdleMinutes = QStringLiteral("IdleMinutes");
 }  // namespace SettingKey
 
-// What the tree captions show: a time at all; task plus subtask time rather than task time;
-// seconds.
-struct DisplayFlags {
-    bool showTime = false;
-    bool showTotalTime = true;
-    bool showSec = false;
-    bool operator==(const DisplayFlags&) const = default;
-};
 
 // A stored boolean: "true" or "false" in any letter case, or a decimal number (zero is
 // false); any other text yields `fallback`.

@@ -28,15 +28,15 @@ void frmMain::CreateShortcuts() {
         {QKeySequence(Qt::Key_Delete), TreeBarButton("remove"), true, true},
         {QKeySequence(Qt::CTRL | Qt::Key_Up), TreeBarButton("up"), true},
         {QKeySequence(Qt::CTRL | Qt::Key_Down), TreeBarButton("down"), true},
-        {QKeySequence(Qt::CTRL | Qt::Key_Comma), mnuOptions, false},
-        {QKeySequence(Qt::CTRL | Qt::Key_Q), mnuExit, false},
+        {QKeySequence(Qt::CTRL | Qt::Key_Comma), ui.mnuOptions, false},
+        {QKeySequence(Qt::CTRL | Qt::Key_Q), ui.mnuExit, false},
     };
     for (const Shortcut& shortcut : shortcuts) {
         auto* key = new QAction(this);
         key->setShortcut(shortcut.keys);
         if (shortcut.treeOnly) {
             key->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-            Tree->addAction(key);
+            ui.Tree->addAction(key);
         } else {
             key->setShortcutContext(Qt::WindowShortcut);
             addAction(key);
@@ -45,7 +45,7 @@ void frmMain::CreateShortcuts() {
                 [this, command = shortcut.command, changesTree = shortcut.changesTree] {
                     QWidget* focus = QApplication::focusWidget();
                     const bool labelEditOpen =
-                        focus != nullptr && focus != Tree && Tree->isAncestorOf(focus);
+                        focus != nullptr && focus != ui.Tree && ui.Tree->isAncestorOf(focus);
                     if (!(changesTree && labelEditOpen)) {
                         command->trigger();
                     }

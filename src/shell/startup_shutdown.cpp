@@ -1,13 +1,20 @@
 // What the main window does when it opens and when it closes.
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QStatusBar>
+#include <QTimer>
 
-#include "files/recovery_store.h"
+#include "files/crash_recovery.h"
 #include "shell/frm_main.h"
+#include "shell/resize_handle.h"
 #include "shell/settings.h"
+#include "shell/tray_menu.h"
 #include "shell/window_memory.h"
+#include "tracking/timing_run.h"
+#include "tree/drag_drop.h"
+#include "tree/project_tree.h"
 
 namespace {
 // Where the splitter may go at the least, in twips.
@@ -33,10 +40,7 @@ QStringList ProjectFileArguments(const QStringList& arguments) {
 
 void frmMain::Form_Load(const QStringList& arguments) {
     SettingsStore& store = *platform_.settings;
-    const DisplayFlags flags = ReadDisplayFlags(store);
-    TT_ShowTime = flags.showTime;
-    TT_ShowTotalTime = flags.showTotalTime;
-    TT_ShowSec = flags.showSec;
+    Display = ReadDisplayFlags(store);
 
     if (!arguments.isEmpty()) {
         // Every argument names a project file; an option ("-x") names none. A file that is
@@ -61,18 +65,18 @@ void frmMain::Form_Load(const QStringList& arguments) {
     }
 
     const bool firstStart = store.GetSetting(SettingKey::SplitterPosition, QString()).isEmpty();
-    ResizeHandle1->offLeft = firstStart ? kFirstStartSplitter : ReadSplitterPosition(store);
+    ui.ResizeHandle1->offLeft = firstStart ? kFirstStartSplitter : ReadSplitterPosition(store);
     RestoreWindowGeometry();
-    ResizeHandle1->MinX = kSplitterMinX;
+    ui.ResizeHandle1->MinX = kSplitterMinX;
     // Laid out when the window is first shown, at its real size: a pass now, at whatever
     // size the hidden window has, would clamp the position for good.
-    DrawDragSignature();
-    OfferRecovery();
-    if (Tree->topLevelItemCount() > 0) {
-        Tree->setCurrentItem(Tree->topLevelNode(0));
-        Tree_NodeClick(Tree->topLevelNode(0));
+    drag_->DrawDragSignature(*platform_.random);
+    recovery_->OfferRecovery();
+    if (ui.Tree->topLevelItemCount() > 0) {
+        ui.Tree->setCurrentItem(ui.Tree->topLevelNode(0));
+        Tree_NodeClick(ui.Tree->topLevelNode(0));
     }
-    Tray->TraySetup(TrayIconWanted(store));
+    ui.Tray->TraySetup(TrayIconWanted(store));
 }
 
 bool frmMain::Form_Unload() {
@@ -80,35 +84,34 @@ bool frmMain::Form_Unload() {
         return true;
     }
     SettingsStore& store = *platform_.settings;
-    WriteSplitterPosition(store, ResizeHandle1->offLeft);
+    WriteSplitterPosition(store, ui.ResizeHandle1->offLeft);
     StoreWindowGeometry();
     // The seconds since the last tick belong in what is saved now.
-    if (Timer1.enabled()) {
+    if (ui.Timer1.enabled()) {
         Timer1_Timer();
     }
     if (sessionEnding_) {
         // Saved and kept when the session asked (SessionCommitData); no one is there to ask.
-        WriteLastWorkspace(store, WorkspaceFile);
+        WriteLastWorkspace(store, Workspace.WorkspaceFile);
     } else if (AutoSaveWorkspace(store)) {
         QString ask;  // the workspace dialog every time, whatever WorkspaceFile holds
         if (!SaveWorkspace(ask, false)) {
             return false;  // cancelled or failed: the work stays open, the timer running
         }
-        WriteLastWorkspace(store, WorkspaceFile);
+        WriteLastWorkspace(store, Workspace.WorkspaceFile);
     } else {
-        WriteLastWorkspace(store, WorkspaceFile);
+        WriteLastWorkspace(store, Workspace.WorkspaceFile);
         if (!ClearWorkspace()) {
             return false;
         }
     }
     unloaded_ = true;
     store.Flush();
-    Tray->RemoveAtShutdown();
+    ui.Tray->RemoveAtShutdown();
     if (sessionEnding_) {
-        recovery_->Flush();  // what has no file waits for the next start
+        recovery_->KeepForNextStart();  // what has no file waits for the next start
     } else {
-        recoveryEntries_.clear();
-        recovery_->RemoveAll();  // a clean end: all that was kept is saved or given up
+        recovery_->EndCleanly();  // a clean end: all that was kept is saved or given up
     }
     return true;
 }
@@ -123,12 +126,36 @@ void frmMain::closeEvent(QCloseEvent* event) {
     QCoreApplication::quit();
 }
 
-void frmMain::StopTimer() {
-    if (!TimerRunning) {
+void frmMain::SessionCommitData() {
+    sessionEnding_ = true;
+    if (ui.Timer1.enabled()) {
+        Timer1_Timer();
+    }
+    for (int i = 0; i < ui.Tree->topLevelItemCount(); ++i) {
+        TreeNode* project = ui.Tree->topLevelNode(i);
+        const bool timed = Timing.TimerRunning && ProjectNodeOf(Timing.TimedNode) == project;
+        if (!NodeString(project, "^filename").isEmpty() &&
+            (ProjectTree::IsModified(project) || timed)) {
+            SaveProject(project, false);
+        }
+    }
+    // What has no file, or could not be saved, waits for the next start.
+    recovery_->KeepForNextStart();
+}
+
+void frmMain::OpenHandedOverFiles(const QStringList& files) {
+    // Never underneath a question the person has not answered yet.
+    if (QApplication::activeModalWidget() != nullptr) {
+        QTimer::singleShot(250, this, [this, files] { OpenHandedOverFiles(files); });
         return;
     }
-    if (SelectedNode() == nullptr && TimedNode != nullptr) {
-        Tree->setCurrentItem(TimedNode);
+    for (QString file : files) {
+        LoadProjects(file);
     }
-    ToggleTimer();
+    if (isMinimized()) {
+        showNormal();
+    }
+    show();
+    raise();
+    activateWindow();
 }

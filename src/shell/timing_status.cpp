@@ -34,9 +34,10 @@ QString DigitsAsZeros(QString text) {
 
 void frmMain::ShowTimingStatus() {
     QString summary;
-    if (TimerRunning && TimedNode != nullptr && TimedNode->element) {
+    const TreeNode* timed = Timing.TimedNode;
+    if (Timing.TimerRunning && timed != nullptr && timed->element) {
         summary =
-            TimingSummary(NodeString(TimedNode, "@name"), NodeString(TimedNode, "@task_time"));
+            TimingSummary(NodeString(timed, "@name"), NodeString(timed, "@task_time"));
     }
     // Every tick asks; the widgets repaint only when their text changes.
     if (shownTimingSummary_ == summary) {
@@ -44,14 +45,14 @@ void frmMain::ShowTimingStatus() {
     }
     shownTimingSummary_ = summary;
     const QString text = TimerFieldText(summary);
-    lblTimerStatus->setText(text);
+    ui.lblTimerStatus->setText(text);
     // A label free to change size has the status bar laid out again for every new text,
     // once a second while timing. Held at its text's size, it repaints only itself. Digits
     // are equally wide in interface fonts, so its size is measured again (text shaping,
     // the costly part of a tick) only when the text differs in more than its digits.
     if (QString shape = DigitsAsZeros(text); shape != timerFieldShape_) {
         timerFieldShape_ = std::move(shape);
-        lblTimerStatus->setFixedSize(lblTimerStatus->sizeHint());
+        ui.lblTimerStatus->setFixedSize(ui.lblTimerStatus->sizeHint());
     }
-    Tray->ShowTiming(TrayToolTip(summary), !summary.isEmpty());
+    ui.Tray->ShowTiming(TrayToolTip(summary), !summary.isEmpty());
 }

@@ -70,26 +70,26 @@ std::string AsStored(const std::string& task, const std::string& subtask) {
 
 }  // namespace
 
-std::string NodeCaption(pugi::xml_node element, const CaptionFlags& flags, std::string* overflow) {
+std::string NodeCaption(pugi::xml_node element, const DisplayFlags& flags, std::string* overflow) {
     std::string caption = XML::ResolvePath(element, "@name").text();
-    if (!flags.showTime) {
+    if (!flags.TT_ShowTime) {
         return caption;
     }
     const StoredTimes stored = StoredTimesOf(element);
     std::string problem;
     std::optional<double> seconds = SecondsOf(stored.task, "task_time", problem);
-    if (flags.showTotalTime) {
+    if (flags.TT_ShowTotalTime) {
         const std::optional<double> subtask = SecondsOf(stored.subtask, "subtask_time", problem);
         seconds = seconds && subtask ? std::optional(*seconds + *subtask) : std::nullopt;
     }
     std::optional<std::string> time =
-        seconds ? Formatted(*seconds, flags.showSeconds) : std::nullopt;
+        seconds ? Formatted(*seconds, flags.TT_ShowSec) : std::nullopt;
     if (seconds && !time) {
-        problem = Beyond(flags.showTotalTime ? "task_time plus subtask_time"
+        problem = Beyond(flags.TT_ShowTotalTime ? "task_time plus subtask_time"
                                              : Quoted("task_time", stored.task));
     }
     if (!time) {
-        time = flags.showTotalTime ? AsStored(stored.task, stored.subtask) : stored.task;
+        time = flags.TT_ShowTotalTime ? AsStored(stored.task, stored.subtask) : stored.task;
         if (overflow != nullptr) {
             *overflow = problem;
         }

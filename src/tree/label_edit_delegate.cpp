@@ -4,17 +4,20 @@
 
 #include <limits>
 
-#include "shell/frm_main.h"
 #include "tree/pane_text.h"
+#include "tree/task_tree.h"
 
-LabelEditDelegate::LabelEditDelegate(frmMain& window, QObject* parent)
-    : QStyledItemDelegate(parent), window_(&window) {}
+LabelEditDelegate::LabelEditDelegate(TaskTree& tree, BeforeEdit beforeEdit, AfterEdit afterEdit)
+    : QStyledItemDelegate(&tree),
+      tree_(tree),
+      beforeEdit_(std::move(beforeEdit)),
+      afterEdit_(std::move(afterEdit)) {}
 
 QWidget* LabelEditDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                                          const QModelIndex& index) const {
-    bool cancel = window_ == nullptr;
+    bool cancel = !attached_;
     if (!cancel) {
-        window_->Tree_BeforeLabelEdit(cancel);
+        beforeEdit_(cancel);
     }
     if (cancel) {
         return nullptr;
@@ -30,15 +33,15 @@ QWidget* LabelEditDelegate::createEditor(QWidget* parent, const QStyleOptionView
 void LabelEditDelegate::setModelData(QWidget* editor, QAbstractItemModel* /*model*/,
                                      const QModelIndex& index) const {
     auto* line = qobject_cast<QLineEdit*>(editor);
-    TreeNode* node = window_ != nullptr ? window_->Tree->nodeFromIndex(index) : nullptr;
+    TreeNode* node = attached_ ? tree_.nodeFromIndex(index) : nullptr;
     if (line == nullptr || node == nullptr) {
         return;
     }
     QString label = line->text();
     bool cancel = false;
-    window_->Tree->setLabelEditNode(node);
-    window_->Tree_AfterLabelEdit(cancel, label);
-    window_->Tree->setLabelEditNode(nullptr);
+    tree_.setLabelEditNode(node);
+    afterEdit_(cancel, label);
+    tree_.setLabelEditNode(nullptr);
     if (!cancel) {
         node->setCaption(label);
     }

@@ -1,56 +1,64 @@
-// In-place renaming of a node's label. The edit box must hold the bare name while the node
-// behind it shows its caption: the first request to edit is turned down, the node shows its
-// bare name, and Timer2 restarts the edit a moment later with its tag saying so.
+#include "tree/renaming.h"
+
 #include <QLineEdit>
 
 #include "model/xml.h"
-#include "shell/frm_main.h"
+#include "platform/timer.h"
+#include "tree/project_tree.h"
 
-void frmMain::Tree_BeforeLabelEdit(bool& cancel) {
-    TreeNode* node = SelectedNode();
+namespace {
+const QString kEditing = QStringLiteral("editing");
+}  // namespace
+
+LabelEditing::LabelEditing(ProjectTree& tree, Timer& Timer2, QLineEdit& txtName)
+    : tree_(tree), Timer2_(Timer2), txtName_(txtName) {}
+
+void LabelEditing::BeforeLabelEdit(bool& cancel) {
+    TreeNode* node = tree_.SelectedNode();
     if (node == nullptr) {
         cancel = true;
         return;
     }
-    if (Timer2.Tag != QLatin1String("editing")) {
+    if (Timer2_.Tag != kEditing) {
         node->setCaption(NodeString(node, "@name"));
-        Timer2.setEnabled(true);
+        Timer2_.setEnabled(true);
         cancel = true;
         return;
     }
-    Timer2.Tag.clear();
-    UpdateNode(node);
+    Timer2_.Tag.clear();
+    tree_.UpdateNode(node);
 }
 
-void frmMain::Tree_AfterLabelEdit(bool& cancel, QString& newString) {
+void LabelEditing::AfterLabelEdit(bool& cancel, QString& newString) {
     (void)cancel;
     // The node whose label was edited: the selected node, unless the edit is being committed
     // because the selection just moved on (then the pane already belongs to another node).
-    TreeNode* node = Tree->labelEditNode() != nullptr ? Tree->labelEditNode() : SelectedNode();
+    TreeNode* node = tree_.view.labelEditNode() != nullptr ? tree_.view.labelEditNode()
+                                                            : tree_.SelectedNode();
     if (node == nullptr) {
         return;
     }
     if (NodeString(node, "@name") != newString) {
         XML::ResolvePath(node->element, "@name").setText(newString.toStdString());
-        MarkModified(node);
+        tree_.MarkModified(node);
     }
-    if (node == SelectedNode()) {
-        txtName->setText(newString);
+    if (node == tree_.SelectedNode()) {
+        txtName_.setText(newString);
     }
-    UpdateNode(node);
+    tree_.UpdateNode(node);
     newString = node->caption();
 }
 
-void frmMain::Timer2_Timer() {
-    Timer2.Tag = QStringLiteral("editing");
-    Tree->StartLabelEdit();
-    if (!Timer2.Tag.isEmpty()) {
+void LabelEditing::Timer2_Timer() {
+    Timer2_.Tag = kEditing;
+    tree_.view.StartLabelEdit();
+    if (!Timer2_.Tag.isEmpty()) {
         // The tree would not edit after all (the node went, or another editor is open): the
         // node must not be left showing its bare name.
-        if (TreeNode* node = SelectedNode()) {
-            UpdateNode(node);
+        if (TreeNode* node = tree_.SelectedNode()) {
+            tree_.UpdateNode(node);
         }
     }
-    Timer2.Tag.clear();
-    Timer2.setEnabled(false);
+    Timer2_.Tag.clear();
+    Timer2_.setEnabled(false);
 }

@@ -1,32 +1,21 @@
 // Removing, deleting and reordering projects and tasks: every change is made on the
 // elements and on the tree nodes in step.
-#include <QStatusBar>
-
 #include <optional>
 #include <vector>
 
-#include "model/time_text.h"
+#include "model/time_sums.h"
 #include "model/xml.h"
-#include "shell/frm_main.h"
-#include "tracking/time_sums.h"
+#include "platform/prompter.h"
 #include "tree/element_removal.h"
+#include "tree/project_tree.h"
 
 namespace {
 
 const QString kTitle = QStringLiteral("Horavel");
 
-// Whether the running timer books on the element or on anything below it.
-bool TimedWithin(const Timer& timer, const TreeNode* timedNode, pugi::xml_node element) {
-    if (!timer.enabled() || timedNode == nullptr || !element) {
-        return false;
-    }
-    for (pugi::xml_node above = timedNode->element; above.type() == pugi::node_element;
-         above = above.parent()) {
-        if (above == element) {
-            return true;
-        }
-    }
-    return false;
+// Whether the running timer books on the node or on anything below it.
+bool TimedWithin(const TimingState& timing, const TreeNode* node) {
+    return timing.TimerRunning && node->element && IsWithin(timing.TimedNode, node);
 }
 
 // A task node, as opposed to a project node whose element is its document's top level.
@@ -34,9 +23,10 @@ bool ShowsTask(const TreeNode* node) {
     return node->element.parent().type() == pugi::node_element;
 }
 
-// The deleted node's whole time leaves the subtask time of every node above it, all of them
-// or none. A time that cannot take it is reported; the deletion goes on.
-void LowerAncestorTimes(frmMain& window, TreeNode* node) {
+}  // namespace
+
+// All of them or none. A time that cannot take it is reported; the deletion goes on.
+void ProjectTree::LowerAncestorTimes(TreeNode* node) {
     TreeNode* parent = node->parentNode();
     if (parent == nullptr) {
         return;
@@ -46,23 +36,20 @@ void LowerAncestorTimes(frmMain& window, TreeNode* node) {
     AddAncestorChanges(changes, node->element.parent(), whole ? -*whole : 0);
     const auto refusal = whole ? ApplyTimeChanges(changes) : std::nullopt;
     if (!whole || refusal) {
-        window.statusBar()->showMessage(
-            QStringLiteral("The time of deleted '%1' was not taken off the times above it: %2")
+        Tell(QStringLiteral("The time of deleted '%1' was not taken off the times above it: %2")
                 .arg(NodeString(node, "@name"),
                      refusal ? QString::fromStdString(refusal->reason)
                              : QStringLiteral("its own time does not fit 32767 hours")));
     }
 }
 
-}  // namespace
-
-bool frmMain::DeleteNode(TreeNode*& node) {
+bool ProjectTree::DeleteNode(TreeNode*& node) {
     if (node == nullptr) {
         return false;
     }
     const pugi::xml_node element = node->element;
-    if (TimedWithin(Timer1, TimedNode, element)) {
-        platform_.prompter->Ask(
+    if (TimedWithin(timing_, node)) {
+        prompter_.Ask(
             QStringLiteral("Unable to delete the current task, stop the timer the try again"),
             MsgButtons::OK, kTitle);
         return false;
@@ -73,13 +60,13 @@ bool frmMain::DeleteNode(TreeNode*& node) {
         MarkModified(node);
     }
     if (element) {
-        LowerAncestorTimes(*this, node);
+        LowerAncestorTimes(node);
         RemoveElement(element);
     }
     node->element = pugi::xml_node();
     if (node->isProject()) {
-        WorkspaceModified = true;  // the set of open projects changed, whoever asked
-        ForgetRecovery(node);
+        workspace_.WorkspaceModified = true;  // the set of open projects changed, whoever asked
+        emit ProjectSettled(node);
     }
     ForgetSubtree(node);
     // Taken out of the view in one step, so that the view hears of one removed row rather
@@ -87,39 +74,21 @@ bool frmMain::DeleteNode(TreeNode*& node) {
     if (TreeNode* parent = node->parentNode()) {
         parent->removeChild(node);
     } else {
-        Tree->takeTopLevelItem(Tree->indexOfTopLevelItem(node));
+        view.takeTopLevelItem(view.indexOfTopLevelItem(node));
     }
     delete node;  // its document, for a project, goes with it
     node = nullptr;
     return true;
 }
 
-void frmMain::RemoveItem(TreeNode* node) {
-    if (node == nullptr) {
-        return;
-    }
-    if (node->isProject()) {
-        WorkspaceModified = true;
-        if (XML::NodeText(XML::ResolvePath(node->element, "^modified"), "") == "true") {
-            const MsgAnswer answer = platform_.prompter->Ask(
-                QStringLiteral("Save Project before you remove it"), MsgButtons::YesNo, kTitle);
-            if (answer == MsgAnswer::Yes && !SaveProject(node, false)) {
-                return;
-            }
-        }
-    }
-    DeleteNode(node);  // refuses, with its own message, while the timer runs inside it
-    Tree_NodeClick(SelectedNode());
-}
-
-void frmMain::MoveNodeDown() {
+void ProjectTree::MoveNodeDown() {
     TreeNode* sel = SelectedNode();
     if (sel == nullptr) {
         return;
     }
     TreeNode* parent = sel->parentNode();
-    const int index = parent ? parent->indexOfChild(sel) : Tree->indexOfTopLevelItem(sel);
-    const int count = parent ? parent->childCount() : Tree->topLevelItemCount();
+    const int index = parent ? parent->indexOfChild(sel) : view.indexOfTopLevelItem(sel);
+    const int count = parent ? parent->childCount() : view.topLevelItemCount();
     if (index + 1 >= count) {
         return;
     }
@@ -133,18 +102,18 @@ void frmMain::MoveNodeDown() {
         }
         MarkModified(sel);
     } else {
-        WorkspaceModified = true;  // the workspace lists its projects in this order
+        workspace_.WorkspaceModified = true;  // the workspace lists its projects in this order
     }
     RecreateNode(sel, parent, index + 2);  // right after the next sibling
 }
 
-void frmMain::MoveNodeUp() {
+void ProjectTree::MoveNodeUp() {
     TreeNode* sel = SelectedNode();
     if (sel == nullptr) {
         return;
     }
     TreeNode* parent = sel->parentNode();
-    const int index = parent ? parent->indexOfChild(sel) : Tree->indexOfTopLevelItem(sel);
+    const int index = parent ? parent->indexOfChild(sel) : view.indexOfTopLevelItem(sel);
     if (index <= 0) {
         return;
     }
@@ -153,12 +122,12 @@ void frmMain::MoveNodeUp() {
         sel->element.parent().insert_move_before(sel->element, previous->element);
         MarkModified(sel);
     } else {
-        WorkspaceModified = true;  // the workspace lists its projects in this order
+        workspace_.WorkspaceModified = true;  // the workspace lists its projects in this order
     }
     RecreateNode(sel, parent, index - 1);  // right before the previous sibling
 }
 
-TreeNode* frmMain::RecreateNode(TreeNode* sel, TreeNode* parent, int index) {
+TreeNode* ProjectTree::RecreateNode(TreeNode* sel, TreeNode* parent, int index) {
     auto* node =
         sel->document() ? new TreeNode(sel->releaseDocument()) : new TreeNode(sel->element);
     node->element = sel->element;
@@ -169,22 +138,22 @@ TreeNode* frmMain::RecreateNode(TreeNode* sel, TreeNode* parent, int index) {
     if (parent != nullptr) {
         parent->insertChild(index, node);
     } else {
-        Tree->insertTopLevelItem(index, node);
+        view.insertTopLevelItem(index, node);
     }
     MoveChildNodes(sel, node);
     node->setExpanded(expanded);
     // Before selecting: selecting refreshes the node, which must already know it is timed.
-    if (TimedNode == sel) {
-        TimedNode = node;  // the next tick books on the replacement
+    if (timing_.TimedNode == sel) {
+        timing_.TimedNode = node;  // the next tick books on the replacement
     }
-    CarryHeldTimes(sel, node);
-    Tree->setCurrentItem(node);
-    Tree->scrollToItem(node);
+    emit NodeReplaced(sel, node);
+    view.setCurrentItem(node);
+    view.scrollToItem(node);
     delete sel;  // childless now; its element and document belong to the replacement
     return node;
 }
 
-void frmMain::MoveChildNodes(TreeNode* from, TreeNode* to) {
+void ProjectTree::MoveChildNodes(TreeNode* from, TreeNode* to) {
     if (from == nullptr || to == nullptr || from == to) {
         return;
     }
@@ -209,17 +178,9 @@ void frmMain::MoveChildNodes(TreeNode* from, TreeNode* to) {
     }
 }
 
-void frmMain::TreeBar_ButtonClick(const QString& key) {
-    if (key == "remove") {
-        RemoveItem(SelectedNode());
-    } else if (key == "newproject") {
-        NewProject();
-    } else if (key == "newtask") {
-        NewTask(SelectedNode());
-    } else if (key == "down") {
-        MoveNodeDown();
-    } else if (key == "up") {
-        MoveNodeUp();
+void ProjectTree::ForgetSubtree(TreeNode* node) {
+    if (IsWithin(timing_.TimedNode, node)) {
+        timing_.TimedNode = nullptr;
     }
-    // "end" only marks where the buttons end; any other key does nothing either.
+    emit SubtreeLeaving(node);
 }

@@ -48,3 +48,12 @@ QVariant TreeNode::data(int column, int role) const {
 QString NodeString(const TreeNode* node, std::string_view path) {
     return QString::fromStdString(XML::ResolvePath(node->element, path).text());
 }
+
+bool IsWithin(const QTreeWidgetItem* item, const QTreeWidgetItem* subtree) {
+    for (; item != nullptr; item = item->parent()) {
+        if (item == subtree) {
+            return true;
+        }
+    }
+    return false;
+}

@@ -48,5 +48,8 @@ class TreeNode : public QTreeWidgetItem {
     TreeImage image_ = TreeImage::None;
 };
 
+// Whether `item` is `subtree` or lies below it; false for no item.
+bool IsWithin(const QTreeWidgetItem* item, const QTreeWidgetItem* subtree);
+
 // The text of a node path on the node's element, as a QString.
 QString NodeString(const TreeNode* node, std::string_view path);

@@ -7,6 +7,7 @@
 
 #include "files/recovery_journal.h"
 #include "history/sessions.h"
+#include "files/crash_recovery.h"
 #include "support/window_fixture.h"
 
 namespace {
@@ -29,23 +30,23 @@ class CrashRecovery : public WindowTest {
         }
         window->Form_Load({});
     }
-    TreeNode* Project(int index) const { return window->Tree->topLevelNode(index); }
+    TreeNode* Project(int index) const { return window->ui.Tree->topLevelNode(index); }
 };
 
 TEST_F(CrashRecovery, EditsAndTimedSecondsComeBackUnderTheirOwnFile) {
     const QString path = TempPath("site.hvp");
     QFile::copy(QStringLiteral(HORAVEL_TEST_DATA "/site.hvp"), path);
     window->Form_Load({path});
-    QTest::keyClicks(window->txtName, ", renamed");  // typed into the pane
-    window->WriteRecoverySnapshots();                // the short delay after an edit
+    QTest::keyClicks(window->ui.txtName, ", renamed");  // typed into the pane
+    window->Recovery().WriteRecoverySnapshots();                // the short delay after an edit
     seams->clock->now = 36000;
     window->ToggleTimer();
     seams->clock->now = 36007;
     window->Timer1_Timer();
-    window->RecoveryTick();  // still the snapshot: timing began after it
+    window->Recovery().RecoveryTick();  // still the snapshot: timing began after it
     seams->clock->now = 36012;
     window->Timer1_Timer();
-    window->RecoveryTick();  // the journal's line
+    window->Recovery().RecoveryTick();  // the journal's line
     Crash();
 
     QDirIterator files(TempPath("recovery"), {"*.snapshot", "*.journal"}, QDir::Files,
@@ -59,7 +60,7 @@ TEST_F(CrashRecovery, EditsAndTimedSecondsComeBackUnderTheirOwnFile) {
     EXPECT_EQ(kept, 2);
 
     Restart("Site, renamed (" + path + "), last changed ", MsgAnswer::Yes);
-    ASSERT_EQ(window->Tree->topLevelItemCount(), 1);
+    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 1);
     EXPECT_EQ(Text(Project(0), "@task_time"), "0:00:12");
     EXPECT_EQ(SumSessions(Project(0)->element), 12) << "the period comes back with the time";
     EXPECT_EQ(Text(Project(0), "@filename"), path.toStdString());
@@ -73,13 +74,13 @@ TEST_F(CrashRecovery, EditsAndTimedSecondsComeBackUnderTheirOwnFile) {
 TEST_F(CrashRecovery, DeclinedOrSavedWorkIsNotOfferedAgain) {
     AddProject("Untitled");
     AddProject("Filed");
-    window->WriteRecoverySnapshots();
+    window->Recovery().WriteRecoverySnapshots();
     seams->fileDialog->ExpectSave(TempPath("filed.hvp"));
     window->findChild<QAction*>("mnuSaveProj")->trigger();  // Filed is selected
     Crash();
 
     Restart("Untitled (never saved), last changed ", MsgAnswer::No);
-    EXPECT_EQ(window->Tree->topLevelItemCount(), 0);
+    EXPECT_EQ(window->ui.Tree->topLevelItemCount(), 0);
     Crash();
     Restart();  // nothing left to offer
 }

@@ -21,9 +21,9 @@ class FileOwnership : public WindowTest {
     TreeNode* Load(const char* name) {
         QString path = TempPath(QString::fromLatin1(name));
         WriteFile(path, std::string("<project name=\"") + name + "\"/>");
-        const int before = window->Tree->topLevelItemCount();
+        const int before = window->ui.Tree->topLevelItemCount();
         window->LoadProjects(path);
-        return window->Tree->topLevelItemCount() > before ? window->Tree->topLevelNode(before)
+        return window->ui.Tree->topLevelItemCount() > before ? window->ui.Tree->topLevelNode(before)
                                                           : nullptr;
     }
     void ExpectMessage(const QString& text, MsgButtons buttons, MsgAnswer answer) {
@@ -49,8 +49,8 @@ TEST_F(FileOwnership, ASecondStartHandsItsFilesToTheListeningWindow) {
     WriteFile(TempPath("b c.hvp"), "<project name=\"B\"/>");
     EXPECT_TRUE(InstanceChannel(name).HandOver({TempPath("b c.hvp")}));
     ASSERT_TRUE(handed.wait(5000));
-    ASSERT_EQ(window->Tree->topLevelItemCount(), 1);
-    EXPECT_EQ(window->Tree->topLevelNode(0)->caption(), "B");
+    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 1);
+    EXPECT_EQ(window->ui.Tree->topLevelNode(0)->caption(), "B");
     EXPECT_TRUE(window->isVisible());
 }
 
@@ -75,16 +75,16 @@ TEST_F(FileOwnership, AFileHeldByAnotherCopyIsNotOpenedButAStaleLockIsTakenOver)
     EXPECT_NE(Load("p.hvp"), nullptr);  // the same window may open it twice
     QLockFile other(lockPath);
     EXPECT_FALSE(other.tryLock(0));
-    window->Tree->clear();  // both projects gone: the file is free again
+    window->ui.Tree->clear();  // both projects gone: the file is free again
     EXPECT_TRUE(other.tryLock(0));
 }
 
 TEST_F(FileOwnership, SavingOverAFileChangedOnDiskAsksFirst) {
     for (const MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::No, MsgAnswer::Yes}) {
-        window->Tree->clear();
+        window->ui.Tree->clear();
         TreeNode* project = Load("p.hvp");
-        window->Tree->setCurrentItem(project);
-        window->txtName->setText(QStringLiteral("ours"));
+        window->ui.Tree->setCurrentItem(project);
+        window->ui.txtName->setText(QStringLiteral("ours"));
         WriteFile(TempPath("p.hvp"), "<project name=\"theirs\"/>");
         ExpectMessage("The file\r\n" + TempPath("p.hvp") +
                           "\r\nhas changed on disk since Horavel loaded or last saved it.\r\n\r\n"
@@ -100,7 +100,7 @@ TEST_F(FileOwnership, SavingOverAFileChangedOnDiskAsksFirst) {
         EXPECT_EQ(Text(project, "@modified") == "true", answer == MsgAnswer::Cancel);
     }
     EXPECT_NE(ReadFile(TempPath("other.hvp")).find("ours"), std::string::npos);
-    window->txtName->setText(QStringLiteral("ours again"));  // saved over: no question now
+    window->ui.txtName->setText(QStringLiteral("ours again"));  // saved over: no question now
     window->ToolbarButton("saveproject")->trigger();
     EXPECT_NE(ReadFile(TempPath("p.hvp")).find("ours again"), std::string::npos);
 }

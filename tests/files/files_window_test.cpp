@@ -17,7 +17,7 @@ class Files : public WindowTest {
         Choose("mnuSaveProj");
         return project;
     }
-    int Projects() const { return window->Tree->topLevelItemCount(); }
+    int Projects() const { return window->ui.Tree->topLevelItemCount(); }
     void ExpectQuestion(const QString& text, const QString& title, MsgAnswer answer) {
         seams->prompter->Expect(text, MsgButtons::YesNoCancel, title, answer);
     }
@@ -36,9 +36,9 @@ TEST_F(Files, SaveAsksOnceForTheFileThenWritesItSilently) {
     EXPECT_NE(saved.find("<task name=\"Copy\""), std::string::npos) << saved;
     EXPECT_EQ(project->image(), TreeImage::ProjectUnmodified);
     EXPECT_EQ(Text(project, "@modified"), "false");
-    EXPECT_TRUE(window->WorkspaceModified);
+    EXPECT_TRUE(window->Workspace.WorkspaceModified);
 
-    window->txtName->setText("Shop");  // a change, saved again without a dialog
+    window->ui.txtName->setText("Shop");  // a change, saved again without a dialog
     Choose("mnuSaveProj");
     EXPECT_NE(ReadFile(TempPath("shop.hvp")).find("name=\"Shop\""), std::string::npos);
     seams->fileDialog->ExpectCancel(Kind::Save);
@@ -62,7 +62,7 @@ TEST_F(Files, BadFilesAreReportedAndTheGoodOnesStillLoad) {
                                   "task.hvp" + nul + "good.hvp" + nul);
     ClickToolbar("loadproject");
     ASSERT_EQ(Projects(), 1);
-    TreeNode* site = window->Tree->topLevelNode(0);
+    TreeNode* site = window->ui.Tree->topLevelNode(0);
     EXPECT_EQ(site->caption(), "Site");
     ASSERT_EQ(site->childCount(), 1);
     EXPECT_EQ(Text(site->childNode(0), "@task_time"), "0:30:00");
@@ -76,16 +76,16 @@ TEST_F(Files, AWorkspaceSavedClearedAndLoadedBringsBackItsProjects) {
     Choose("mnuSaveWS");
     EXPECT_EQ(ReadFile(TempPath("work.hvw")),
               ('"' + TempPath("A.hvp") + "\"\r\n\"" + TempPath("B.hvp") + "\"\r\n").toStdString());
-    EXPECT_EQ(window->WorkspaceFile, TempPath("work.hvw"));
+    EXPECT_EQ(window->Workspace.WorkspaceFile, TempPath("work.hvw"));
     Choose("mnuSaveWS");  // the known file: no dialog
     Choose("mnuClearWS");
     EXPECT_EQ(Projects(), 0);
-    EXPECT_EQ(window->WorkspaceFile, "");
+    EXPECT_EQ(window->Workspace.WorkspaceFile, "");
     seams->fileDialog->ExpectOpen(TempPath("work.hvw"));
     Choose("mnuLoadWS");
     ASSERT_EQ(Projects(), 2);
-    EXPECT_EQ(window->Tree->topLevelNode(1)->caption(), "B");
-    EXPECT_FALSE(window->WorkspaceModified);
+    EXPECT_EQ(window->ui.Tree->topLevelNode(1)->caption(), "B");
+    EXPECT_FALSE(window->Workspace.WorkspaceModified);
 }
 
 TEST_F(Files, ClearingAsksFirstAndEveryCancelKeepsTheProjects) {
@@ -110,9 +110,9 @@ TEST_F(Files, ClearingAsksFirstAndEveryCancelKeepsTheProjects) {
         }
         Choose("mnuClearWS");
         EXPECT_EQ(Projects(), c.projectsLeft);
-        window->WorkspaceModified = false;
+        window->Workspace.WorkspaceModified = false;
         while (Projects() > 0) {
-            TreeNode* project = window->Tree->topLevelNode(0);
+            TreeNode* project = window->ui.Tree->topLevelNode(0);
             window->DeleteNode(project);
         }
     }

@@ -49,8 +49,8 @@ class SaveFaults : public WindowTest {
         WriteFile(path_, original_ += "</project>");
         QString name = path_;
         window->LoadProjects(name);
-        window->Tree->setCurrentItem(window->Tree->topLevelNode(0));
-        window->txtName->setText(QStringLiteral("Bigger"));
+        window->ui.Tree->setCurrentItem(window->ui.Tree->topLevelNode(0));
+        window->ui.txtName->setText(QStringLiteral("Bigger"));
     }
     bool Saved() const { return ReadFile(path_).find("\"Bigger\"") != std::string::npos; }
     QStringList FilesLeft() const {
@@ -76,7 +76,7 @@ TEST_F(SaveFaults, AFileSizeLimitFailsTheSaveSaysWhyAndKeepsTheOldFile) {
         window->ToolbarButton("saveproject")->trigger();
         const auto& asked = seams->prompter->asked;
         return (asked.empty() ? "<no message>" : asked.back().text.right(14).toStdString()) + "|" +
-               Text(window->Tree->topLevelNode(0), "@modified");
+               Text(window->ui.Tree->topLevelNode(0), "@modified");
     });
     EXPECT_EQ(answer, "File too large|true");
     EXPECT_TRUE(ReadFile(path_) == original_) << "the old file was damaged";

@@ -53,11 +53,11 @@ TEST_F(HistoryFrameTest, CorrectionsMoveEveryTimeAboveAndUndo) {
     EXPECT_EQ(Text(task, "@task_time"), "1:00:00");
     EXPECT_EQ(Text(project, "@subtask_time"), "1:00:00");
     EXPECT_EQ(Text(project, "@modified"), "true");
-    EXPECT_EQ(window->txtTaskTime->text(), "1:00:00");
+    EXPECT_EQ(window->ui.txtTaskTime->text(), "1:00:00");
     EXPECT_EQ(Shown(1, HistoryModel::NoteColumn), "Forgot");
     EXPECT_EQ(Shown(0, HistoryModel::DurationColumn), "1:00:00");  // the day's total first
-    window->Tree->setFocus();
-    QTest::keyClick(window->Tree, Qt::Key_Up);  // the project lists its tasks' periods
+    window->ui.Tree->setFocus();
+    QTest::keyClick(window->ui.Tree, Qt::Key_Up);  // the project lists its tasks' periods
     EXPECT_EQ(Shown(1, HistoryModel::TaskColumn), "Design");
 
     Answer("2026-12-01T09:00:00+01:00", 1800, "Forgot");
@@ -94,7 +94,7 @@ TEST_F(HistoryFrameTest, CorrectionsMoveEveryTimeAboveAndUndo) {
         EXPECT_EQ(current, 600);
         return std::optional<std::pair<int64_t, QString>>({300, "Overlap with lunch"});
     };
-    QTest::keyClick(window->Tree, Qt::Key_Down);  // back to the task
+    QTest::keyClick(window->ui.Tree, Qt::Key_Down);  // back to the task
     QTest::mouseClick(frame->cmdEditTime, Qt::LeftButton);
     EXPECT_EQ(Text(project, "@subtask_time"), "0:55:00");
     EXPECT_EQ(ReadSessions(task->element).back().seconds, -300);

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "shell/tray_menu.h"
 #include "support/window_fixture.h"
 
 namespace {
@@ -23,7 +24,7 @@ class ExitCancel : public WindowTest {
 
 TEST_F(ExitCancel, EveryWayOutCanBeCancelledInEveryQuestion) {
     const std::function<void()> exits[] = {
-        [&] { window->mnuExit->trigger(); }, [&] { window->Tray->mnuTrayExit->trigger(); },
+        [&] { window->ui.mnuExit->trigger(); }, [&] { window->ui.Tray->mnuTrayExit->trigger(); },
         [&] { window->close(); },  // the close box's way
     };
     for (const auto& exit : exits) {
@@ -37,8 +38,8 @@ TEST_F(ExitCancel, EveryWayOutCanBeCancelledInEveryQuestion) {
                                 MsgButtons::YesNoCancel, "Horavel", MsgAnswer::Cancel);
         exit();
         EXPECT_TRUE(window->isVisible());
-        EXPECT_EQ(window->Tree->topLevelNode(0), project);
-        EXPECT_TRUE(window->TimerRunning && window->Timer1.enabled());
+        EXPECT_EQ(window->ui.Tree->topLevelNode(0), project);
+        EXPECT_TRUE(window->Timing.TimerRunning && window->ui.Timer1.enabled());
         EXPECT_TRUE(seams->tray->placed);
     }
 }
@@ -48,10 +49,10 @@ TEST_F(ExitCancel, AnEndingSessionSavesWhatHasAFileAndKeepsTheRestUnasked) {
     QFile::copy(QStringLiteral(HORAVEL_TEST_DATA "/site.hvp"), path);
     QString load = path;
     window->LoadProjects(load);
-    TreeNode* filed = window->Tree->topLevelNode(1);
-    window->Tree->setCurrentItem(filed);
-    window->txtName->selectAll();
-    QTest::keyClicks(window->txtName, "Renamed");
+    TreeNode* filed = window->ui.Tree->topLevelNode(1);
+    window->ui.Tree->setCurrentItem(filed);
+    window->ui.txtName->selectAll();
+    QTest::keyClicks(window->ui.txtName, "Renamed");
 
     window->SessionCommitData();
     window->close();  // the session manager's close: no question, no dialog
@@ -69,9 +70,9 @@ TEST_F(ExitCancel, AnEndingSessionSavesWhatHasAFileAndKeepsTheRestUnasked) {
         "Unsaved (never saved), last changed ",
         MsgButtons::YesNo, "Horavel", MsgAnswer::Yes);
     window->Form_Load({});
-    ASSERT_EQ(window->Tree->topLevelItemCount(), 1) << "only the untitled one was kept";
-    EXPECT_EQ(Text(window->Tree->topLevelNode(0), "@name"), "Unsaved");
-    EXPECT_EQ(Text(window->Tree->topLevelNode(0), "@modified"), "true");
+    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 1) << "only the untitled one was kept";
+    EXPECT_EQ(Text(window->ui.Tree->topLevelNode(0), "@name"), "Unsaved");
+    EXPECT_EQ(Text(window->ui.Tree->topLevelNode(0), "@modified"), "true");
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ class Keyboard : public WindowTest {
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        window->Tree->setFocus();
+        window->ui.Tree->setFocus();
     }
     void Press(const QKeySequence& keys) {
         QTest::keySequence(QApplication::focusWidget(), keys);
@@ -28,25 +28,25 @@ class Keyboard : public WindowTest {
     // Ends the label edit a new node opens with, by Enter in its editor.
     void Commit() {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        window->Timer2.setEnabled(false);
-        window->Tree->setFocus();
+        window->ui.Timer2.setEnabled(false);
+        window->ui.Tree->setFocus();
     }
-    QString Caption(int index) const { return window->Tree->topLevelItem(index)->text(0); }
+    QString Caption(int index) const { return window->ui.Tree->topLevelItem(index)->text(0); }
     QString Status() const { return window->statusBar()->currentMessage(); }
 };
 
 TEST_F(Keyboard, NodesAreMadeMovedAndRemovedFromTheKeyboard) {
     Press(QKeySequence("Ctrl+Shift+N"));
-    ASSERT_EQ(window->Tree->topLevelItemCount(), 1);
+    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 1);
     Press(QKeySequence("Ctrl+Shift+N"));
-    EXPECT_EQ(window->Tree->topLevelItemCount(), 1) << "the label editor keeps its keys";
+    EXPECT_EQ(window->ui.Tree->topLevelItemCount(), 1) << "the label editor keeps its keys";
     QTest::keyClicks(QApplication::focusWidget(), "Alpha");
     Commit();
     Press(QKeySequence("Ctrl+N"));
     QTest::keyClicks(QApplication::focusWidget(), "Task");
     Commit();
-    EXPECT_EQ(window->Tree->topLevelItem(0)->childCount(), 1);
-    window->Tree->setCurrentItem(window->Tree->topLevelItem(0));
+    EXPECT_EQ(window->ui.Tree->topLevelItem(0)->childCount(), 1);
+    window->ui.Tree->setCurrentItem(window->ui.Tree->topLevelItem(0));
     Press(QKeySequence("Ctrl+Shift+N"));
     QTest::keyClicks(QApplication::focusWidget(), "Beta");
     Commit();
@@ -58,7 +58,7 @@ TEST_F(Keyboard, NodesAreMadeMovedAndRemovedFromTheKeyboard) {
     seams->prompter->Expect("Save Project before you remove it", MsgButtons::YesNo, "Horavel",
                             MsgAnswer::No);
     Press(QKeySequence(Qt::Key_Delete));
-    ASSERT_EQ(window->Tree->topLevelItemCount(), 1);
+    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 1);
     EXPECT_EQ(Caption(0), "Alpha");
 }
 
@@ -66,9 +66,9 @@ TEST_F(Keyboard, FileTimerAndOptionsKeys) {
     Press(QKeySequence("Ctrl+Shift+N"));
     Commit();
     Press(QKeySequence("Ctrl+T"));
-    EXPECT_TRUE(window->TimerRunning);
+    EXPECT_TRUE(window->Timing.TimerRunning);
     Press(QKeySequence("Ctrl+T"));
-    EXPECT_FALSE(window->TimerRunning);
+    EXPECT_FALSE(window->Timing.TimerRunning);
     seams->fileDialog->ExpectCancel(ScriptedFileDialog::Kind::Save);
     Press(QKeySequence("Ctrl+S"));
     seams->fileDialog->ExpectCancel(ScriptedFileDialog::Kind::Save);
@@ -83,7 +83,7 @@ TEST_F(Keyboard, FileTimerAndOptionsKeys) {
     options->reject();
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    window->Tree->setFocus();
+    window->ui.Tree->setFocus();
     seams->settings->SaveSetting("AutoSaveWS", "False");
     seams->prompter->Expect("Save Workspace first?", MsgButtons::YesNoCancel, "Save Workspace",
                             MsgAnswer::No);
@@ -108,17 +108,17 @@ TEST_F(Keyboard, CommandsThatCannotActSayWhy) {
     for (const Row& row : rows) {
         QAction* action =
             row.treeBar ? window->TreeBarButton(row.button) : window->ToolbarButton(row.button);
-        QToolBar* bar = row.treeBar ? window->TreeBar : window->Toolbar1;
+        QToolBar* bar = row.treeBar ? window->ui.TreeBar : window->ui.Toolbar1;
         QTest::mouseClick(bar->widgetForAction(action), Qt::LeftButton);
         EXPECT_EQ(Status(), row.said) << row.button;
     }
     Press(QKeySequence("Ctrl+Shift+N"));
     Commit();
-    window->Tree->setCurrentItem(nullptr);
-    QTest::mouseClick(window->Toolbar1->widgetForAction(window->ToolbarButton("newtask")),
+    window->ui.Tree->setCurrentItem(nullptr);
+    QTest::mouseClick(window->ui.Toolbar1->widgetForAction(window->ToolbarButton("newtask")),
                       Qt::LeftButton);
     EXPECT_EQ(Status(), "New Task: select the project or task to add it under");
-    EXPECT_EQ(window->Tree->topLevelItem(0)->childCount(), 0);
+    EXPECT_EQ(window->ui.Tree->topLevelItem(0)->childCount(), 0);
 }
 
 TEST_F(Keyboard, NoPopUpHidesTheToolbar) {
@@ -133,13 +133,13 @@ TEST_F(Keyboard, NoPopUpHidesTheToolbar) {
     });
     closer.start(100);
     for (QWidget* bar :
-         {static_cast<QWidget*>(window->menuBar()), static_cast<QWidget*>(window->Toolbar1)}) {
+         {static_cast<QWidget*>(window->menuBar()), static_cast<QWidget*>(window->ui.Toolbar1)}) {
         QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5),
                                 bar->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(bar, &click);
     }
     EXPECT_FALSE(popped);
-    EXPECT_TRUE(window->Toolbar1->isVisible());
+    EXPECT_TRUE(window->ui.Toolbar1->isVisible());
 }
 
 }  // namespace

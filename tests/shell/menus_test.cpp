@@ -30,14 +30,14 @@ TEST_F(Menus, TheTrayMenuStopsTheTimerAndHidesTheWindow) {
     AddTask(AddProject("P"), "T");
     ClickToolbar("toggletimer");
     EXPECT_TRUE(TrayMenu().contains("&Stop Timer"));
-    TrayMenu(window->Tray->mnuStop);
-    EXPECT_FALSE(window->TimerRunning);
-    EXPECT_FALSE(window->Timer1.enabled());
+    TrayMenu(window->ui.Tray->mnuStop);
+    EXPECT_FALSE(window->Timing.TimerRunning);
+    EXPECT_FALSE(window->ui.Timer1.enabled());
     EXPECT_EQ(window->ToolbarButton("toggletimer")->text(), "Start Timer");
 
     seams->tray->Send(Tray::kLeftDoubleClick);
     EXPECT_FALSE(window->isVisible());
-    TrayMenu(window->Tray->mnuToggleView);
+    TrayMenu(window->ui.Tray->mnuToggleView);
     EXPECT_TRUE(window->isVisible());
 }
 

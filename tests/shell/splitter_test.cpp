@@ -14,7 +14,7 @@ class Splitter : public WindowTest {
         window->Form_Load({QStringLiteral("-n")});  // no file: the splitter's start alone
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        handle = window->ResizeHandle1;
+        handle = window->ui.ResizeHandle1;
     }
     // A left-button drag on the bar from its grip to `dx` pixels aside; `during` runs while
     // the button is held.
@@ -27,19 +27,19 @@ class Splitter : public WindowTest {
         QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(dx, 0));
     }
     void ClickToolbar(const QString& key) {
-        QTest::mouseClick(window->Toolbar1->widgetForAction(window->ToolbarButton(key)),
+        QTest::mouseClick(window->ui.Toolbar1->widgetForAction(window->ToolbarButton(key)),
                           Qt::LeftButton);
     }
     ResizeHandle* handle = nullptr;
 };
 
 TEST_F(Splitter, DraggingRightWidensTheTreeAndMovesThePane) {
-    const int tree = window->Tree->width();
-    const int pane = window->txtName->x();
+    const int tree = window->ui.Tree->width();
+    const int pane = window->ui.txtName->x();
     Drag(40);
-    EXPECT_EQ(window->Tree->width(), tree + 40);
-    EXPECT_EQ(window->txtName->x(), pane + 40);
-    EXPECT_EQ(handle->x(), window->Tree->width());
+    EXPECT_EQ(window->ui.Tree->width(), tree + 40);
+    EXPECT_EQ(window->ui.txtName->x(), pane + 40);
+    EXPECT_EQ(handle->x(), window->ui.Tree->width());
 }
 
 TEST_F(Splitter, FarLeftTheTreeBarStaysWhole) {
@@ -48,17 +48,17 @@ TEST_F(Splitter, FarLeftTheTreeBarStaysWhole) {
         EXPECT_EQ(handle->ghost()->x(), TwipsScale::Of(handle).ToPixelsX(1815)) << "at MinX";
     });
     EXPECT_EQ(handle->ghost(), nullptr);
-    const QRect bar = window->TreeBar->geometry();
+    const QRect bar = window->ui.TreeBar->geometry();
     EXPECT_GE(bar.left(), 0) << "the first buttons are cut off";
-    EXPECT_EQ(bar.right(), window->Tree->geometry().right());
-    EXPECT_EQ(bar.width(), window->TreeBar->sizeHint().width());
+    EXPECT_EQ(bar.right(), window->ui.Tree->geometry().right());
+    EXPECT_EQ(bar.width(), window->ui.TreeBar->sizeHint().width());
 }
 
 TEST_F(Splitter, OnlyTheLeftButtonDrags) {
-    const int tree = window->Tree->width();
+    const int tree = window->ui.Tree->width();
     QTest::mousePress(handle, Qt::RightButton, {}, QPoint(2, 10));
     QTest::mouseRelease(handle, Qt::RightButton, {}, QPoint(60, 10));
-    EXPECT_EQ(window->Tree->width(), tree);
+    EXPECT_EQ(window->ui.Tree->width(), tree);
     EXPECT_EQ(handle->ghost(), nullptr);
 }
 
@@ -80,10 +80,10 @@ TEST_F(Splitter, TheTimerBooksTheDragAtItsEnd) {
     ClickToolbar("toggletimer");
     seams->clock->now += 5;
     Drag(30, [&] {
-        EXPECT_FALSE(window->Timer1.enabled()) << "no tick during a drag";
+        EXPECT_FALSE(window->ui.Timer1.enabled()) << "no tick during a drag";
         seams->clock->now += 3;
     });
-    EXPECT_TRUE(window->Timer1.enabled());
+    EXPECT_TRUE(window->ui.Timer1.enabled());
     EXPECT_EQ(Text(task, "@task_time"), "0:00:08");
 }
 
@@ -91,8 +91,8 @@ TEST_F(Splitter, ATimerStoppedDuringTheDragStaysStopped) {
     TreeNode* task = AddTask(AddProject("P"), "T");
     ClickToolbar("toggletimer");
     Drag(30, [&] { window->ToolbarButton("toggletimer")->trigger(); });
-    EXPECT_FALSE(window->Timer1.enabled());
-    EXPECT_FALSE(window->TimerRunning);
+    EXPECT_FALSE(window->ui.Timer1.enabled());
+    EXPECT_FALSE(window->Timing.TimerRunning);
     EXPECT_EQ(Text(task, "@task_time"), "0:00:00");
 }
 

@@ -30,15 +30,15 @@ class Startup : public WindowTest {
         seams->fileDialog->ExpectCancel(ScriptedFileDialog::Kind::Save);  // the workspace file
         Choose("mnuExit");
     }
-    int Projects() const { return window->Tree->topLevelItemCount(); }
+    int Projects() const { return window->ui.Tree->topLevelItemCount(); }
 };
 
 TEST_F(Startup, FirstRunShowsNoTimesAndStoresTheSplitterAndWorkspaceAtExit) {
     window->Form_Load({});
-    EXPECT_FALSE(window->TT_ShowTime);
-    EXPECT_TRUE(window->TT_ShowTotalTime);
-    EXPECT_FALSE(window->TT_ShowSec);
-    EXPECT_EQ(window->ResizeHandle1->offLeft, 3900);  // wide enough for three levels of names
+    EXPECT_FALSE(window->Display.TT_ShowTime);
+    EXPECT_TRUE(window->Display.TT_ShowTotalTime);
+    EXPECT_FALSE(window->Display.TT_ShowSec);
+    EXPECT_EQ(window->ui.ResizeHandle1->offLeft, 3900);  // wide enough for three levels of names
     EXPECT_TRUE(seams->tray->placed);
     seams->fileDialog->ExpectSave(TempPath("work.hvw"));
     Choose("mnuExit");
@@ -54,11 +54,11 @@ TEST_F(Startup, StoredSettingsAreReadInTheirLooseForms) {
     Store("TrayIcon", "no");  // neither true, false nor a number: the default
     Store("frm_split", "2400.5abc");
     window->Form_Load({});
-    EXPECT_TRUE(window->TT_ShowTime);
-    EXPECT_FALSE(window->TT_ShowTotalTime);
-    EXPECT_TRUE(window->TT_ShowSec);
+    EXPECT_TRUE(window->Display.TT_ShowTime);
+    EXPECT_FALSE(window->Display.TT_ShowTotalTime);
+    EXPECT_TRUE(window->Display.TT_ShowSec);
     EXPECT_TRUE(seams->tray->placed);
-    EXPECT_EQ(window->ResizeHandle1->offLeft, 2400.5);
+    EXPECT_EQ(window->ui.ResizeHandle1->offLeft, 2400.5);
 }
 
 TEST_F(Startup, TheLastWorkspaceReloadsOnlyForTheExactTrue) {
@@ -70,8 +70,8 @@ TEST_F(Startup, TheLastWorkspaceReloadsOnlyForTheExactTrue) {
     Store("AutoLoadWS", "True");
     window->Form_Load({});
     EXPECT_EQ(Projects(), 2) << "the missing project is skipped silently";
-    EXPECT_EQ(window->WorkspaceFile, workspace);
-    EXPECT_EQ(window->txtName->text(), "A");
+    EXPECT_EQ(window->Workspace.WorkspaceFile, workspace);
+    EXPECT_EQ(window->ui.txtName->text(), "A");
 }
 
 TEST_F(Startup, TheCommandLineProjectWinsAndARunningTimerIsBookedAtExit) {

@@ -12,19 +12,19 @@ TEST_F(TimingStatus, TrayAndStatusBarFollowTheTimer) {
     TreeNode* design = AddProject("Design");
     XML::ResolvePath(design->element, "@task_time").setText("1:02:00");
     const qint64 plainIcon = seams->tray->icon.cacheKey();
-    QWidget* button = window->Toolbar1->widgetForAction(window->ToolbarButton("toggletimer"));
-    EXPECT_EQ(window->lblTimerStatus->text(), "Timer stopped");
+    QWidget* button = window->ui.Toolbar1->widgetForAction(window->ToolbarButton("toggletimer"));
+    EXPECT_EQ(window->ui.lblTimerStatus->text(), "Timer stopped");
 
     QTest::mouseClick(button, Qt::LeftButton);
     seams->clock->now += 5;
     window->Timer1_Timer();
     EXPECT_EQ(seams->tray->toolTip, "Horavel - Design 1:02:05");
-    EXPECT_EQ(window->lblTimerStatus->text(), "Timing Design 1:02:05");
+    EXPECT_EQ(window->ui.lblTimerStatus->text(), "Timing Design 1:02:05");
     EXPECT_NE(seams->tray->icon.cacheKey(), plainIcon) << "the running variant";
 
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(seams->tray->toolTip, "Horavel");
-    EXPECT_EQ(window->lblTimerStatus->text(), "Timer stopped");
+    EXPECT_EQ(window->ui.lblTimerStatus->text(), "Timer stopped");
 }
 
 }  // namespace

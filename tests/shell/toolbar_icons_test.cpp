@@ -32,10 +32,10 @@ TEST_F(ToolbarImages, EveryImageShowsOnLightAndDarkBars) {
     std::vector<std::pair<QAction*, QSize>> buttons;
     for (const char* key : {"loadproject", "saveproject", "saveall", "toggletimer", "newproject",
                             "newtask", "options"}) {
-        buttons.emplace_back(window->ToolbarButton(key), window->Toolbar1->iconSize());
+        buttons.emplace_back(window->ToolbarButton(key), window->ui.Toolbar1->iconSize());
     }
     for (const char* key : {"remove", "newproject", "newtask", "down", "up"}) {
-        buttons.emplace_back(window->TreeBarButton(key), window->TreeBar->iconSize());
+        buttons.emplace_back(window->TreeBarButton(key), window->ui.TreeBar->iconSize());
     }
     for (const auto& [button, size] : buttons) {
         const std::string name = button->objectName().toStdString();

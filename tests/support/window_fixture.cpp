@@ -23,7 +23,7 @@ std::string WindowTest::Text(TreeNode* node, std::string_view path) {
 }
 
 void WindowTest::CloseLabelEdit(TreeNode* node) {
-    window->Timer2.setEnabled(false);  // the restart of the label edit never comes
+    window->ui.Timer2.setEnabled(false);  // the restart of the label edit never comes
     window->UpdateNode(node);
     window->Tree_NodeClick(node);  // the pane shows the name just given
 }
@@ -55,12 +55,12 @@ void ClickButtonOf(QToolBar* bar, QAction* action) {
 
 void WindowTest::ClickToolbar(const QString& key) {
     window->show();
-    ClickButtonOf(window->Toolbar1, window->ToolbarButton(key));
+    ClickButtonOf(window->ui.Toolbar1, window->ToolbarButton(key));
 }
 
 void WindowTest::ClickTreeBar(const QString& key) {
     window->show();
-    ClickButtonOf(window->TreeBar, window->TreeBarButton(key));
+    ClickButtonOf(window->ui.TreeBar, window->TreeBarButton(key));
 }
 
 void WindowTest::Choose(const char* entry) {
@@ -72,9 +72,9 @@ void WindowTest::Choose(const char* entry) {
 
 void WindowTest::ClickNode(TreeNode* node) {
     window->show();
-    window->Tree->scrollToItem(node);
-    QTest::mouseClick(window->Tree->viewport(), Qt::LeftButton, {},
-                      window->Tree->visualItemRect(node).center());
+    window->ui.Tree->scrollToItem(node);
+    QTest::mouseClick(window->ui.Tree->viewport(), Qt::LeftButton, {},
+                      window->ui.Tree->visualItemRect(node).center());
 }
 
 QLineEdit* WindowTest::LabelEditor() {
@@ -82,7 +82,7 @@ QLineEdit* WindowTest::LabelEditor() {
     (void)QTest::qWaitFor(
         [&] {
             editor =
-                qobject_cast<QLineEdit*>(window->Tree->indexWidget(window->Tree->currentIndex()));
+                qobject_cast<QLineEdit*>(window->ui.Tree->indexWidget(window->ui.Tree->currentIndex()));
             return editor != nullptr;
         },
         2000);

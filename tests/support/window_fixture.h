@@ -17,6 +17,9 @@
 #include <string>
 
 #include "shell/frm_main.h"
+#include "shell/resize_handle.h"
+#include "shell/tray_menu.h"
+#include "shell/twips.h"
 #include "support/doubles.h"
 
 // A file's bytes ("<missing>" when it cannot be read), and writing them.

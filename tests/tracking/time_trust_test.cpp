@@ -17,7 +17,7 @@
 #include "model/xml.h"
 #include "shell/frm_options.h"
 #include "support/window_fixture.h"
-#include "tracking/time_sums.h"
+#include "support/sum_check.h"
 
 namespace {
 
@@ -29,11 +29,11 @@ class TimeTrust : public WindowTest {
         site = AddProject("Site");
         logo = AddTask(AddTask(site, "Design"), "Logo");
         other = AddProject("Other");
-        window->Tree->expandAll();
+        window->ui.Tree->expandAll();
     }
     double Reading() const { return seams->clock->MonotonicSeconds(); }
     void Toggle(TreeNode* node) {
-        window->Tree->setCurrentItem(node);
+        window->ui.Tree->setCurrentItem(node);
         window->ToolbarButton("toggletimer")->trigger();
     }
     void TickAfter(double seconds) {
@@ -41,31 +41,31 @@ class TimeTrust : public WindowTest {
         window->Timer1_Timer();
     }
     void Drop(TreeNode* node, TreeNode* target) {
-        const QPoint from = window->Tree->visualItemRect(node).center();
-        window->MouseDownX = from.x();
-        window->MouseDownY = from.y();
+        const QPoint from = window->ui.Tree->visualItemRect(node).center();
+        QTest::mousePress(window->ui.Tree->viewport(), Qt::LeftButton, {}, from);
+        QTest::mouseRelease(window->ui.Tree->viewport(), Qt::LeftButton, {}, from);
         std::unique_ptr<QMimeData> data(window->Tree_OLEStartDrag());
-        window->Tree_OLEDragDrop(*data, window->Tree->visualItemRect(target).center());
-        window->Tree->expandAll();
+        window->Tree_OLEDragDrop(*data, window->ui.Tree->visualItemRect(target).center());
+        window->ui.Tree->expandAll();
     }
     void Remove(TreeNode* node) {
-        window->Tree->setCurrentItem(node);
+        window->ui.Tree->setCurrentItem(node);
         window->TreeBarButton("remove")->trigger();
     }
     void ExpectSumsHold() const {
-        for (int i = 0; i < window->Tree->topLevelItemCount(); ++i) {
-            const auto mismatch = FindSumMismatch(window->Tree->topLevelNode(i)->element);
+        for (int i = 0; i < window->ui.Tree->topLevelItemCount(); ++i) {
+            const auto mismatch = FindSumMismatch(window->ui.Tree->topLevelNode(i)->element);
             ASSERT_FALSE(mismatch) << *mismatch;
         }
         // Every node here was made by this program, so its periods add up to its own time.
-        for (QTreeWidgetItemIterator it(window->Tree); *it; ++it) {
+        for (QTreeWidgetItemIterator it(window->ui.Tree); *it; ++it) {
             auto* node = static_cast<TreeNode*>(*it);
             ASSERT_EQ(SumSessions(node->element), Module1::ParseTime(Text(node, "@task_time")))
                 << Text(node, "@name");
         }
     }
     TreeNode* Find(const std::string& name) const {
-        for (QTreeWidgetItemIterator it(window->Tree); *it; ++it) {
+        for (QTreeWidgetItemIterator it(window->ui.Tree); *it; ++it) {
             if (Text(static_cast<TreeNode*>(*it), "@name") == name) {
                 return static_cast<TreeNode*>(*it);
             }
@@ -114,7 +114,7 @@ TEST_F(TimeTrust, ATimeThatCannotTakeTheSecondsStopsTheTimerAndBooksNothing) {
         window->MarkUnmodified(site);
         Toggle(logo);
         TickAfter(1);
-        EXPECT_FALSE(window->TimerRunning);
+        EXPECT_FALSE(window->Timing.TimerRunning);
         EXPECT_EQ(Text(logo, "@task_time") + Text(site, "@subtask_time"), "0:00:00" + bad);
         EXPECT_EQ(Text(site, "@modified"), "false");
         EXPECT_TRUE(Status().contains("of 'Site'")) << Status().toStdString();
@@ -138,14 +138,14 @@ TEST_F(TimeTrust, AnIdleStretchIsTakenBackAndAskedAboutOnceInputReturns) {
               "There was no keyboard or mouse input from 09:10 to 09:50 (0:40:00) while timing "
               "'Logo'. Keep this time?");
     seams->questions->Answer("Discard and Stop");
-    EXPECT_FALSE(window->TimerRunning);
+    EXPECT_FALSE(window->Timing.TimerRunning);
     EXPECT_EQ(Text(site, "@subtask_time"), "0:10:30");
 }
 
 TEST_F(TimeTrust, TheOptionsSpinBoxSetsIdleMinutesOrSaysWhyItCannot) {
     for (const bool available : {true, false}) {
         seams->idle->seconds = available ? std::optional<double>(0) : std::nullopt;
-        window->mnuOptions->trigger();
+        window->ui.mnuOptions->trigger();
         std::unique_ptr<frmOptions> dialog(window->findChild<frmOptions*>());
         EXPECT_EQ(dialog->spnIdleMinutes->isEnabled(), available);
         EXPECT_EQ(dialog->spnIdleMinutes->toolTip().contains("does not tell"), !available);
@@ -164,7 +164,7 @@ TEST_F(TimeTrust, FortyEightHoursBookExactlyWhatWasTimedLessWhatWasDiscarded) {
     AddTask(site, "S1");
     AddTask(Find("Design"), "S2");
     AddTask(other, "S3");
-    window->Tree->expandAll();
+    window->ui.Tree->expandAll();
     double timed = 0, discarded = 0, periodStart = 0, away = -1, back = -1;
     auto start = [&] {
         Toggle(Find("Logo"));
@@ -185,7 +185,7 @@ TEST_F(TimeTrust, FortyEightHoursBookExactlyWhatWasTimedLessWhatWasDiscarded) {
     auto splitter = [&] {
         window->ResizeHandle1_StartMove();
         seams->clock->Advance(1.7);
-        window->ResizeHandle1_Move(window->ResizeHandle1->offLeft + 60);
+        window->ResizeHandle1_Move(window->ui.ResizeHandle1->offLeft + 60);
     };
     const std::vector<std::pair<double, std::function<void()>>> events = {
         {1, [&] { seams->clock->StepWall(3600); }},  // summer time begins

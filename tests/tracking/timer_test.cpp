@@ -33,20 +33,20 @@ TEST_F(Timing, BooksOnTheTaskAndEveryAncestorUntilStopped) {
     ClickNode(a1);
     ClickToolbar("toggletimer");
     EXPECT_EQ(window->ToolbarButton("toggletimer")->text(), "Stop Timer");
-    EXPECT_EQ(window->mnuToggleTimer->text(), "Stop Timer");
-    EXPECT_TRUE(window->Timer1.enabled());
+    EXPECT_EQ(window->ui.mnuToggleTimer->text(), "Stop Timer");
+    EXPECT_TRUE(window->ui.Timer1.enabled());
     TickAfter(5);
     EXPECT_EQ(Times(a1), "0:00:05+");
     EXPECT_EQ(Times(a), "+0:00:05");
     EXPECT_EQ(Times(project), "+0:00:05");
-    EXPECT_EQ(window->txtTaskTime->text(), "0:00:05");
-    EXPECT_EQ(window->txtTotalTime->text(), "0:00:05");
+    EXPECT_EQ(window->ui.txtTaskTime->text(), "0:00:05");
+    EXPECT_EQ(window->ui.txtTotalTime->text(), "0:00:05");
 
     seams->clock->now += 2.5;
     ClickToolbar("toggletimer");  // the seconds since the last tick are booked too
     EXPECT_EQ(Times(a1), "0:00:07+");
     EXPECT_EQ(Times(project), "+0:00:07");
-    EXPECT_FALSE(window->Timer1.enabled());
+    EXPECT_FALSE(window->ui.Timer1.enabled());
     EXPECT_EQ(window->ToolbarButton("toggletimer")->text(), "Start Timer");
     EXPECT_EQ(a1->image(), TreeImage::Task);
     EXPECT_EQ(project->image(), TreeImage::ProjectModified) << "booked time is unsaved work";
@@ -73,24 +73,24 @@ TEST_F(Timing, ATickRepaintsTheTimedChainsRowsAndNoOthers) {
     ClickNode(a1);
     ClickToolbar("toggletimer");
     QCoreApplication::processEvents();
-    PaintRecorder recorder(window->Tree->viewport());
+    PaintRecorder recorder(window->ui.Tree->viewport());
     TickAfter(1);
     QCoreApplication::processEvents();
     for (TreeNode* changed : {project, a, a1}) {
-        EXPECT_TRUE(recorder.painted.contains(window->Tree->visualItemRect(changed)))
+        EXPECT_TRUE(recorder.painted.contains(window->ui.Tree->visualItemRect(changed)))
             << changed->text(0).toStdString();
     }
-    EXPECT_FALSE(recorder.painted.intersects(window->Tree->visualItemRect(b)));
+    EXPECT_FALSE(recorder.painted.intersects(window->ui.Tree->visualItemRect(b)));
 }
 
 TEST_F(Timing, ThePopUpSwitchesTheTimerToTheSelectedNode) {
     ClickNode(a1);
     ClickToolbar("toggletimer");
     TickAfter(3);
-    seams->menus->choose = [this](QMenu*) { return window->mnuSwitchTimer; };
-    QTest::mouseClick(window->Tree->viewport(), Qt::RightButton, {},
-                      window->Tree->visualItemRect(b).center());
-    EXPECT_EQ(window->TimedNode, b);
+    seams->menus->choose = [this](QMenu*) { return window->ui.mnuSwitchTimer; };
+    QTest::mouseClick(window->ui.Tree->viewport(), Qt::RightButton, {},
+                      window->ui.Tree->visualItemRect(b).center());
+    EXPECT_EQ(window->Timing.TimedNode, b);
     TickAfter(4);
     EXPECT_EQ(Times(a1), "0:00:03+");
     EXPECT_EQ(Times(b), "0:00:04+");

@@ -20,10 +20,10 @@ TEST_F(WindowTest, DeepBranchesOpenOnlyToTheDepthLimit) {
     WriteFile(path, deep + "</project>");
     window->LoadProjects(path);
     window->show();
-    QTreeWidgetItem* node = window->Tree->topLevelNode(0);
-    window->Tree->setCurrentItem(node);
-    QTest::keyClick(window->Tree, Qt::Key_Asterisk);
-    window->Tree->doItemsLayout();  // the whole open branch laid out at once
+    QTreeWidgetItem* node = window->ui.Tree->topLevelNode(0);
+    window->ui.Tree->setCurrentItem(node);
+    QTest::keyClick(window->ui.Tree, Qt::Key_Asterisk);
+    window->ui.Tree->doItemsLayout();  // the whole open branch laid out at once
     for (int depth = 0; depth < TaskTree::kMaxOpenDepth; ++depth, node = node->child(0)) {
         ASSERT_TRUE(node->isExpanded()) << "depth " << depth;
     }
@@ -33,9 +33,9 @@ TEST_F(WindowTest, DeepBranchesOpenOnlyToTheDepthLimit) {
     while (node->childCount() > 0) {
         node = node->child(0);
     }
-    window->Tree->setCurrentItem(node);
+    window->ui.Tree->setCurrentItem(node);
     window->ToolbarButton("newtask")->trigger();
-    window->Tree->doItemsLayout();
+    window->ui.Tree->doItemsLayout();
     EXPECT_EQ(node->childCount(), 1);
     EXPECT_FALSE(node->isExpanded());
 }

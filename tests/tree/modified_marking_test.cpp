@@ -16,17 +16,17 @@ class ModifiedMarking : public WindowTest {
         AddTask(project, "Design");
         AddTask(project, "Logo");
         window->MarkUnmodified(project);
-        window->WorkspaceModified = false;
+        window->Workspace.WorkspaceModified = false;
         window->show();
     }
     // A right click on the selected node, answering the pop-up with `entry`.
     void PopUp(QAction* entry) {
         seams->menus->choose = [entry](QMenu*) { return entry; };
-        const QPoint at = window->Tree->visualItemRect(window->SelectedNode()).center();
-        QTest::mouseClick(window->Tree->viewport(), Qt::RightButton, {}, at);
+        const QPoint at = window->ui.Tree->visualItemRect(window->SelectedNode()).center();
+        QTest::mouseClick(window->ui.Tree->viewport(), Qt::RightButton, {}, at);
     }
     void ClickTreeBar(const char* key) {
-        QTest::mouseClick(window->TreeBar->widgetForAction(window->TreeBarButton(key)),
+        QTest::mouseClick(window->ui.TreeBar->widgetForAction(window->TreeBarButton(key)),
                           Qt::LeftButton);
     }
     bool Modified(TreeNode* node) const {
@@ -42,15 +42,15 @@ TEST_F(ModifiedMarking, CompletedMovesAndDeletionsMarkTheProjectAndTheQuestionsA
         std::function<void()> act;
     };
     const Case cases[] = {
-        {"pop-up Completed", 1, [&] { PopUp(window->mnuCompleted); }},
+        {"pop-up Completed", 1, [&] { PopUp(window->ui.mnuCompleted); }},
         {"Move Item Up", 1, [&] { ClickTreeBar("up"); }},
         {"Move Item Down", 0, [&] { ClickTreeBar("down"); }},
-        {"pop-up Delete", 0, [&] { PopUp(window->mnuTreeDelete); }},
+        {"pop-up Delete", 0, [&] { PopUp(window->ui.mnuTreeDelete); }},
         {"Remove Item on a task", 0, [&] { ClickTreeBar("remove"); }},
     };
     for (const Case& c : cases) {
         window->MarkUnmodified(project);
-        window->Tree->setCurrentItem(project->childNode(c.selected));
+        window->ui.Tree->setCurrentItem(project->childNode(c.selected));
         c.act();
         EXPECT_TRUE(Modified(project)) << c.what;
     }
@@ -59,21 +59,21 @@ TEST_F(ModifiedMarking, CompletedMovesAndDeletionsMarkTheProjectAndTheQuestionsA
     seams->prompter->Expect("Modified Projects: \r\nSite\r\nSave Modified Projects First?",
                             MsgButtons::YesNoCancel, "Horavel", MsgAnswer::Cancel);
     window->findChild<QAction*>("mnuClearWS")->trigger();
-    window->Tree->setCurrentItem(project);
+    window->ui.Tree->setCurrentItem(project);
     seams->prompter->Expect("Save Project before you remove it", MsgButtons::YesNo, "Horavel",
                             MsgAnswer::No);
     ClickTreeBar("remove");
-    EXPECT_EQ(window->Tree->topLevelItemCount(), 0);
+    EXPECT_EQ(window->ui.Tree->topLevelItemCount(), 0);
 }
 
 TEST_F(ModifiedMarking, AMovedProjectChangesOnlyTheWorkspace) {
     TreeNode* other = AddProject("Other");
     window->MarkUnmodified(other);
-    window->WorkspaceModified = false;
+    window->Workspace.WorkspaceModified = false;
     ClickTreeBar("up");
-    EXPECT_EQ(window->Tree->topLevelNode(0)->caption(), "Other");
-    EXPECT_TRUE(window->WorkspaceModified);
-    EXPECT_FALSE(Modified(project) || Modified(window->Tree->topLevelNode(0)));
+    EXPECT_EQ(window->ui.Tree->topLevelNode(0)->caption(), "Other");
+    EXPECT_TRUE(window->Workspace.WorkspaceModified);
+    EXPECT_FALSE(Modified(project) || Modified(window->ui.Tree->topLevelNode(0)));
 }
 
 }  // namespace

@@ -16,10 +16,10 @@ class PaneText : public WindowTest {
     TreeNode* LoadAndSelectTask(const std::string& task) {
         WriteFile(path_, "<project name=\"P\">" + task + "</project>");
         QString name = path_;
-        window->Tree->clear();
+        window->ui.Tree->clear();
         window->LoadProjects(name);
         window->show();
-        window->Tree->setCurrentItem(window->Tree->topLevelNode(0)->child(0));
+        window->ui.Tree->setCurrentItem(window->ui.Tree->topLevelNode(0)->child(0));
         return window->SelectedNode();
     }
     static void Paste(QWidget* field, const QString& text) {
@@ -37,8 +37,8 @@ TEST_F(PaneText, ShowingANodeWritesNothingAndEditsKeepTheLineEndsItHad) {
                                            stored + "</description></task>");
         EXPECT_EQ(Text(task->parentNode(), "@modified"), "") << stored;
         EXPECT_EQ(Text(task, "@completed"), "TRUE");
-        window->txtDescription->moveCursor(QTextCursor::End);
-        QTest::keyClicks(window->txtDescription, "!");
+        window->ui.txtDescription->moveCursor(QTextCursor::End);
+        QTest::keyClicks(window->ui.txtDescription, "!");
         EXPECT_EQ(Text(task, "%description"), edited);
     }
     window->ToolbarButton("saveproject")->trigger();
@@ -47,18 +47,18 @@ TEST_F(PaneText, ShowingANodeWritesNothingAndEditsKeepTheLineEndsItHad) {
 
 TEST_F(PaneText, ControlCharactersTypedOrPastedBecomeSpaces) {
     TreeNode* task = LoadAndSelectTask("<task name=\"T\"/>");
-    window->txtName->selectAll();
-    Paste(window->txtName, QStringLiteral("a\vb\x01"
+    window->ui.txtName->selectAll();
+    Paste(window->ui.txtName, QStringLiteral("a\vb\x01"
                                           "c\td"));
     EXPECT_EQ(Text(task, "@name"), "a b c\td");
-    Paste(window->txtDescription, QStringLiteral("x\fy\x1Fz"));
+    Paste(window->ui.txtDescription, QStringLiteral("x\fy\x1Fz"));
     EXPECT_EQ(Text(task, "%description"), "x y z");
-    window->txtDescription->undo();  // the paste and its mending undo as one
+    window->ui.txtDescription->undo();  // the paste and its mending undo as one
     EXPECT_EQ(Text(task, "%description"), "");
 
-    window->Tree->StartLabelEdit();
+    window->ui.Tree->StartLabelEdit();
     const auto editor = [&] {
-        return qobject_cast<QLineEdit*>(window->Tree->indexWidget(window->Tree->currentIndex()));
+        return qobject_cast<QLineEdit*>(window->ui.Tree->indexWidget(window->ui.Tree->currentIndex()));
     };
     ASSERT_TRUE(QTest::qWaitFor([&] { return editor() != nullptr; }));
     editor()->selectAll();

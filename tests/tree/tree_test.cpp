@@ -47,7 +47,7 @@ TEST_F(Tree, NewNodesAreNamedInPlaceAndF2RenamesLater) {
     TypeLabel("Site");
     EXPECT_EQ(Text(added, "@name"), "Site");
     EXPECT_EQ(added->caption(), "Site");
-    EXPECT_EQ(window->txtName->text(), "Site");
+    EXPECT_EQ(window->ui.txtName->text(), "Site");
     EXPECT_EQ(added->image(), TreeImage::ProjectModified);
 
     ClickTreeBar("newtask");
@@ -59,7 +59,7 @@ TEST_F(Tree, NewNodesAreNamedInPlaceAndF2RenamesLater) {
     EXPECT_EQ(task->parentNode(), added);
 
     ClickNode(a);
-    QTest::keyClick(window->Tree, Qt::Key_F2);
+    QTest::keyClick(window->ui.Tree, Qt::Key_F2);
     TypeLabel("Logo");
     EXPECT_EQ(Text(a, "@name"), "Logo");
     EXPECT_TRUE(Modified());
@@ -67,25 +67,25 @@ TEST_F(Tree, NewNodesAreNamedInPlaceAndF2RenamesLater) {
 
 TEST_F(Tree, ThePaneEditsTheSelectedNodeAndTheArrowsMoveIt) {
     ClickNode(a);
-    QTest::keyClick(window->Tree, Qt::Key_Down);
+    QTest::keyClick(window->ui.Tree, Qt::Key_Down);
     EXPECT_EQ(window->SelectedNode(), b);
-    EXPECT_EQ(window->txtName->text(), "B");
-    window->txtName->selectAll();
-    QTest::keyClicks(window->txtName, "Bee");
+    EXPECT_EQ(window->ui.txtName->text(), "B");
+    window->ui.txtName->selectAll();
+    QTest::keyClicks(window->ui.txtName, "Bee");
     EXPECT_EQ(Text(b, "@name"), "Bee");
     EXPECT_EQ(b->caption(), "Bee");
     EXPECT_TRUE(Modified());
-    QTest::keyClicks(window->txtDescription, "two");
-    QTest::keyClick(window->txtDescription, Qt::Key_Return);
-    QTest::keyClicks(window->txtDescription, "lines");
+    QTest::keyClicks(window->ui.txtDescription, "two");
+    QTest::keyClick(window->ui.txtDescription, Qt::Key_Return);
+    QTest::keyClicks(window->ui.txtDescription, "lines");
     EXPECT_EQ(Text(b, "%description"), "two\nlines");
-    QTest::mouseClick(window->chkCompleted, Qt::LeftButton);
+    QTest::mouseClick(window->ui.chkCompleted, Qt::LeftButton);
     EXPECT_EQ(Text(b, "@completed"), "true");
     EXPECT_EQ(b->image(), TreeImage::TaskCompleted);
 
-    QTest::keyClick(window->Tree, Qt::Key_Up);
-    EXPECT_EQ(window->txtDescription->toPlainText(), "");
-    EXPECT_FALSE(window->chkCompleted->isChecked());
+    QTest::keyClick(window->ui.Tree, Qt::Key_Up);
+    EXPECT_EQ(window->ui.txtDescription->toPlainText(), "");
+    EXPECT_FALSE(window->ui.chkCompleted->isChecked());
 }
 
 TEST_F(Tree, TheTreeBarMovesAndRemovesTheSelection) {
@@ -112,18 +112,18 @@ TEST_F(Tree, DraggingATaskMovesItsElementIntoTheTarget) {
     // The drag begins where the button went down; QDrag's own loop is modal, so the drag
     // data is taken from the window as the tree's startDrag takes it.
     const auto drag = [this](TreeNode* node) {
-        QTest::mouseClick(window->Tree->viewport(), Qt::LeftButton, {},
-                          window->Tree->visualItemRect(node).center());
+        QTest::mouseClick(window->ui.Tree->viewport(), Qt::LeftButton, {},
+                          window->ui.Tree->visualItemRect(node).center());
         return std::unique_ptr<QMimeData>(window->Tree_OLEStartDrag());
     };
     const auto drop = [this](const QMimeData& data, TreeNode* target) {
-        const QPoint at = window->Tree->visualItemRect(target).center();
+        const QPoint at = window->ui.Tree->visualItemRect(target).center();
         QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(window->Tree->viewport(), &enter);
+        QCoreApplication::sendEvent(window->ui.Tree->viewport(), &enter);
         QDragMoveEvent move(at, Qt::MoveAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(window->Tree->viewport(), &move);
+        QCoreApplication::sendEvent(window->ui.Tree->viewport(), &move);
         QDropEvent drop(at, Qt::MoveAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(window->Tree->viewport(), &drop);
+        QCoreApplication::sendEvent(window->ui.Tree->viewport(), &drop);
     };
     EXPECT_EQ(drag(project), nullptr) << "projects stay put";
     drop(*drag(a), a->childNode(0));
@@ -163,21 +163,21 @@ TEST_F(Tree, RemovingAModifiedProjectOffersToSaveItFirst) {
             seams->fileDialog->ExpectCancel(ScriptedFileDialog::Kind::Save);
         }
         ClickTreeBar("remove");
-        EXPECT_EQ(window->Tree->topLevelItemCount(), answer == MsgAnswer::Yes ? 1 : 0);
+        EXPECT_EQ(window->ui.Tree->topLevelItemCount(), answer == MsgAnswer::Yes ? 1 : 0);
     }
 }
 
 TEST_F(Tree, ThePopUpOpensOnARightClickAndActsOnTheSelection) {
     ClickNode(b);
-    seams->menus->choose = [this](QMenu*) { return window->mnuCompleted; };
-    QTest::mouseClick(window->Tree->viewport(), Qt::RightButton, {},
-                      window->Tree->visualItemRect(b).center());
+    seams->menus->choose = [this](QMenu*) { return window->ui.mnuCompleted; };
+    QTest::mouseClick(window->ui.Tree->viewport(), Qt::RightButton, {},
+                      window->ui.Tree->visualItemRect(b).center());
     ASSERT_EQ(seams->menus->shown.size(), 1u);
     EXPECT_EQ(Text(b, "@completed"), "true");
     EXPECT_EQ(b->image(), TreeImage::TaskCompleted);
-    seams->menus->choose = [this](QMenu*) { return window->mnuTreeNewTask; };
-    QTest::mouseClick(window->Tree->viewport(), Qt::RightButton, {},
-                      window->Tree->visualItemRect(c).center());
+    seams->menus->choose = [this](QMenu*) { return window->ui.mnuTreeNewTask; };
+    QTest::mouseClick(window->ui.Tree->viewport(), Qt::RightButton, {},
+                      window->ui.Tree->visualItemRect(c).center());
     ASSERT_EQ(seams->menus->shown.size(), 2u);
     EXPECT_EQ(Text(window->SelectedNode(), "@name"), "New Task");
 }
@@ -187,7 +187,7 @@ TEST(Caption, FollowsTheDisplayFlagsAndKeepsWhatDoesNotFit) {
     doc.load_string(R"(<task name="T" task_time="1:02:03" subtask_time="0:30:00"/>)"
                     R"(<task name="Big" task_time="40000:00:00" subtask_time="1:00"/>)");
     const struct {
-        CaptionFlags flags;
+        DisplayFlags flags;
         const char *normal, *big;
     } cases[] = {
         {{false, true, true}, "T", "Big"},
@@ -199,7 +199,33 @@ TEST(Caption, FollowsTheDisplayFlagsAndKeepsWhatDoesNotFit) {
         EXPECT_EQ(NodeCaption(doc.first_child(), c.flags), c.normal);
         std::string overflow;
         EXPECT_EQ(NodeCaption(doc.last_child(), c.flags, &overflow), c.big);
-        EXPECT_EQ(overflow.empty(), !c.flags.showTime) << overflow;
+        EXPECT_EQ(overflow.empty(), !c.flags.TT_ShowTime) << overflow;
+    }
+}
+
+TEST(PaneTimes, ShowWhatFitsAndKeepWhatDoesNotAsStored) {
+    const struct {
+        const char *task, *subtask;
+        PaneTimes shown;
+        bool overflow;
+    } cases[] = {
+        {"1:02:03", "0:30:00", {"1:02:03", "0:30:00", "1:32:03", ""}, false},
+        {"", "75", {"0:00:00", "0:01:15", "0:01:15", ""}, false},
+        {"40000:00:00", "1:00", {"40000:00:00", "0:01:00", "40000:00:00 + 1:00", ""}, true},
+        // Each fits on its own; their sum does not.
+        {"20000:00:00", "20000:00:00",
+         {"20000:00:00", "20000:00:00", "20000:00:00 + 20000:00:00", ""}, true},
+    };
+    for (const auto& c : cases) {
+        pugi::xml_document doc;
+        pugi::xml_node task = doc.append_child("task");
+        task.append_attribute("task_time") = c.task;
+        task.append_attribute("subtask_time") = c.subtask;
+        const PaneTimes times = PaneTimesOf(task);
+        EXPECT_EQ(times.task, c.shown.task) << c.task;
+        EXPECT_EQ(times.subtask, c.shown.subtask) << c.subtask;
+        EXPECT_EQ(times.total, c.shown.total) << c.task << " + " << c.subtask;
+        EXPECT_EQ(times.overflow.empty(), !c.overflow) << times.overflow;
     }
 }
 

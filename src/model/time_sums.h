@@ -1,6 +1,5 @@
 #pragma once
-// Changing stored times along a chain of elements, all of them or none, and the check that
-// every subtask time is the sum of what lies below it.
+// Changing stored times along a chain of elements, all of them or none.
 
 #include <optional>
 #include <pugixml.hpp>
@@ -35,7 +34,3 @@ std::optional<TimeRefusal> ApplyTimeChanges(std::vector<TimeChange> changes);
 // The element's whole time, its own plus its subtask time; nothing when either does not
 // parse.
 std::optional<double> WholeTimeOf(pugi::xml_node element);
-
-// The first element under `top` (itself included) whose subtask time differs from the sum
-// of its task children's whole times, described for a test failure; nothing when all agree.
-std::optional<std::string> FindSumMismatch(pugi::xml_node top);

@@ -1,4 +1,4 @@
-#include "tracking/time_sums.h"
+#include "model/time_sums.h"
 
 #include <cstring>
 
@@ -111,32 +111,4 @@ std::optional<double> WholeTimeOf(pugi::xml_node element) {
     } catch (const TimeOverflow&) {
         return std::nullopt;
     }
-}
-
-std::optional<std::string> FindSumMismatch(pugi::xml_node top) {
-    // Iterative: documents may nest deeper than the stack goes.
-    std::vector<pugi::xml_node> pending{top};
-    while (!pending.empty()) {
-        const pugi::xml_node element = pending.back();
-        pending.pop_back();
-        double sum = 0;
-        for (pugi::xml_node task = element.child("task"); task; task = task.next_sibling("task")) {
-            const std::optional<double> whole = WholeTimeOf(task);
-            if (!whole) {
-                return Quoted(NameOf(task)).append(" holds a time that does not fit");
-            }
-            sum += *whole;
-            pending.push_back(task);
-        }
-        const std::optional<double> own = WholeTimeOf(element);
-        const double stored = own ? StoredSeconds(element, "subtask_time") : -1;
-        if (stored != sum) {
-            return Quoted(NameOf(element))
-                .append(" has subtask time \"")
-                .append(element.attribute("subtask_time").value())
-                .append("\" but its tasks hold ")
-                .append(FormatTime(sum, true));
-        }
-    }
-    return std::nullopt;
 }

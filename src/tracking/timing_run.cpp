@@ -1,0 +1,268 @@
+// Starting, stopping and switching the timer, and booking the elapsed seconds.
+#include "tracking/timing_run.h"
+
+#include <QSignalBlocker>
+
+#include <algorithm>
+
+#include "model/project_document.h"
+#include "model/time_sums.h"
+#include "model/time_text.h"
+#include "model/xml.h"
+#include "platform/platform.h"
+#include "platform/timer.h"
+#include "tree/project_tree.h"
+
+namespace {
+
+// The image a node shows once the clock has left it. A project gets the green diamond
+// without looking at its modified state; a task shows its completion.
+void GiveRestingImage(TreeNode* node) {
+    if (node->isProject()) {
+        node->setImage(TreeImage::ProjectUnmodified);
+        return;
+    }
+    const bool completed = IsCompletedText(XML::ResolvePath(node->element, "^completed").text());
+    node->setImage(completed ? TreeImage::TaskCompleted : TreeImage::Task);
+}
+
+}  // namespace
+
+bool BookTime(ProjectTree& tree, TreeNode* node, double seconds, const QString& refused) {
+    if (node == nullptr || !node->element) {
+        return false;
+    }
+    {
+        // For each changed node the view searches its expanded rows from the last one it
+        // found, and the chain spans from the project's row to the timed node's: in a large
+        // tree that search costs more than the tick itself. Change the chain quietly and
+        // repaint the chain's rows on screen. (Quiet also keeps an open label edit on one of
+        // these nodes from being reset to the stored name every second.)
+        const QSignalBlocker quiet(tree.view.model());
+        if (const auto refusal = ApplyTimeChanges(BookingChanges(node->element, seconds))) {
+            tree.Tell(
+                QStringLiteral("%1: %2.").arg(refused, QString::fromStdString(refusal->reason)));
+            return false;
+        }
+        if (seconds != 0 && !ProjectTree::IsModified(node)) {
+            tree.MarkModified(node);  // once per project and save, not every second
+        }
+        tree.UpdateChain(node);
+    }
+    tree.view.repaintChainOnScreen(node);
+    return true;
+}
+
+TimingRun::TimingRun(ProjectTree& tree, TimingState& timing, Timer& Timer1, Platform& platform,
+                     std::function<double()> idleLimitSeconds)
+    : tree_(tree),
+      timing_(timing),
+      Timer1_(Timer1),
+      platform_(platform),
+      idleLimitSeconds_(std::move(idleLimitSeconds)) {
+    connect(&tree_, &ProjectTree::NodeReplaced, this, &TimingRun::CarryHeldTimes);
+    connect(&tree_, &ProjectTree::SubtreeLeaving, this, &TimingRun::ForgetHeldTimesIn);
+}
+
+void TimingRun::ToggleTimer(TreeNode* selected) {
+    // With nothing to book on, a running flag is only a stale caption: let any click end it.
+    const bool orphaned = timing_.TimerRunning && timing_.TimedNode == nullptr;
+    if (selected == nullptr && !orphaned) {
+        return;
+    }
+    if (timing_.TimerRunning) {
+        Stop();
+    } else {
+        Start(selected);
+    }
+}
+
+void TimingRun::SwitchTimer(TreeNode* selected) {
+    ToggleTimer(selected);
+    ToggleTimer(selected);
+}
+
+void TimingRun::StopTimer() {
+    if (!timing_.TimerRunning) {
+        return;
+    }
+    if (tree_.SelectedNode() == nullptr && timing_.TimedNode != nullptr) {
+        tree_.view.setCurrentItem(timing_.TimedNode);
+    }
+    ToggleTimer(tree_.SelectedNode());
+}
+
+void TimingRun::StopBeforeClearing() {
+    StopTimer();
+    Timer1_.setEnabled(false);
+    timing_.TimerRunning = false;
+}
+
+void TimingRun::Start(TreeNode* node) {
+    timing_.TimerRunning = true;
+    emit RunningChanged(true);
+    ticks_ = StartTicking(platform_.clock->MonotonicSeconds());
+    timing_.TimerStartSeconds = bookedSince_ = ticks_.reference;
+    lastTickWall_ = platform_.clock->SecondsSinceMidnight();
+    idle_ = IdleWatch();
+    timing_.TimedNode = node;
+    Sessions.Begin(LocalTimeOfReading(lastTickWall_));
+    Timer1_.setEnabled(true);
+    Timer1_Timer();  // books nothing yet, shows the first clock frame at once
+    emit Changed();
+}
+
+void TimingRun::Stop() {
+    Timer1_.setEnabled(false);
+    timing_.TimerRunning = false;
+    emit RunningChanged(false);
+    Timer1_Timer();  // books the seconds since the last tick
+    Rest();
+}
+
+void TimingRun::HaltTimer() {
+    Timer1_.setEnabled(false);
+    timing_.TimerRunning = false;
+    emit RunningChanged(false);
+    Rest();
+}
+
+void TimingRun::Rest() {
+    Sessions.End();
+    emit PeriodsChanged();  // the period as it ended
+    if (timing_.TimedNode != nullptr) {
+        GiveRestingImage(timing_.TimedNode);
+    }
+    EndIdleStretch(EndIdle(idle_, platform_.clock->SecondsSinceMidnight()));
+    emit Changed();
+}
+
+void TimingRun::Timer1_Timer() {
+    TreeNode* timed = timing_.TimedNode;
+    if (timed == nullptr || !timed->element) {
+        // The timed node is gone: stop ticking, leave the running flag for ToggleTimer.
+        timing_.TimedNode = nullptr;
+        Timer1_.setEnabled(false);
+        return;
+    }
+    const double now = platform_.clock->MonotonicSeconds();
+    const double wallNow = platform_.clock->SecondsSinceMidnight();
+    const double wallBefore = lastTickWall_;
+    const TickPlan plan = PlanTick(ticks_, now, GapSeconds);
+    timing_.TimerStartSeconds = ticks_.reference;
+    lastTickWall_ = wallNow;
+    if (plan.held > 0) {
+        bookedSince_ = ticks_.reference;  // nothing before the gap is this stretch's to take
+    }
+    const double idleLimit = idleLimitSeconds_();
+    const IdleReading reading{IdleNow(now, idleLimit), idleLimit, now, wallNow};
+    const IdleWatch idleBefore = idle_;
+    const IdleStep idle =
+        WatchIdle(idle_, reading, ticks_.reference - plan.book, ticks_.reference, bookedSince_);
+    frame_ = (frame_ + 1) % 8;
+    {
+        const QSignalBlocker quiet(tree_.view.model());  // the image: see BookTime
+        timed->setImage(ClockFrame(frame_));
+    }
+    if (!BookTime(tree_, timed, idle.book - idle.takeBack,
+                  QStringLiteral("The timer stopped and booked nothing"))) {
+        idle_ = idleBefore;  // this tick's seconds were not booked, so they are not held either
+        HaltTimer();
+        return;
+    }
+    if (Sessions.Book(timed->element, idle.book - idle.takeBack)) {
+        emit PeriodStarted(timed);  // the next snapshot must hold it
+        emit PeriodsChanged();      // and the History frame lists it
+    }
+    if (plan.held > 0) {
+        HoldTime({0, HeldTime::Kind::Gap, timed, NodeString(timed, "@name"), plan.held, wallBefore,
+                  wallNow});
+    }
+    if (idle.ended) {
+        bookedSince_ = ticks_.reference - idle.book;
+        EndIdleStretch(idle);
+    }
+    emit Changed();
+}
+
+std::optional<double> TimingRun::IdleNow(double now, double limit) {
+    if (limit <= 0 || !platform_.idle) {
+        return std::nullopt;  // not watched
+    }
+    if (const auto known = IdleWithoutAsking(lastIdleAnswer_, idle_, limit, now)) {
+        return known;
+    }
+    lastIdleAnswer_ = {platform_.idle->IdleSeconds(), now};
+    return lastIdleAnswer_.idle;
+}
+
+void TimingRun::EndIdleStretch(const IdleStep& step) {
+    if (!step.ended) {
+        return;
+    }
+    if (idle_.held > 0 && timing_.TimedNode != nullptr) {
+        HoldTime({0, HeldTime::Kind::Idle, timing_.TimedNode,
+                  NodeString(timing_.TimedNode, "@name"), idle_.held, idle_.fromWall,
+                  step.toWall});
+    }
+    idle_ = IdleWatch();
+}
+
+void TimingRun::HoldTime(HeldTime held) {
+    held.id = nextHeldId_++;
+    const int id = held.id;
+    held_.push_back(held);
+    // The window may be long gone from the screen; the answer finds the time by its id, so
+    // an answer that comes late, or twice, can book it once at most.
+    platform_.questions->Ask(HeldTimeQuestion(held), HeldTimeButtons(held.kind), kDiscardButton,
+                             [this, id](int button) { AnswerHeldTime(id, button); });
+}
+
+void TimingRun::AnswerHeldTime(int id, int button) {
+    const auto found =
+        std::find_if(held_.begin(), held_.end(), [id](const HeldTime& h) { return h.id == id; });
+    if (found == held_.end()) {
+        return;
+    }
+    const HeldTime held = *found;
+    held_.erase(found);
+    if (button == kDiscardAndStopButton && timing_.TimerRunning) {
+        StopTimer();
+    }
+    if (button != 0) {
+        return;  // discarded
+    }
+    if (held.node == nullptr) {
+        tree_.Tell(
+            QStringLiteral("%1 not booked: '%2' was deleted meanwhile.")
+                .arg(QString::fromStdString(Module1::FormatTime(held.seconds, true)), held.name));
+        return;
+    }
+    if (BookTime(tree_, held.node, held.seconds, QStringLiteral("Nothing booked"))) {
+        // A period of its own, at the time it was held: the timer's run went on without it.
+        QDateTime start = LocalTimeOfReading(held.fromWall);
+        if (held.fromWall > held.toWall) {
+            start = start.addDays(-1);  // it began before midnight
+        }
+        AddSession(held.node->element, SessionStartText(start), int64_t(held.seconds));
+        emit PeriodStarted(held.node);  // kept for recovery even when the project was modified
+        emit PeriodsChanged();
+        emit Changed();
+    }
+}
+
+void TimingRun::CarryHeldTimes(TreeNode* from, TreeNode* to) {
+    for (HeldTime& held : held_) {
+        if (held.node == from) {
+            held.node = to;
+        }
+    }
+}
+
+void TimingRun::ForgetHeldTimesIn(TreeNode* subtree) {
+    for (HeldTime& held : held_) {
+        if (IsWithin(held.node, subtree)) {
+            held.node = nullptr;  // its question, when answered, says the node is gone
+        }
+    }
+}
