@@ -106,10 +106,11 @@ void CrashRecovery::ForgetRecovery(TreeNode* project) {
 }
 
 void CrashRecovery::WriteRecoverySnapshot(TreeNode* project, Entry& entry) {
-    store_->WriteSnapshot(
-        entry.number, Recovery::SnapshotBytes(*project->document(), ++entry.generation, Now()));
+    store_->WriteSnapshot(entry.number,
+                          Recovery::SnapshotBytes(*project->document(), ++entry.generation, Now()));
     entry.dirty = false;
-    entry.timed = timing_.TimerRunning && timing_.TimedNode != nullptr && ProjectTree::ProjectNodeOf(timing_.TimedNode) == project
+    entry.timed = timing_.TimerRunning && timing_.TimedNode != nullptr &&
+                          ProjectTree::ProjectNodeOf(timing_.TimedNode) == project
                       ? timing_.TimedNode->element
                       : pugi::xml_node();
     entry.lastJournaled.clear();
@@ -165,8 +166,8 @@ bool CrashRecovery::JournalTiming() {
         return false;
     }
     entry.lastJournaled = std::move(times);
-    store_->AppendJournal(entry.number,
-                             Recovery::JournalRecord(timing_.TimedNode->element, entry.generation, Now()));
+    store_->AppendJournal(
+        entry.number, Recovery::JournalRecord(timing_.TimedNode->element, entry.generation, Now()));
     return true;
 }
 

@@ -188,8 +188,7 @@ std::vector<ReportProject> ReportsWindow::ChosenProjects() const {
     std::vector<ReportProject> projects;
     for (int i = 0; i < lstProjects->count() && i < tree_.topLevelItemCount(); ++i) {
         if (lstProjects->item(i)->checkState() == Qt::Checked) {
-            projects.push_back(
-                {lstProjects->item(i)->text(), tree_.topLevelNode(i)->element});
+            projects.push_back({lstProjects->item(i)->text(), tree_.topLevelNode(i)->element});
         }
     }
     return projects;
@@ -288,9 +287,8 @@ void ReportsWindow::SaveBytes(const QString& path, const QByteArray& bytes) {
 }
 
 void ReportsWindow::TellNotSaved(const QString& path, const QString& reason) {
-    platform_.prompter->Ask(
-        QStringLiteral("Unable to save the file\r\n%1\r\n%2").arg(path, reason), MsgButtons::OK,
-        kTitle);
+    platform_.prompter->Ask(QStringLiteral("Unable to save the file\r\n%1\r\n%2").arg(path, reason),
+                            MsgButtons::OK, kTitle);
 }
 
 QString ReportsWindow::SheetHtml(const Timesheet& sheet) const {

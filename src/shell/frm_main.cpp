@@ -3,8 +3,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -258,9 +258,9 @@ void frmMain::PlaceControls() {
     client_->setObjectName(QStringLiteral("client"));
     setCentralWidget(client_);
     for (QWidget* control : std::initializer_list<QWidget*>{
-             ui.Tree, ui.TreeBar, ui.lblName, ui.txtName, ui.chkCompleted, ui.lblDescription, ui.txtDescription,
-             ui.lblTimeHead, ui.lblTaskTime, ui.txtTaskTime, ui.lblSubTaskTime, ui.txtSubTaskTime, ui.lblTotalTime,
-             ui.txtTotalTime, ui.frmHistory}) {
+             ui.Tree, ui.TreeBar, ui.lblName, ui.txtName, ui.chkCompleted, ui.lblDescription,
+             ui.txtDescription, ui.lblTimeHead, ui.lblTaskTime, ui.txtTaskTime, ui.lblSubTaskTime,
+             ui.txtSubTaskTime, ui.lblTotalTime, ui.txtTotalTime, ui.frmHistory}) {
         control->setParent(client_);
     }
     ui.ResizeHandle1 = new ResizeHandle(client_);
@@ -276,7 +276,8 @@ void frmMain::PlaceControls() {
 }
 
 void frmMain::CreateSubsystems() {
-    tree_ = std::make_unique<ProjectTree>(*ui.Tree, Display, Timing, Workspace, *platform_.prompter);
+    tree_ =
+        std::make_unique<ProjectTree>(*ui.Tree, Display, Timing, Workspace, *platform_.prompter);
     pane_ = std::make_unique<DetailPane>(
         *tree_, PaneFields{ui.txtName, ui.chkCompleted, ui.txtDescription, ui.txtTaskTime,
                            ui.txtSubTaskTime, ui.txtTotalTime});
@@ -288,8 +289,8 @@ void frmMain::CreateSubsystems() {
     recovery_ = std::make_unique<CrashRecovery>(*tree_, Timing, Workspace, *platform_.prompter,
                                                 platform_.recoveryFolder);
     files_ = std::make_unique<ProjectFiles>(*tree_, Workspace, platform_);
-    workspaceFiles_ = std::make_unique<WorkspaceFiles>(*tree_, *pane_, *files_, *timing_,
-                                                       Workspace, platform_);
+    workspaceFiles_ =
+        std::make_unique<WorkspaceFiles>(*tree_, *pane_, *files_, *timing_, Workspace, platform_);
 }
 
 void frmMain::ConnectEvents() {
@@ -297,7 +298,8 @@ void frmMain::ConnectEvents() {
     connect(ui.txtName, &QLineEdit::textChanged, this, [this] { pane_->txtName_Change(); });
     connect(ui.txtDescription, &QPlainTextEdit::textChanged, this,
             [this] { pane_->txtDescription_Change(); });
-    connect(ui.chkCompleted, &QCheckBox::stateChanged, this, [this] { pane_->chkCompleted_Click(); });
+    connect(ui.chkCompleted, &QCheckBox::stateChanged, this,
+            [this] { pane_->chkCompleted_Click(); });
     connect(ui.mnuToggleTimer, &QAction::triggered, this, [this] { ToggleTimer(); });
     connect(ui.mnuSwitchTimer, &QAction::triggered, this, [this] { SwitchTimer(); });
     connect(ui.mnuCompleted, &QAction::triggered, this, [this] {

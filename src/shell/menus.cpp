@@ -31,8 +31,8 @@ void frmMain::CreateMenus() {
     ui.mnuFile = AddMenu(bar, "mnuFile", QStringLiteral("&File"));
     connect(AddEntry(ui.mnuFile, "mnuNewProj", QStringLiteral("&New Project")), &QAction::triggered,
             this, [this] { NewProject(); });
-    connect(AddEntry(ui.mnuFile, "mnuSaveProj", QStringLiteral("&Save Project")), &QAction::triggered,
-            this, [this] {
+    connect(AddEntry(ui.mnuFile, "mnuSaveProj", QStringLiteral("&Save Project")),
+            &QAction::triggered, this, [this] {
                 ExplainIfCannotAct(NodeCommand::SaveProject);
                 SaveProject(SelectedNode(), false);
             });
@@ -71,8 +71,8 @@ void frmMain::CreateMenus() {
     ui.mnuHelp = AddMenu(bar, "mnuHelp", QStringLiteral("&Help"));
     connect(AddEntry(ui.mnuHelp, "mnuAbout", QStringLiteral("&About")), &QAction::triggered, this,
             &frmMain::ShowAbout);
-    connect(AddEntry(ui.mnuHelp, "mnuWebpage", QStringLiteral("&Webpage")), &QAction::triggered, this,
-            [this] { OpenWebPage(*platform_.web); });
+    connect(AddEntry(ui.mnuHelp, "mnuWebpage", QStringLiteral("&Webpage")), &QAction::triggered,
+            this, [this] { OpenWebPage(*platform_.web); });
 
     // Carries the two pop-up menus; never shown in the bar.
     ui.mnuHidden = AddMenu(bar, "mnuHidden", QStringLiteral("Hidden"));
@@ -96,9 +96,7 @@ void frmMain::ShowOptions(bool modal) {
                                [this] { UpdateAllNodes(); },
                                [this](bool place) { ui.Tray->PlaceIcon(place); },
                                [this] { return platform_.idle && platform_.idle->IdleSeconds(); }};
-            return new frmOptions(*platform_.settings,
-                                  Display,
-                                  std::move(owner), this);
+            return new frmOptions(*platform_.settings, Display, std::move(owner), this);
         },
         modal);
 }

@@ -18,7 +18,6 @@ inline const QString SplitterPosition = QStringLiteral("frm_split");
 inline const QString IdleMinutes = QStringLiteral("IdleMinutes");
 }  // namespace SettingKey
 
-
 // A stored boolean: "true" or "false" in any letter case, or a decimal number (zero is
 // false); any other text yields `fallback`.
 bool ParseBoolSetting(const QString& text, bool fallback);

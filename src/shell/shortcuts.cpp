@@ -11,7 +11,7 @@ namespace {
 struct Shortcut {
     QKeySequence keys;
     QAction* command;
-    bool changesTree;  // not while a label is being edited: the editor keeps its keys
+    bool changesTree;       // not while a label is being edited: the editor keeps its keys
     bool treeOnly = false;  // a plain key the History list and the fields want for themselves
 };
 

@@ -36,8 +36,7 @@ void frmMain::ShowTimingStatus() {
     QString summary;
     const TreeNode* timed = Timing.TimedNode;
     if (Timing.TimerRunning && timed != nullptr && timed->element) {
-        summary =
-            TimingSummary(NodeString(timed, "@name"), NodeString(timed, "@task_time"));
+        summary = TimingSummary(NodeString(timed, "@name"), NodeString(timed, "@task_time"));
     }
     // Every tick asks; the widgets repaint only when their text changes.
     if (shownTimingSummary_ == summary) {

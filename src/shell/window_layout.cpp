@@ -40,8 +40,8 @@ void frmMain::Form_Resize() {
     input.treeBarEndLeft = scale.ToTwipsX(TreeBarButtonsWidth());
     input.design.treeBarHeight = scale.ToTwipsY(ui.TreeBar->sizeHint().height());
     // The desktop's font may need more room than the design gave the check box's caption.
-    input.design.chkCompletedWidth =
-        std::max(input.design.chkCompletedWidth, scale.ToTwipsX(ui.chkCompleted->sizeHint().width()));
+    input.design.chkCompletedWidth = std::max(input.design.chkCompletedWidth,
+                                              scale.ToTwipsX(ui.chkCompleted->sizeHint().width()));
 
     const Layout layout = LayOut(input);
     ui.ResizeHandle1->offLeft = layout.offLeft;

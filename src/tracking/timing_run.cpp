@@ -202,8 +202,7 @@ void TimingRun::EndIdleStretch(const IdleStep& step) {
     }
     if (idle_.held > 0 && timing_.TimedNode != nullptr) {
         HoldTime({0, HeldTime::Kind::Idle, timing_.TimedNode,
-                  NodeString(timing_.TimedNode, "@name"), idle_.held, idle_.fromWall,
-                  step.toWall});
+                  NodeString(timing_.TimedNode, "@name"), idle_.held, idle_.fromWall, step.toWall});
     }
     idle_ = IdleWatch();
 }

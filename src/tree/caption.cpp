@@ -86,7 +86,7 @@ std::string NodeCaption(pugi::xml_node element, const DisplayFlags& flags, std::
         seconds ? Formatted(*seconds, flags.TT_ShowSec) : std::nullopt;
     if (seconds && !time) {
         problem = Beyond(flags.TT_ShowTotalTime ? "task_time plus subtask_time"
-                                             : Quoted("task_time", stored.task));
+                                                : Quoted("task_time", stored.task));
     }
     if (!time) {
         time = flags.TT_ShowTotalTime ? AsStored(stored.task, stored.subtask) : stored.task;

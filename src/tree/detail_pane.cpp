@@ -86,7 +86,8 @@ void DetailPane::Show(TreeNode* node) {
         return;
     }
     fields_.txtName->setText(NodeString(node, "@name"));
-    fields_.chkCompleted->setChecked(IsCompletedText(XML::ResolvePath(node->element, "@completed").text()));
+    fields_.chkCompleted->setChecked(
+        IsCompletedText(XML::ResolvePath(node->element, "@completed").text()));
     showingNode_ = false;
     ShowTimes(node, false);
 }

@@ -43,9 +43,9 @@ bool TaskDragDrop::MoveTimeAlong(TreeNode* source, TreeNode* target) {
         return true;
     }
     tree_.Tell(QStringLiteral("'%1' was not moved: %2")
-            .arg(NodeString(source, "@name"),
-                 refusal ? QString::fromStdString(refusal->reason)
-                         : QStringLiteral("its own time does not fit 32767 hours")));
+                   .arg(NodeString(source, "@name"),
+                        refusal ? QString::fromStdString(refusal->reason)
+                                : QStringLiteral("its own time does not fit 32767 hours")));
     return false;
 }
 

@@ -15,8 +15,7 @@ ProjectTree::ProjectTree(TaskTree& view, const DisplayFlags& display, TimingStat
 
 void ProjectTree::UpdateNode(TreeNode* node) {
     std::string overflow;
-    const QString caption =
-        QString::fromStdString(NodeCaption(node->element, display_, &overflow));
+    const QString caption = QString::fromStdString(NodeCaption(node->element, display_, &overflow));
     if (caption != node->caption()) {
         node->setCaption(caption);
     }

@@ -33,8 +33,8 @@ void LabelEditing::AfterLabelEdit(bool& cancel, QString& newString) {
     (void)cancel;
     // The node whose label was edited: the selected node, unless the edit is being committed
     // because the selection just moved on (then the pane already belongs to another node).
-    TreeNode* node = tree_.view.labelEditNode() != nullptr ? tree_.view.labelEditNode()
-                                                            : tree_.SelectedNode();
+    TreeNode* node =
+        tree_.view.labelEditNode() != nullptr ? tree_.view.labelEditNode() : tree_.SelectedNode();
     if (node == nullptr) {
         return;
     }

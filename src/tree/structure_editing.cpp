@@ -37,9 +37,9 @@ void ProjectTree::LowerAncestorTimes(TreeNode* node) {
     const auto refusal = whole ? ApplyTimeChanges(changes) : std::nullopt;
     if (!whole || refusal) {
         Tell(QStringLiteral("The time of deleted '%1' was not taken off the times above it: %2")
-                .arg(NodeString(node, "@name"),
-                     refusal ? QString::fromStdString(refusal->reason)
-                             : QStringLiteral("its own time does not fit 32767 hours")));
+                 .arg(NodeString(node, "@name"),
+                      refusal ? QString::fromStdString(refusal->reason)
+                              : QStringLiteral("its own time does not fit 32767 hours")));
     }
 }
 

@@ -1,6 +1,5 @@
 #include "tree/tree_node.h"
 
-
 #include "model/xml.h"
 
 TreeNode::TreeNode(pugi::xml_node element) : element(element) {

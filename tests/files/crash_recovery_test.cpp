@@ -5,9 +5,9 @@
 #include <QFile>
 #include <QTest>
 
+#include "files/crash_recovery.h"
 #include "files/recovery_journal.h"
 #include "history/sessions.h"
-#include "files/crash_recovery.h"
 #include "support/window_fixture.h"
 
 namespace {
@@ -38,7 +38,7 @@ TEST_F(CrashRecovery, EditsAndTimedSecondsComeBackUnderTheirOwnFile) {
     QFile::copy(QStringLiteral(HORAVEL_TEST_DATA "/site.hvp"), path);
     window->Form_Load({path});
     QTest::keyClicks(window->ui.txtName, ", renamed");  // typed into the pane
-    window->Recovery().WriteRecoverySnapshots();                // the short delay after an edit
+    window->Recovery().WriteRecoverySnapshots();        // the short delay after an edit
     seams->clock->now = 36000;
     window->ToggleTimer();
     seams->clock->now = 36007;

@@ -24,7 +24,7 @@ class FileOwnership : public WindowTest {
         const int before = window->ui.Tree->topLevelItemCount();
         window->LoadProjects(path);
         return window->ui.Tree->topLevelItemCount() > before ? window->ui.Tree->topLevelNode(before)
-                                                          : nullptr;
+                                                             : nullptr;
     }
     void ExpectMessage(const QString& text, MsgButtons buttons, MsgAnswer answer) {
         seams->prompter->Expect(text, buttons, QStringLiteral("Horavel"), answer);

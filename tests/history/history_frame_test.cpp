@@ -101,7 +101,7 @@ TEST_F(HistoryFrameTest, CorrectionsMoveEveryTimeAboveAndUndo) {
     EXPECT_EQ(ReadSessions(task->element).back().note, "Overlap with lunch");
 }
 
-// The list and an open report follow the timer; the report is saved as a PDF.
+// The list and an open report follow the timer; the report is saved as a PDF and printed.
 TEST_F(HistoryFrameTest, ATimedPeriodIsListedAndReportedOnceItBooksAndWhenTheTimerStops) {
     QTest::mouseClick(frame->cmdReports, Qt::LeftButton);
     ASSERT_TRUE(frame->reports != nullptr);
@@ -129,6 +129,12 @@ TEST_F(HistoryFrameTest, ATimedPeriodIsListedAndReportedOnceItBooksAndWhenTheTim
     seams->prompter->ExpectStartingWith("Unable to save the file\r\n" + nowhere + "\r\n",
                                         MsgButtons::OK, "Reports", MsgAnswer::OK);
     QTest::mouseClick(frame->reports->cmdPdf, Qt::LeftButton);
+
+    seams->printDialog->answers = {QString(), TempPath("printed.pdf")};
+    QTest::mouseClick(frame->reports->cmdPrint, Qt::LeftButton);  // cancelled: nothing printed
+    EXPECT_EQ(ReadFile(TempPath("printed.pdf")), "<missing>");
+    QTest::mouseClick(frame->reports->cmdPrint, Qt::LeftButton);
+    EXPECT_EQ(ReadFile(TempPath("printed.pdf")).substr(0, 5), "%PDF-");
     frame->reports->close();
 }
 

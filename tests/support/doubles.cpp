@@ -1,5 +1,7 @@
 #include "support/doubles.h"
 
+#include <QPrinter>
+
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -120,6 +122,21 @@ Double* Install(std::unique_ptr<Seam>& slot, Args&&... args) {
 }  // namespace
 
 // In the body: the pointers are declared before the platform that owns what they point at.
+bool ScriptedPrintDialog::Ask(QPrinter& printer, QWidget* /*parent*/) {
+    if (answers.empty()) {
+        ADD_FAILURE() << "a print dialog that was not scripted";
+        return false;
+    }
+    const QString file = answers.front();
+    answers.pop_front();
+    if (file.isEmpty()) {
+        return false;
+    }
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    return true;
+}
+
 TestPlatform::TestPlatform(const QString& settingsFile) {
     prompter = Install<ScriptedPrompter>(platform_.prompter);
     fileDialog = Install<ScriptedFileDialog>(platform_.fileDialog);
@@ -131,6 +148,7 @@ TestPlatform::TestPlatform(const QString& settingsFile) {
     settings = Install<SettingsStore>(platform_.settings, settingsFile);
     questions = Install<ScriptedQuestions>(platform_.questions);
     idle = Install<SettableIdle>(platform_.idle);
+    printDialog = Install<ScriptedPrintDialog>(platform_.printDialog);
     platform_.recoveryFolder = QFileInfo(settingsFile).absolutePath() + "/recovery";
 }
 

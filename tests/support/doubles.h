@@ -157,6 +157,15 @@ class RecordingWebOpener : public WebOpener {
     std::vector<QUrl> opened;
 };
 
+// Each print dialog takes the next answer: a PDF file to print into, or empty to cancel;
+// one that was not scripted fails the test.
+class ScriptedPrintDialog : public PrintDialog {
+  public:
+    bool Ask(QPrinter& printer, QWidget* parent) override;
+    bool allAnswered() const { return answers.empty(); }
+    std::deque<QString> answers;
+};
+
 // Every seam scripted, with raw pointers kept for the test to drive and inspect.
 struct TestPlatform {
     explicit TestPlatform(const QString& settingsFile);
@@ -172,6 +181,7 @@ struct TestPlatform {
     SettingsStore* settings;
     ScriptedQuestions* questions;
     SettableIdle* idle;
+    ScriptedPrintDialog* printDialog;
 
   private:
     Platform platform_;

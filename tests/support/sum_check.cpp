@@ -29,7 +29,8 @@ std::optional<std::string> FindSumMismatch(pugi::xml_node top) {
             pending.push_back(task);
         }
         const std::optional<double> own = WholeTimeOf(element);
-        const double stored = own ? Module1::ParseTime(element.attribute("subtask_time").value()) : -1;
+        const double stored =
+            own ? Module1::ParseTime(element.attribute("subtask_time").value()) : -1;
         if (stored != sum) {
             return Quoted(element)
                 .append(" has subtask time \"")

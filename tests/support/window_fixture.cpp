@@ -15,6 +15,7 @@ void WindowTest::TearDown() {
     // The doubles belong to the window: check them before it goes.
     EXPECT_TRUE(seams->prompter->allAnswered()) << "a scripted message box never came";
     EXPECT_TRUE(seams->fileDialog->allAnswered()) << "a scripted file dialog never came";
+    EXPECT_TRUE(seams->printDialog->allAnswered()) << "a scripted print dialog never came";
     window.reset();
 }
 
@@ -81,8 +82,8 @@ QLineEdit* WindowTest::LabelEditor() {
     QLineEdit* editor = nullptr;
     (void)QTest::qWaitFor(
         [&] {
-            editor =
-                qobject_cast<QLineEdit*>(window->ui.Tree->indexWidget(window->ui.Tree->currentIndex()));
+            editor = qobject_cast<QLineEdit*>(
+                window->ui.Tree->indexWidget(window->ui.Tree->currentIndex()));
             return editor != nullptr;
         },
         2000);

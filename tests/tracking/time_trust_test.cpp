@@ -16,8 +16,8 @@
 #include "model/time_text.h"
 #include "model/xml.h"
 #include "shell/frm_options.h"
-#include "support/window_fixture.h"
 #include "support/sum_check.h"
+#include "support/window_fixture.h"
 
 namespace {
 

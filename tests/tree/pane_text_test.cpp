@@ -2,6 +2,7 @@
 // writes nothing, line ends survive edits, and characters no file can hold become spaces.
 #include <QApplication>
 #include <QClipboard>
+#include <QStatusBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -49,7 +50,7 @@ TEST_F(PaneText, ControlCharactersTypedOrPastedBecomeSpaces) {
     TreeNode* task = LoadAndSelectTask("<task name=\"T\"/>");
     window->ui.txtName->selectAll();
     Paste(window->ui.txtName, QStringLiteral("a\vb\x01"
-                                          "c\td"));
+                                             "c\td"));
     EXPECT_EQ(Text(task, "@name"), "a b c\td");
     Paste(window->ui.txtDescription, QStringLiteral("x\fy\x1Fz"));
     EXPECT_EQ(Text(task, "%description"), "x y z");
@@ -58,7 +59,8 @@ TEST_F(PaneText, ControlCharactersTypedOrPastedBecomeSpaces) {
 
     window->ui.Tree->StartLabelEdit();
     const auto editor = [&] {
-        return qobject_cast<QLineEdit*>(window->ui.Tree->indexWidget(window->ui.Tree->currentIndex()));
+        return qobject_cast<QLineEdit*>(
+            window->ui.Tree->indexWidget(window->ui.Tree->currentIndex()));
     };
     ASSERT_TRUE(QTest::qWaitFor([&] { return editor() != nullptr; }));
     editor()->selectAll();
@@ -71,3 +73,21 @@ TEST_F(PaneText, ControlCharactersTypedOrPastedBecomeSpaces) {
 }
 
 }  // namespace
+
+// Selecting a node and timing it show its times the same way: two times that fit on their
+// own but not together keep their total as stored, and it is said once in the status bar.
+TEST_F(PaneText, TimesTooLargeToAddUpLookTheSameSelectedAndWhileTimed) {
+    TreeNode* task = LoadAndSelectTask(
+        R"(<task name="Long" task_time="20000:00:00" subtask_time="20000:00:00"/>)");
+    EXPECT_EQ(window->ui.txtTotalTime->text(), "20000:00:00 + 20000:00:00");
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains("task_time plus subtask_time"));
+    window->statusBar()->clearMessage();
+    ClickToolbar("toggletimer");
+    seams->clock->Advance(2);
+    window->Timer1_Timer();
+    EXPECT_EQ(Text(task, "@task_time"), "20000:00:02");
+    EXPECT_EQ(window->ui.txtTaskTime->text(), "20000:00:02");
+    EXPECT_EQ(window->ui.txtTotalTime->text(), "20000:00:02 + 20000:00:00");
+    EXPECT_EQ(window->statusBar()->currentMessage(), "");  // told once for the element
+    ClickToolbar("toggletimer");
+}
