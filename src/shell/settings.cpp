@@ -72,8 +72,12 @@ double LeadingNumber(const QString& text) {
     return std::isfinite(value) ? value : 0;
 }
 
-double ReadSplitterPosition(const SettingsStore& store) {
-    return LeadingNumber(store.GetSetting(SettingKey::SplitterPosition, QStringLiteral("2085")));
+std::optional<double> ReadSplitterPosition(const SettingsStore& store) {
+    const QString stored = store.GetSetting(SettingKey::SplitterPosition, QString());
+    if (stored.isEmpty()) {
+        return std::nullopt;
+    }
+    return LeadingNumber(stored);
 }
 
 void WriteSplitterPosition(SettingsStore& store, double twips) {

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <optional>
+
 #include "platform/settings_store.h"
 #include "tree/caption.h"
 
@@ -38,10 +40,10 @@ bool AutoSaveWorkspace(const SettingsStore& store);
 // Show the icon in the tray (default on).
 bool TrayIconWanted(const SettingsStore& store);
 
-// The leading decimal number of a text ("2085", " 12.5cm" -> 12.5); 0 when there is none.
+// The leading decimal number of a text ("3900", " 12.5cm" -> 12.5); 0 when there is none.
 double LeadingNumber(const QString& text);
-// The splitter's stored left edge in twips (default 2085).
-double ReadSplitterPosition(const SettingsStore& store);
+// The splitter's stored left edge in twips; none before one was first stored.
+std::optional<double> ReadSplitterPosition(const SettingsStore& store);
 void WriteSplitterPosition(SettingsStore& store, double twips);
 
 // Minutes without keyboard or mouse input after which timed time is asked about (default

@@ -64,8 +64,7 @@ void frmMain::Form_Load(const QStringList& arguments) {
         }
     }
 
-    const bool firstStart = store.GetSetting(SettingKey::SplitterPosition, QString()).isEmpty();
-    ui.ResizeHandle1->offLeft = firstStart ? kFirstStartSplitter : ReadSplitterPosition(store);
+    ui.ResizeHandle1->offLeft = ReadSplitterPosition(store).value_or(kFirstStartSplitter);
     RestoreWindowGeometry();
     ui.ResizeHandle1->MinX = kSplitterMinX;
     // Laid out when the window is first shown, at its real size: a pass now, at whatever
