@@ -76,8 +76,8 @@ void RunTicks(benchmark::State& state, Measure measure) {
     SteppingClock* stepping = clock.get();
     platform.clock = std::move(clock);
     frmMain window(std::move(platform));
-    window.TT_ShowTime = true;
-    window.TT_ShowSec = true;
+    window.Display.TT_ShowTime = true;
+    window.Display.TT_ShowSec = true;
 
     window.NewProject();
     TreeNode* project = window.SelectedNode();
@@ -94,7 +94,7 @@ void RunTicks(benchmark::State& state, Measure measure) {
     for (auto _ : state) {
         if (measure == Measure::TimingStatus) {
             // What the tick adds for the status bar and the tray: a new time every second.
-            XML::ResolvePath(window.TimedNode->element, "@task_time")
+            XML::ResolvePath(window.Timing.TimedNode->element, "@task_time")
                 .setText("1:00:" + std::to_string(10 + seconds++ % 50));
             window.ShowTimingStatus();
             continue;

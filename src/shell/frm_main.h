@@ -110,6 +110,10 @@ class frmMain : public QMainWindow {
     // The dialogs, each at most once at a time.
     void ShowOptions(bool modal);
     void ShowAbout();
+    // Where a person looks for the timer (shell/timing_status.cpp): the status bar's timer
+    // field, the tray's tooltip and icon. Runs after every tick, start and stop; it touches
+    // the widgets only when what they show changes.
+    void ShowTimingStatus();
 
     // The tree's selected node, or none.
     TreeNode* SelectedNode() const { return ui.Tree->selectedNode(); }
@@ -149,10 +153,6 @@ class frmMain : public QMainWindow {
     void ExplainIfCannotAct(NodeCommand command);
     // What the toolbar button and the pop-up entry offer next.
     void ShowTimerState(bool running);
-    // Where a person looks for the timer (shell/timing_status.cpp): the status bar's timer
-    // field, the tray's tooltip and icon. It touches the widgets only when what they show
-    // changes.
-    void ShowTimingStatus();
     // Window size and place (shell/window_memory.cpp).
     void RestoreWindowGeometry();
     void StoreWindowGeometry();
