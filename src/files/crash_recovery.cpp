@@ -1,11 +1,17 @@
 #include "files/crash_recovery.h"
 
 #include <QDateTime>
+#include <QFileInfo>
+#include <QStringList>
 #include <QTimer>
 
+#include <optional>
+
+#include "files/file_hold.h"
 #include "files/recovery_journal.h"
 #include "files/recovery_store.h"
 #include "files/xml_file.h"
+#include "history/sessions.h"
 #include "model/time_text.h"
 #include "model/xml.h"
 #include "platform/prompter.h"
@@ -27,6 +33,26 @@ std::string FileNameOf(const pugi::xml_document& document) {
     return document.document_element().attribute("filename").value();
 }
 
+std::optional<QString> Formatted(double seconds) {
+    try {
+        return QString::fromStdString(Module1::FormatTime(seconds, true));
+    } catch (const Module1::TimeOverflow&) {
+        return std::nullopt;
+    }
+}
+
+// The project's times as stored, for a total beyond what a time can show.
+QString StoredTimes(const pugi::xml_document& document) {
+    const pugi::xml_node project = document.document_element();
+    QStringList times;
+    for (const char* name : {"task_time", "subtask_time"}) {
+        if (const char* text = project.attribute(name).value(); *text != 0) {
+            times << QString::fromUtf8(text);
+        }
+    }
+    return times.join(QStringLiteral(" + "));
+}
+
 // One line of the offer: the project, where it belongs, when it last changed, and what
 // it holds beyond its file.
 QString DescribeLeft(const LeftProject& left) {
@@ -36,26 +62,41 @@ QString DescribeLeft(const LeftProject& left) {
     const QString when =
         QDateTime::fromMSecsSinceEpoch(left.changedMs).toString("yyyy-MM-dd hh:mm:ss");
     double seconds = Recovery::ProjectSeconds(document);
+    const std::optional<QString> total = Formatted(seconds);
+    if (!total) {
+        return QStringLiteral("%1 (%2), last changed %3, %4 booked")
+            .arg(name, file.isEmpty() ? QStringLiteral("never saved") : file, when,
+                 StoredTimes(document));
+    }
     if (file.isEmpty()) {
         return QStringLiteral("%1 (never saved), last changed %2, %3 booked")
-            .arg(name, when, QString::fromStdString(Module1::FormatTime(seconds, true)));
+            .arg(name, when, *total);
     }
     QString error;
     if (const auto saved = XmlFile::Read(file, error)) {
         seconds = std::max(0.0, seconds - Recovery::ProjectSeconds(*saved));
     }
     return QStringLiteral("%1 (%2), last changed %3, %4 booked since it was saved")
-        .arg(name, file, when, QString::fromStdString(Module1::FormatTime(seconds, true)));
+        .arg(name, file, when, Formatted(seconds).value_or(*total));
+}
+
+QString DescribeSetAside(const SetAside& damaged) {
+    const QString where = damaged.movedTo.isEmpty()
+                              ? QStringLiteral("It stays where it was.")
+                              : QStringLiteral("It was put aside as %1").arg(damaged.movedTo);
+    return QStringLiteral("%1 cannot be restored: %2. %3")
+        .arg(damaged.what, damaged.problem, where);
 }
 
 }  // namespace
 
 CrashRecovery::CrashRecovery(ProjectTree& tree, const TimingState& timing,
-                             WorkspaceState& workspace, Prompter& prompter,
-                             const QString& baseFolder, QObject* parent)
+                             const SessionRecorder& periods, WorkspaceState& workspace,
+                             Prompter& prompter, const QString& baseFolder, QObject* parent)
     : QObject(parent),
       tree_(tree),
       timing_(timing),
+      periods_(periods),
       workspace_(workspace),
       prompter_(prompter),
       baseFolder_(baseFolder),
@@ -87,7 +128,11 @@ CrashRecovery::Entry& CrashRecovery::EntryOf(TreeNode* project) {
 }
 
 void CrashRecovery::NoteUnsavedChange(TreeNode* node) {
-    if (!store_->isActive() || node == nullptr || node->document() == nullptr) {
+    if (node == nullptr || node->document() == nullptr) {
+        return;
+    }
+    if (!store_->isActive()) {
+        TellNothingKept(toldAtChange_);
         return;
     }
     EntryOf(node).dirty = true;
@@ -113,6 +158,9 @@ void CrashRecovery::WriteRecoverySnapshot(TreeNode* project, Entry& entry) {
                           ProjectTree::ProjectNodeOf(timing_.TimedNode) == project
                       ? timing_.TimedNode->element
                       : pugi::xml_node();
+    // The period open now is the one the journal extends until the next snapshot: a new
+    // period always brings a snapshot first.
+    entry.periodStart = entry.timed ? periods_.OpenStart().toStdString() : std::string();
     entry.lastJournaled.clear();
     KeepRecoveryTicking();  // to tell if the write fails
 }
@@ -128,8 +176,18 @@ void CrashRecovery::WriteRecoverySnapshots() {
 }
 
 void CrashRecovery::KeepRecoveryTicking() {
-    if (store_->isActive() && !journalTimer_->isActive()) {
+    if (!store_->isActive()) {
+        TellNothingKept(toldAtTimer_);
+    } else if (!journalTimer_->isActive()) {
         journalTimer_->start();
+    }
+}
+
+void CrashRecovery::TellNothingKept(bool& told) {
+    if (!told) {
+        told = true;
+        emit Notice(QStringLiteral("Unsaved changes cannot be kept for a restart: %1")
+                        .arg(store_->problem()));
     }
 }
 
@@ -161,13 +219,14 @@ bool CrashRecovery::JournalTiming() {
         WriteRecoverySnapshot(project, entry);
         return true;
     }
-    std::string times = Recovery::JournalRecord(timing_.TimedNode->element, entry.generation, 0);
+    const pugi::xml_node timed = timing_.TimedNode->element;
+    std::string times = Recovery::JournalRecord(timed, entry.generation, 0, entry.periodStart);
     if (times == entry.lastJournaled) {
         return false;
     }
     entry.lastJournaled = std::move(times);
     store_->AppendJournal(
-        entry.number, Recovery::JournalRecord(timing_.TimedNode->element, entry.generation, Now()));
+        entry.number, Recovery::JournalRecord(timed, entry.generation, Now(), entry.periodStart));
     return true;
 }
 
@@ -176,32 +235,69 @@ void CrashRecovery::OfferRecovery() {
         return;
     }
     LeftSessions left = RecoveryStore::FindLeft(baseFolder_, store_->folder());
-    if (!left.projects.empty()) {
+    if (!left.projects.empty() || !left.damaged.empty()) {
         QString text = QStringLiteral(
             "Horavel did not end cleanly last time. These projects had changes that were "
             "not saved:\r\n");
         for (const LeftProject& project : left.projects) {
             text += DescribeLeft(project) + QStringLiteral("\r\n");
         }
-        text += QStringLiteral("Restore them? No discards the changes.");
-        if (prompter_.Ask(text, MsgButtons::YesNo, kTitle) == MsgAnswer::Yes) {
-            for (LeftProject& project : left.projects) {
-                RestoreProject(std::move(project.document));
+        for (const SetAside& damaged : left.damaged) {
+            text += DescribeSetAside(damaged) + QStringLiteral("\r\n");
+        }
+        if (left.projects.empty()) {
+            prompter_.Ask(text.chopped(2), MsgButtons::OK, kTitle);
+        } else {
+            text += QStringLiteral("Restore them? No discards the changes.");
+            if (prompter_.Ask(text, MsgButtons::YesNo, kTitle) == MsgAnswer::Yes) {
+                RestoreProjects(left);
             }
-            // Kept again, under this copy's name, before the old copies go.
-            WriteRecoverySnapshots();
-            store_->Flush();
         }
     }
-    for (const QString& folder : left.folders) {
-        RecoveryStore::RemoveFolder(folder);
+    for (const LeftFolder& folder : left.folders) {
+        RecoveryStore::RemoveFolder(folder.path, folder.keep);
     }
 }
 
+void CrashRecovery::RestoreProjects(LeftSessions& left) {
+    for (LeftProject& project : left.projects) {
+        if (RestoreProject(std::move(project.document))) {
+            continue;
+        }
+        // Kept where it is, to be offered again once the other copy has let go.
+        for (LeftFolder& folder : left.folders) {
+            if (folder.path == project.folder) {
+                folder.keep.insert(folder.keep.end(), project.files.begin(), project.files.end());
+            }
+        }
+    }
+    // Kept again, under this copy's name, before the old copies go.
+    WriteRecoverySnapshots();
+    store_->Flush();
+}
+
 // In place of the same file loaded unchanged (from the workspace or the command line), or
-// else after the open projects.
-void CrashRecovery::RestoreProject(std::unique_ptr<pugi::xml_document> document) {
+// else after the open projects. Its file is held as a loaded one is: locked, and stamped so
+// that a change made there meanwhile is noticed before a save overwrites it.
+bool CrashRecovery::RestoreProject(std::unique_ptr<pugi::xml_document> document) {
     const std::string file = FileNameOf(*document);
+    std::shared_ptr<FileHold> hold;
+    if (!file.empty()) {
+        const QFileInfo info(QString::fromStdString(file));
+        LockOutcome outcome = LockOutcome::NotLockable;
+        std::shared_ptr<QLockFile> lock = LockProjectFile(info.absoluteFilePath(), outcome);
+        if (outcome == LockOutcome::HeldByAnotherCopy) {
+            prompter_.Ask(QStringLiteral("The file\r\n%1\r\nis open in another Horavel window, so "
+                                         "its unsaved changes were not restored here. They are "
+                                         "kept and offered again at the next start.")
+                              .arg(info.absoluteFilePath()),
+                          MsgButtons::OK, kTitle);
+            return false;
+        }
+        // Only a regular file is read for its stamp: a pipe in its place would block.
+        hold = std::make_shared<FileHold>(FileHold{
+            std::move(lock), info.isFile() ? StampOfFile(info.absoluteFilePath()) : FileStamp()});
+    }
     int index = tree_.view.topLevelItemCount();
     for (int i = 0; !file.empty() && i < tree_.view.topLevelItemCount(); ++i) {
         TreeNode* open = tree_.view.topLevelNode(i);
@@ -211,8 +307,11 @@ void CrashRecovery::RestoreProject(std::unique_ptr<pugi::xml_document> document)
             break;
         }
     }
-    tree_.MarkModified(tree_.AddProjectNode(std::move(document), index));
+    TreeNode* project = tree_.AddProjectNode(std::move(document), index);
+    project->fileHold = std::move(hold);
+    tree_.MarkModified(project);
     workspace_.WorkspaceModified = true;
+    return true;
 }
 
 void CrashRecovery::KeepForNextStart() {

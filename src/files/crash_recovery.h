@@ -18,15 +18,19 @@ class ProjectTree;
 class Prompter;
 class QTimer;
 class RecoveryStore;
+class SessionRecorder;
+struct LeftSessions;
 class TreeNode;
 
 class CrashRecovery : public QObject {
     Q_OBJECT
   public:
     // Keeps the projects of `tree` in a folder of this program's own under `baseFolder`;
-    // keeps nothing when `baseFolder` is empty or cannot be written.
-    CrashRecovery(ProjectTree& tree, const TimingState& timing, WorkspaceState& workspace,
-                  Prompter& prompter, const QString& baseFolder, QObject* parent = nullptr);
+    // keeps nothing when `baseFolder` is empty or cannot be used, and says so when a change
+    // or the timer would need it. `periods` tells which period the timer extends.
+    CrashRecovery(ProjectTree& tree, const TimingState& timing, const SessionRecorder& periods,
+                  WorkspaceState& workspace, Prompter& prompter, const QString& baseFolder,
+                  QObject* parent = nullptr);
     // Leaves nothing behind when nothing unsaved is kept.
     ~CrashRecovery() override;
 
@@ -40,6 +44,8 @@ class CrashRecovery : public QObject {
     // failure to keep them is told. Runs from the timer's start or a snapshot until both
     // have nothing left to do.
     void RecoveryTick();
+    // The timer started, or a snapshot was asked for. When nothing can be kept, the first
+    // call says so.
     void KeepRecoveryTicking();
     // At start: offers to restore what a copy that did not end cleanly left behind.
     void OfferRecovery();
@@ -57,15 +63,21 @@ class CrashRecovery : public QObject {
         int generation = 0;
         bool dirty = true;          // changed since the last snapshot
         pugi::xml_node timed;       // the element timed when the snapshot was taken
+        std::string periodStart;    // the start of its period the timer extends, if any
         std::string lastJournaled;  // the last journal line, without its time
     };
     Entry& EntryOf(TreeNode* project);
     void WriteRecoverySnapshot(TreeNode* project, Entry& entry);
     bool JournalTiming();  // false when there was nothing to write
-    void RestoreProject(std::unique_ptr<pugi::xml_document> document);
+    void RestoreProjects(LeftSessions& left);
+    // False when the project's file is held by another running copy: it is not restored.
+    bool RestoreProject(std::unique_ptr<pugi::xml_document> document);
+    // Says once, for each `told`, that nothing can be kept and why.
+    void TellNothingKept(bool& told);
 
     ProjectTree& tree_;
     const TimingState& timing_;
+    const SessionRecorder& periods_;
     WorkspaceState& workspace_;
     Prompter& prompter_;
     QString baseFolder_;
@@ -74,4 +86,6 @@ class CrashRecovery : public QObject {
     QTimer* snapshotTimer_ = nullptr;
     QTimer* journalTimer_ = nullptr;
     int nextNumber_ = 1;
+    bool toldAtChange_ = false;
+    bool toldAtTimer_ = false;
 };

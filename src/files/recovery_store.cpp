@@ -6,13 +6,19 @@
 #include <QFile>
 #include <QLockFile>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <future>
 
 #include "files/recovery_journal.h"
+#include "files/xml_file.h"
 
 namespace {
 
@@ -42,7 +48,8 @@ bool WriteAll(int fd, const std::string& bytes) {
 // result of every write, of the sync and of the rename is seen.
 bool ReplaceFile(const std::string& path, const std::string& bytes, QString& error) {
     const std::string temporary = path + ".new";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int fd =
+        ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         error = Reason(temporary.c_str());
         return false;
@@ -66,15 +73,23 @@ bool ReplaceFile(const std::string& path, const std::string& bytes, QString& err
     return true;
 }
 
+// A line that fails part way is taken back whole: a torn line followed by later ones would
+// make the journal unreadable.
 bool AppendFile(const std::string& path, const std::string& bytes, QString& error) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         error = Reason(path.c_str());
         return false;
     }
-    bool ok = WriteAll(fd, bytes) && ::fdatasync(fd) == 0;
+    struct stat before {};
+    const bool measured = ::fstat(fd, &before) == 0;
+    bool ok = measured && WriteAll(fd, bytes) && ::fdatasync(fd) == 0;
     if (!ok) {
         error = Reason(path.c_str());
+        if (measured && ::ftruncate(fd, before.st_size) != 0) {
+            ok = false;  // the reason of the write stands
+        }
     }
     ok = ::close(fd) == 0 && ok;
     return ok;
@@ -89,35 +104,331 @@ void SyncFolder(const QString& folder) {
     }
 }
 
-QByteArray ReadWhole(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+// Snapshots hold a document as a save writes it; a journal grows by a line every few
+// seconds of timing, and a snapshot starts it afresh: weeks of timing without a single edit
+// stay far below its limit.
+constexpr size_t kMaxSnapshotBytes = size_t(XmlFile::kMaxFileBytes) + 4096;
+constexpr size_t kMaxJournalBytes = size_t(128) << 20;
+
+// A file descriptor that closes itself.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Descriptor& operator=(Descriptor&& other) noexcept {
+        std::swap(fd_, other.fd_);
+        return *this;
+    }
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+
+  private:
+    int fd_;
+};
+
+QString SystemReason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
-bool MakePrivateFolder(const QString& path) {
-    if (!QDir().mkpath(path)) {
+QByteArray Encoded(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+// A folder of the user's own, opened where it is (`at` a folder, or AT_FDCWD for a path):
+// none for a link, anything but a folder, or a folder of someone else's.
+Descriptor OpenOwnFolder(int at, const QByteArray& name, QString* problem = nullptr) {
+    Descriptor folder(
+        ::openat(at, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat info {};
+    if (!folder) {
+        if (problem != nullptr) {
+            *problem = errno == ELOOP || errno == ENOTDIR ? QStringLiteral("it is not a folder")
+                                                          : SystemReason(errno);
+        }
+        return folder;
+    }
+    if (::fstat(folder.get(), &info) != 0 || info.st_uid != ::geteuid()) {
+        if (problem != nullptr) {
+            *problem = QStringLiteral("it belongs to another user");
+        }
+        return Descriptor();
+    }
+    return folder;
+}
+
+// The bytes of a regular file of the user's own no larger than `limit`, or why not. The
+// file is opened without following a link and without waiting (a pipe would block).
+bool ReadOwnFile(int folder, const std::string& name, size_t limit, std::string& bytes,
+                 QString& problem) {
+    const Descriptor file(
+        ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    if (!file || ::fstat(file.get(), &info) != 0) {
+        problem = errno == ELOOP ? QStringLiteral("it is a link") : SystemReason(errno);
         return false;
     }
-    return QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!S_ISREG(info.st_mode)) {
+        problem = QStringLiteral("it is not a regular file");
+        return false;
+    }
+    if (info.st_uid != ::geteuid()) {
+        problem = QStringLiteral("it belongs to another user");
+        return false;
+    }
+    const QString tooLarge = QStringLiteral("it is larger than %1 MB").arg(limit >> 20);
+    if (size_t(info.st_size) > limit) {
+        problem = tooLarge;
+        return false;
+    }
+    bytes.resize(size_t(info.st_size) + 1);  // one byte more tells a file that grew since
+    size_t done = 0;
+    for (;;) {
+        if (done == bytes.size()) {
+            bytes.resize(std::min(bytes.size() * 2, limit + 1));
+        }
+        const ssize_t got = ::read(file.get(), bytes.data() + done, bytes.size() - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            problem = SystemReason(errno);
+            return false;
+        }
+        done += size_t(got);
+        if (got == 0 || done > limit) {
+            break;
+        }
+    }
+    if (done > limit) {
+        problem = tooLarge;
+        return false;
+    }
+    bytes.resize(done);
+    return true;
 }
+
+// The names in a folder, without "." and "..".
+std::vector<std::string> NamesIn(int folder) {
+    std::vector<std::string> names;
+    const int fd = ::dup(folder);
+    DIR* listing = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (listing == nullptr) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return names;
+    }
+    ::rewinddir(listing);
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.emplace_back(name);
+        }
+    }
+    ::closedir(listing);
+    return names;
+}
+
+// The number of a file named "<number><suffix>", or -1.
+long long NumberOf(std::string_view name, std::string_view suffix) {
+    if (!name.ends_with(suffix) || name.size() == suffix.size()) {
+        return -1;
+    }
+    long long number = -1;
+    const char* end = name.data() + name.size() - suffix.size();
+    const auto [stop, error] = std::from_chars(name.data(), end, number);
+    return error == std::errc() && stop == end && number >= 0 ? number : -1;
+}
+
+bool AllDigits(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A folder this program makes for itself: "<pid>-<ms>".
+bool IsSessionFolderName(std::string_view name) {
+    const size_t dash = name.find('-');
+    return dash != std::string_view::npos && AllDigits(name.substr(0, dash)) &&
+           AllDigits(name.substr(dash + 1));
+}
+
+// A file this program writes in its folder.
+bool IsOwnFileName(std::string_view name) {
+    return name == "lock" || NumberOf(name, ".snapshot") >= 0 || NumberOf(name, ".journal") >= 0 ||
+           NumberOf(name, ".snapshot.new") >= 0;
+}
+
+bool IsOwnRegularFile(int folder, const std::string& name) {
+    struct stat info {};
+    return ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISREG(info.st_mode) && info.st_uid == ::geteuid();
+}
+
+// Whether nothing but a lock file of the user's own, or none, sits at the lock's name: a
+// lock is read to tell whether it is stale, and a pipe there would block.
+bool LockIsPlain(int folder) {
+    struct stat info {};
+    if (::fstatat(folder, "lock", &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        return errno == ENOENT;
+    }
+    return S_ISREG(info.st_mode) && info.st_uid == ::geteuid();
+}
+
+// The base folder, made when missing: a real folder of the user's own, private to them.
+Descriptor OpenBaseFolder(const QString& path, QString& problem) {
+    const QByteArray name = Encoded(path);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) {
+        problem = QStringLiteral("%1: %2").arg(path, SystemReason(errno));
+        return Descriptor();
+    }
+    QString why;
+    Descriptor base = OpenOwnFolder(AT_FDCWD, name, &why);
+    if (!base) {
+        problem = QStringLiteral("%1: %2").arg(path, why);
+    } else if (::fchmod(base.get(), 0700) != 0) {
+        problem = QStringLiteral("%1: %2").arg(path, SystemReason(errno));
+        return Descriptor();
+    }
+    return base;
+}
+
+// What FindLeft reads of one left folder.
+class LeftFolderReader {
+  public:
+    LeftFolderReader(int base, const QString& basePath, const std::string& name, int folder,
+                     LeftSessions& left)
+        : base_(base), folder_(folder), name_(name), left_(left) {
+        path_ = QDir(basePath).filePath(QFile::decodeName(name.c_str()));
+        left_.folders.push_back({path_, {}});
+    }
+
+    void ReadProjects() {
+        std::vector<std::pair<long long, std::string>> snapshots;
+        for (std::string& file : NamesIn(folder_)) {
+            if (const long long number = NumberOf(file, ".snapshot"); number >= 0) {
+                snapshots.emplace_back(number, std::move(file));
+            }
+        }
+        std::sort(snapshots.begin(), snapshots.end());
+        for (const auto& [number, snapshot] : snapshots) {
+            ReadProject(snapshot, std::to_string(number) + ".journal");
+        }
+    }
+
+  private:
+    void ReadProject(const std::string& snapshotName, const std::string& journalName) {
+        std::string bytes;
+        QString problem;
+        Recovery::Snapshot snapshot;
+        if (ReadOwnFile(folder_, snapshotName, kMaxSnapshotBytes, bytes, problem)) {
+            snapshot = Recovery::ParseSnapshot(bytes);
+            problem = QString::fromStdString(snapshot.problem);
+        }
+        if (!snapshot.document) {
+            SetAsideFile(snapshotName,
+                         QStringLiteral("The kept project %1").arg(Named(snapshotName)), problem);
+            MoveAlong(journalName);  // of no use without its snapshot, but not to be lost
+            return;
+        }
+        LeftProject project{std::move(snapshot.document),
+                            snapshot.changedMs,
+                            path_,
+                            {QString::fromStdString(snapshotName)}};
+        if (ReadJournal(*project.document, snapshot.generation, journalName, project)) {
+            project.files.push_back(QString::fromStdString(journalName));
+        }
+        left_.projects.push_back(std::move(project));
+    }
+
+    // Replays the journal onto the document; false when there is none to keep with it.
+    bool ReadJournal(pugi::xml_document& document, int generation, const std::string& name,
+                     LeftProject& project) {
+        struct stat info {};
+        if (::fstatat(folder_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            return false;  // timing never ran since the snapshot
+        }
+        std::string bytes;
+        QString problem;
+        if (ReadOwnFile(folder_, name, kMaxJournalBytes, bytes, problem)) {
+            const Recovery::Replay replay =
+                Recovery::ReplayJournalChecked(document, generation, bytes);
+            project.changedMs = std::max(project.changedMs, replay.lastMs);
+            if (replay.problem.empty()) {
+                return true;
+            }
+            problem = QString::fromStdString(replay.problem);
+        }
+        const QString projectName =
+            QString::fromUtf8(document.document_element().attribute("name").value());
+        SetAsideFile(name,
+                     QStringLiteral("The timing kept for '%1' (%2)").arg(projectName, Named(name)),
+                     problem);
+        return false;
+    }
+
+    QString Named(const std::string& file) const {
+        return QFile::decodeName((name_ + '/' + file).c_str());
+    }
+
+    // A rename moves a link or a pipe as it is, without opening it.
+    QString MoveAside(const std::string& file) {
+        const std::string target = name_ + '-' + file + ".damaged";
+        if (::renameat(folder_, file.c_str(), base_, target.c_str()) != 0) {
+            left_.folders.back().keep.push_back(QString::fromStdString(file));
+            return {};
+        }
+        return QFileInfo(path_).dir().filePath(QFile::decodeName(target.c_str()));
+    }
+
+    void SetAsideFile(const std::string& file, const QString& what, const QString& problem) {
+        left_.damaged.push_back({what, problem, MoveAside(file)});
+    }
+
+    void MoveAlong(const std::string& file) {
+        struct stat info {};
+        if (::fstatat(folder_, file.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
+            MoveAside(file);
+        }
+    }
+
+    int base_;
+    int folder_;
+    std::string name_;
+    QString path_;
+    LeftSessions& left_;
+};
 
 }  // namespace
 
 RecoveryStore::RecoveryStore(const QString& baseFolder) {
-    if (baseFolder.isEmpty() || !MakePrivateFolder(baseFolder)) {
+    if (baseFolder.isEmpty()) {
+        problem_ = QStringLiteral("no folder is set for them");
         return;
     }
-    folder_ = QDir(baseFolder)
-                  .filePath(QStringLiteral("%1-%2")
-                                .arg(QCoreApplication::applicationPid())
-                                .arg(QDateTime::currentMSecsSinceEpoch()));
-    if (!MakePrivateFolder(folder_)) {
+    const Descriptor base = OpenBaseFolder(baseFolder, problem_);
+    if (!base) {
         return;
     }
-    auto lock = std::make_unique<QLockFile>(QDir(folder_).filePath(kLockName));
+    const QString name = QStringLiteral("%1-%2")
+                             .arg(QCoreApplication::applicationPid())
+                             .arg(QDateTime::currentMSecsSinceEpoch());
+    const QString folder = QDir(baseFolder).filePath(name);
+    if (::mkdirat(base.get(), Encoded(name).constData(), 0700) != 0) {
+        problem_ = QStringLiteral("%1: %2").arg(folder, SystemReason(errno));
+        return;
+    }
+    auto lock = std::make_unique<QLockFile>(QDir(folder).filePath(kLockName));
     if (!lock->tryLock(0)) {
+        problem_ = QStringLiteral("%1: the folder cannot be locked").arg(folder);
         return;
     }
+    folder_ = folder;
     lock_ = std::move(lock);
     worker_ = std::thread([this] { Run(); });
 }
@@ -228,38 +539,50 @@ void RecoveryStore::RemoveAll() {
 
 LeftSessions RecoveryStore::FindLeft(const QString& baseFolder, const QString& ownFolder) {
     LeftSessions left;
-    const QDir base(baseFolder);
-    for (const QFileInfo& session : base.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (session.absoluteFilePath() == QFileInfo(ownFolder).absoluteFilePath()) {
+    const Descriptor base = OpenOwnFolder(AT_FDCWD, Encoded(baseFolder));
+    if (!base) {
+        return left;
+    }
+    const std::string own = Encoded(QFileInfo(ownFolder).fileName()).toStdString();
+    std::vector<std::string> names = NamesIn(base.get());
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        if (name == own || !IsSessionFolderName(name)) {
             continue;
+        }
+        const Descriptor folder = OpenOwnFolder(base.get(), QByteArray::fromStdString(name));
+        if (!folder || !LockIsPlain(folder.get())) {
+            continue;  // not one of ours: left as it is
         }
         // A lock still held belongs to a copy that runs; only the age of a lock must not
         // make it look abandoned.
-        QLockFile lock(QDir(session.absoluteFilePath()).filePath(kLockName));
+        const QString path = QDir(baseFolder).filePath(QFile::decodeName(name.c_str()));
+        QLockFile lock(QDir(path).filePath(kLockName));
         lock.setStaleLockTime(0);
         if (!lock.tryLock(0)) {
             continue;
         }
-        left.folders.push_back(session.absoluteFilePath());
-        const QDir folder(session.absoluteFilePath());
-        for (const QString& name :
-             folder.entryList({QStringLiteral("*.snapshot")}, QDir::Files, QDir::Name)) {
-            const QByteArray bytes = ReadWhole(folder.filePath(name));
-            Recovery::Snapshot snapshot = Recovery::ParseSnapshot(bytes.toStdString());
-            if (!snapshot.document) {
-                continue;
-            }
-            const QString journalName = name.chopped(int(sizeof("snapshot") - 1)) + "journal";
-            const QByteArray journal = ReadWhole(folder.filePath(journalName));
-            const int64_t replayed = Recovery::ReplayJournal(
-                *snapshot.document, snapshot.generation, journal.toStdString());
-            left.projects.push_back(
-                {std::move(snapshot.document), std::max(snapshot.changedMs, replayed)});
-        }
+        LeftFolderReader(base.get(), baseFolder, name, folder.get(), left).ReadProjects();
     }
     return left;
 }
 
-void RecoveryStore::RemoveFolder(const QString& folder) {
-    QDir(folder).removeRecursively();
+void RecoveryStore::RemoveFolder(const QString& folder, const std::vector<QString>& keep) {
+    const QFileInfo info(folder);
+    const Descriptor base(
+        ::open(Encoded(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const QByteArray name = Encoded(info.fileName());
+    const Descriptor own = base ? OpenOwnFolder(base.get(), name) : Descriptor();
+    if (!own) {
+        return;
+    }
+    for (const std::string& file : NamesIn(own.get())) {
+        const bool kept =
+            std::find(keep.begin(), keep.end(), QFile::decodeName(file.c_str())) != keep.end();
+        if (!kept && IsOwnFileName(file) && IsOwnRegularFile(own.get(), file)) {
+            ::unlinkat(own.get(), file.c_str(), 0);
+        }
+    }
+    // Fails, leaving it, when anything else is in it, or when a link took its place.
+    ::unlinkat(base.get(), name.constData(), AT_REMOVEDIR);
 }

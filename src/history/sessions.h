@@ -77,6 +77,8 @@ class SessionRecorder {
     // true when it created one (a change the crash journal cannot carry on its own).
     bool Book(pugi::xml_node element, double seconds);
     void End();
+    // The stored start of the open period; empty while none is open.
+    QString OpenStart() const { return open_ ? start_ : QString(); }
 
   private:
     QString start_;

@@ -286,8 +286,8 @@ void frmMain::CreateSubsystems() {
     timing_ = std::make_unique<TimingRun>(*tree_, Timing, ui.Timer1, platform_, [this] {
         return ReadIdleMinutes(*platform_.settings) * 60.0;
     });
-    recovery_ = std::make_unique<CrashRecovery>(*tree_, Timing, Workspace, *platform_.prompter,
-                                                platform_.recoveryFolder);
+    recovery_ = std::make_unique<CrashRecovery>(*tree_, Timing, timing_->Sessions, Workspace,
+                                                *platform_.prompter, platform_.recoveryFolder);
     files_ = std::make_unique<ProjectFiles>(*tree_, Workspace, platform_);
     workspaceFiles_ =
         std::make_unique<WorkspaceFiles>(*tree_, *pane_, *files_, *timing_, Workspace, platform_);
