@@ -42,7 +42,8 @@ void HistoryModel::Show(pugi::xml_node top, const QTimeZone& zone) {
         if (row.entry < 0) {
             total = &row;
         } else {
-            total->dayTotal += entries_[static_cast<size_t>(row.entry)].session.seconds;
+            total->dayTotal = AddSeconds(total->dayTotal,
+                                         entries_[static_cast<size_t>(row.entry)].session.seconds);
         }
     }
     endResetModel();
@@ -105,7 +106,9 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
             // Shown in the offset the period was recorded in: the hours the person saw.
             const QDateTime start =
                 QDateTime::fromSecsSinceEpoch(session.when, QTimeZone(session.offset));
-            const QDateTime end = start.addSecs(std::max<int64_t>(session.seconds, 0));
+            // A fixed offset: the clock time of the end needs the seconds past whole days only,
+            // which keeps a period of any length within what QDateTime can add.
+            const QDateTime end = start.addSecs(std::max<int64_t>(session.seconds, 0) % 86400);
             return start.toString(QStringLiteral("HH:mm")) + QStringLiteral("-") +
                    end.toString(QStringLiteral("HH:mm"));
         }

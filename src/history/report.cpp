@@ -6,12 +6,23 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "history/sessions.h"
 
 namespace {
 
 constexpr int64_t kDay = 86400;
+// Instants within this many seconds of 1970, some 12,000 years either way, have a local day:
+// every start a file can hold (years 0 to 9999), and QDateTime and the zones work throughout.
+constexpr int64_t kFarthest = 400'000'000'000;
+// Enough for the days of years of periods; beyond it the cache starts over.
+constexpr size_t kMostCachedDays = 4096;
+
+// |seconds| without overflow, even for the most negative value.
+uint64_t Magnitude(int64_t seconds) {
+    return seconds < 0 ? 0 - static_cast<uint64_t>(seconds) : static_cast<uint64_t>(seconds);
+}
 
 int64_t FloorDiv(int64_t a, int64_t b) {
     return a / b - (a % b != 0 && (a < 0) != (b < 0));
@@ -33,17 +44,20 @@ std::map<int, int64_t> OwnDays(pugi::xml_node element, const DateRange& range, L
             continue;
         }
         const QDate day = days.DayOf(when, offset);
-        if (seconds <= 0 || when + seconds <= days.MidnightOf(day.addDays(1))) {
+        if (!day.isValid()) {
+            continue;
+        }
+        if (seconds <= 0 || AddSeconds(when, seconds) <= days.MidnightOf(day.addDays(1))) {
             // Most periods stay within their day: no split, no allocation.
-            if (day >= range.first && day <= range.last) {
-                own[static_cast<int>(range.first.daysTo(day))] += seconds;
+            if (range.contains(day)) {
+                int64_t& cell = own[static_cast<int>(range.first.daysTo(day))];
+                cell = AddSeconds(cell, seconds);
             }
             continue;
         }
-        for (const auto& [piece, pieceSeconds] : days.Split(when, offset, seconds)) {
-            if (piece >= range.first && piece <= range.last) {
-                own[static_cast<int>(range.first.daysTo(piece))] += pieceSeconds;
-            }
+        for (const auto& [piece, pieceSeconds] : days.Split(when, offset, seconds, range)) {
+            int64_t& cell = own[static_cast<int>(range.first.daysTo(piece))];
+            cell = AddSeconds(cell, pieceSeconds);
         }
     }
     for (auto it = own.begin(); it != own.end();) {
@@ -55,14 +69,14 @@ std::map<int, int64_t> OwnDays(pugi::xml_node element, const DateRange& range, L
 
 void AddInto(std::map<int, int64_t>& into, const std::map<int, int64_t>& from) {
     for (const auto& [day, seconds] : from) {
-        into[day] += seconds;
+        into[day] = AddSeconds(into[day], seconds);
     }
 }
 
 int64_t SumOf(const std::map<int, int64_t>& cells) {
     int64_t sum = 0;
     for (const auto& cell : cells) {
-        sum += cell.second;
+        sum = AddSeconds(sum, cell.second);
     }
     return sum;
 }
@@ -98,6 +112,15 @@ void AddRows(std::vector<TimesheetRow>& rows, const ReportProject& project, cons
     }
 }
 
+// The end of a period in its start's offset; empty past the years a date can be written in.
+QString EndText(const Session& session) {
+    const int64_t end = AddSeconds(session.when, session.seconds);
+    if (end < -kFarthest || end > kFarthest) {
+        return {};
+    }
+    return SessionStartText(QDateTime::fromSecsSinceEpoch(end, QTimeZone(session.offset)));
+}
+
 QString CsvLine(const QStringList& fields) {
     QStringList quoted;
     for (const QString& field : fields) {
@@ -108,16 +131,34 @@ QString CsvLine(const QStringList& fields) {
 
 }  // namespace
 
-int64_t LocalDays::MidnightOf(QDate day) {
-    const auto [it, added] = midnights_.try_emplace(day.toJulianDay(), 0);
-    if (added) {
-        it->second = QDateTime(day, QTime(0, 0), zone_).toSecsSinceEpoch();
+int64_t AddSeconds(int64_t a, int64_t b) {
+    int64_t sum = 0;
+    if (__builtin_add_overflow(a, b, &sum)) {
+        return b > 0 ? std::numeric_limits<int64_t>::max() : std::numeric_limits<int64_t>::min();
     }
-    return it->second;
+    return sum;
+}
+
+int64_t LocalDays::MidnightOf(QDate day) {
+    const auto known = midnights_.find(day.toJulianDay());
+    if (known != midnights_.end()) {
+        return known->second;
+    }
+    if (midnights_.size() >= kMostCachedDays) {
+        midnights_.clear();
+    }
+    const int64_t midnight = QDateTime(day, QTime(0, 0), zone_).toSecsSinceEpoch();
+    midnights_.emplace(day.toJulianDay(), midnight);
+    return midnight;
 }
 
 QDate LocalDays::DayOf(int64_t when, int offset) {
-    QDate day = QDate(1970, 1, 1).addDays(FloorDiv(when + offset, kDay));
+    if (when < -kFarthest || when > kFarthest) {
+        return {};
+    }
+    // No zone is a day or more from UTC: a hint beyond that is no hint.
+    const int64_t hint = std::clamp<int64_t>(offset, -kDay, kDay);
+    QDate day = QDate(1970, 1, 1).addDays(FloorDiv(when + hint, kDay));
     while (MidnightOf(day) > when) {
         day = day.addDays(-1);
     }
@@ -127,23 +168,34 @@ QDate LocalDays::DayOf(int64_t when, int offset) {
     return day;
 }
 
-std::vector<std::pair<QDate, int64_t>> LocalDays::Split(int64_t when, int offset, int64_t seconds) {
-    QDate day = DayOf(when, offset);
-    if (seconds <= 0) {
-        return {{day, seconds}};
-    }
+std::vector<std::pair<QDate, int64_t>> LocalDays::Split(int64_t when, int offset, int64_t seconds,
+                                                        const DateRange& range) {
     std::vector<std::pair<QDate, int64_t>> pieces;
-    const int64_t end = when + seconds;
-    while (true) {
-        const int64_t next = MidnightOf(day.addDays(1));
-        if (end <= next) {
-            pieces.emplace_back(day, end - when);
-            return pieces;
-        }
-        pieces.emplace_back(day, next - when);
-        when = next;
-        day = day.addDays(1);
+    const QDate first = DayOf(when, offset);
+    if (!first.isValid()) {
+        return pieces;
     }
+    if (seconds <= 0) {
+        if (range.contains(first)) {
+            pieces.emplace_back(first, seconds);
+        }
+        return pieces;
+    }
+    const int64_t end = AddSeconds(when, seconds);
+    // Only the days the period shares with the range: a period of a million years costs a
+    // week's report seven steps.
+    for (QDate day = std::max(first, range.first); day.isValid() && day <= range.last;
+         day = day.addDays(1)) {
+        const int64_t from = std::max(when, MidnightOf(day));
+        if (from >= end) {
+            break;
+        }
+        const int64_t to = std::min(end, MidnightOf(day.addDays(1)));
+        if (to > from) {
+            pieces.emplace_back(day, to - from);
+        }
+    }
+    return pieces;
 }
 
 QDate WeekStart(QDate day, Qt::DayOfWeek firstDay) {
@@ -174,12 +226,17 @@ int64_t RoundSeconds(int64_t seconds, Rounding rounding) {
     const int64_t step = rounding == Rounding::Minute        ? 60
                          : rounding == Rounding::QuarterHour ? 900
                                                              : 1;
-    const int64_t magnitude = (std::abs(seconds) + step / 2) / step * step;
-    return seconds < 0 ? -magnitude : magnitude;
+    const uint64_t magnitude = Magnitude(seconds);
+    const uint64_t up = (magnitude % step) * 2 >= static_cast<uint64_t>(step) ? 1 : 0;
+    // Held at the largest step that fits, as the sums are.
+    const uint64_t most = static_cast<uint64_t>(std::numeric_limits<int64_t>::max() / step * step);
+    const auto rounded = static_cast<int64_t>(std::min(
+        (magnitude / static_cast<uint64_t>(step) + up) * static_cast<uint64_t>(step), most));
+    return seconds < 0 ? -rounded : rounded;
 }
 
 QString ClockText(int64_t seconds, bool showSeconds) {
-    const int64_t magnitude = std::abs(seconds);
+    const uint64_t magnitude = Magnitude(seconds);
     QString text = QStringLiteral("%1%2:%3")
                        .arg(seconds < 0 ? QStringLiteral("-") : QString())
                        .arg(magnitude / 3600)
@@ -191,7 +248,8 @@ QString ClockText(int64_t seconds, bool showSeconds) {
 }
 
 QString DecimalHours(int64_t seconds) {
-    const int64_t hundredths = (std::abs(seconds) * 100 + 1800) / 3600;
+    const uint64_t magnitude = Magnitude(seconds);
+    const uint64_t hundredths = magnitude / 3600 * 100 + (magnitude % 3600 * 100 + 1800) / 3600;
     return QStringLiteral("%1%2.%3")
         .arg(seconds < 0 && hundredths != 0 ? QStringLiteral("-") : QString())
         .arg(hundredths / 100)
@@ -208,9 +266,9 @@ Timesheet BuildTimesheet(const std::vector<ReportProject>& projects, DateRange r
         const size_t top = rows.size();
         AddRows(rows, project, range, days, rounding);
         for (const auto& [day, seconds] : rows[top].total) {
-            sheet.dayTotals[day] += seconds;
+            sheet.dayTotals[day] = AddSeconds(sheet.dayTotals[day], seconds);
         }
-        sheet.grandTotal += rows[top].totalSum;
+        sheet.grandTotal = AddSeconds(sheet.grandTotal, rows[top].totalSum);
     }
     std::copy_if(rows.begin(), rows.end(), std::back_inserter(sheet.rows),
                  [](const TimesheetRow& row) { return !row.total.empty(); });
@@ -257,15 +315,13 @@ QByteArray SessionsCsv(const std::vector<ReportProject>& projects, DateRange ran
                     continue;
                 }
                 const QDate day = days.DayOf(session.when, session.offset);
-                if (day < range.first || day > range.last) {
+                if (!day.isValid() || !range.contains(day)) {
                     continue;
                 }
-                const QDateTime start =
-                    QDateTime::fromSecsSinceEpoch(session.when, QTimeZone(session.offset));
                 lines.push_back(
                     {session.when,
-                     {session.start, SessionStartText(start.addSecs(session.seconds)), project.name,
-                      path, QString::number(session.seconds), ClockText(session.seconds, true),
+                     {session.start, EndText(session), project.name, path,
+                      QString::number(session.seconds), ClockText(session.seconds, true),
                       DecimalHours(session.seconds), session.note}});
             }
         });

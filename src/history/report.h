@@ -12,18 +12,35 @@
 #include <unordered_map>
 #include <vector>
 
+// Seconds added, held at the largest value of either sign instead of overflowing: a file
+// may hold any 64-bit number of seconds, and a sum of them must still mean something.
+int64_t AddSeconds(int64_t a, int64_t b);
+
+enum class ReportPeriod { Today, ThisWeek, LastWeek, ThisMonth, LastMonth, Custom };
+struct DateRange {
+    QDate first;
+    QDate last;  // included
+    int days() const { return static_cast<int>(first.daysTo(last)) + 1; }
+    bool contains(QDate day) const { return day >= first && day <= last; }
+};
+
 // The local days of one time zone, with their midnights cached: a year of sessions needs
-// a few hundred zone look-ups instead of one per session.
+// a few hundred zone look-ups instead of one per session. The cache holds a few thousand
+// days at most.
 class LocalDays {
   public:
     explicit LocalDays(QTimeZone zone) : zone_(std::move(zone)) {}
     // The instant (UTC seconds) the day begins.
     int64_t MidnightOf(QDate day);
     // The day an instant falls on; `offset` is a hint (the offset it was recorded with).
+    // An invalid date for an instant more than some 12,000 years from 1970: no start a file
+    // can hold lies there.
     QDate DayOf(int64_t when, int offset = 0);
-    // A period split at each local midnight it spans, as (day, seconds) pieces in order.
-    // A negative period (a correction) stays whole on the day it starts.
-    std::vector<std::pair<QDate, int64_t>> Split(int64_t when, int offset, int64_t seconds);
+    // The pieces of a period that fall on the days of `range`, split at each local midnight,
+    // as (day, seconds) in order. A negative period (a correction) stays whole on the day it
+    // starts. Costs the days the period shares with the range, whatever its length.
+    std::vector<std::pair<QDate, int64_t>> Split(int64_t when, int offset, int64_t seconds,
+                                                 const DateRange& range);
 
   private:
     QTimeZone zone_;
@@ -32,13 +49,6 @@ class LocalDays {
 
 // The first day of the week that holds `day`, weeks beginning on `firstDay`.
 QDate WeekStart(QDate day, Qt::DayOfWeek firstDay);
-
-enum class ReportPeriod { Today, ThisWeek, LastWeek, ThisMonth, LastMonth, Custom };
-struct DateRange {
-    QDate first;
-    QDate last;  // included
-    int days() const { return static_cast<int>(first.daysTo(last)) + 1; }
-};
 // The days a period choice covers seen from `today`; Custom returns `custom` as it is.
 DateRange RangeOf(ReportPeriod period, QDate today, Qt::DayOfWeek firstDay, DateRange custom = {});
 

@@ -10,9 +10,13 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <utility>
+
 #include "history/report.h"
 #include "history/sessions.h"
 #include "model/time_text.h"
+#include "tree/pane_text.h"
 
 namespace {
 
@@ -30,6 +34,48 @@ QLabel* ErrorLabel(QWidget* parent) {
     label->setWordWrap(true);
     label->setStyleSheet(QStringLiteral("color: #b00020"));
     return label;
+}
+
+// Where two texts differ: the length of their common start and of their common end.
+std::pair<qsizetype, qsizetype> CommonEnds(const QString& a, const QString& b) {
+    const qsizetype shorter = std::min(a.size(), b.size());
+    qsizetype head = 0;
+    while (head < shorter && a[head] == b[head]) {
+        ++head;
+    }
+    qsizetype tail = 0;
+    while (tail < shorter - head && a[a.size() - 1 - tail] == b[b.size() - 1 - tail]) {
+        ++tail;
+    }
+    return {head, tail};
+}
+
+// The edit taken back and made again with the characters no file can hold turned into
+// spaces: one undo still takes back all of it, which a validator's rewrite would not allow
+// (QLineEdit forgets its undo steps when a validator changes the text).
+void MendEdit(QLineEdit* field, const QString& edited) {
+    const QString kept = WithoutForbiddenControls(edited);
+    if (kept == edited) {
+        return;
+    }
+    if (!field->isUndoAvailable()) {
+        field->setText(kept);
+        return;
+    }
+    field->undo();
+    const QString before = field->text();
+    const auto [head, tail] = CommonEnds(before, edited);
+    field->setSelection(static_cast<int>(head), static_cast<int>(before.size() - head - tail));
+    field->insert(kept.mid(head, edited.size() - head - tail));
+}
+
+// A note field: it starts with the note as a file can hold it and keeps it so, whether the
+// text is typed, pasted or dropped.
+QLineEdit* NoteField(const QString& note, QWidget* parent) {
+    auto* field = new QLineEdit(WithoutForbiddenControls(note), parent);
+    QObject::connect(field, &QLineEdit::textEdited, field,
+                     [field](const QString& edited) { MendEdit(field, edited); });
+    return field;
 }
 
 }  // namespace
@@ -81,7 +127,7 @@ SessionDialog::SessionDialog(const QString& title, const SessionValues& initial,
     txtStart = new QTimeEdit(start.time(), this);
     txtStart->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     txtDuration = new QLineEdit(ClockText(initial.seconds, true), this);
-    txtNote = new QLineEdit(initial.note, this);
+    txtNote = NoteField(initial.note, this);
     form->addRow(QStringLiteral("&Date:"), txtDate);
     form->addRow(QStringLiteral("&Start:"), txtStart);
     form->addRow(QStringLiteral("D&uration:"), txtDuration);
@@ -107,7 +153,7 @@ TimeDialog::TimeDialog(int64_t current, QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     txtTime = new QLineEdit(ClockText(current, true), this);
-    txtNote = new QLineEdit(this);
+    txtNote = NoteField({}, this);
     form->addRow(QStringLiteral("&Task time:"), txtTime);
     form->addRow(QStringLiteral("&Note:"), txtNote);
     layout->addLayout(form);

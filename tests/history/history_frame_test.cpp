@@ -5,6 +5,7 @@
 
 #include "history/history_frame.h"
 #include "history/history_model.h"
+#include "history/report.h"
 #include "history/reports_window.h"
 #include "history/sessions.h"
 #include "model/time_text.h"
@@ -147,6 +148,54 @@ TEST_F(HistoryFrameTest, RefusesWhatWouldLeaveTheRangeOfTimesAndChangesNothing) 
     EXPECT_EQ(Text(task, "@task_time"), "0:10:00");
     EXPECT_EQ(Text(project, "@subtask_time"), "32767:30:00");
     EXPECT_TRUE(ReadSessions(task->element).empty());
+}
+
+// Periods of any length read from a file: the report shows this week's share of them at once,
+// and sums that would leave the 64-bit range stay at its end instead of wrapping round.
+TEST_F(HistoryFrameTest, PeriodsOfAnyLengthFromAFileAreReportedForTheWeekOnly) {
+    const QString today = SessionStartText(QDateTime(QDate::currentDate(), QTime(8, 0)));
+    const QString path = TempPath(QStringLiteral("long.hvp"));
+    WriteFile(path, QStringLiteral(
+                        R"(<project name="Long"><task name="Ages"><history>)"
+                        R"(<session start="2000-01-01T00:00:00Z" seconds="10000000000000"/>)"
+                        R"(<session start="2000-01-01T00:00:00Z" seconds="9223372036854775807"/>)"
+                        R"(</history></task><task name="Back"><history>)"
+                        R"(<session start="%1" seconds="-9223372036854775808"/>)"
+                        R"(<session start="%1" seconds="-9223372036854775808"/>)"
+                        R"(</history></task></project>)")
+                        .arg(today)
+                        .toStdString());
+    QString name = path;
+    window->LoadProjects(name);
+    TreeNode* loaded = window->ui.Tree->topLevelNode(1);
+    ASSERT_NE(loaded, nullptr);
+    ClickNode(loaded);
+    EXPECT_EQ(Shown(0, HistoryModel::DurationColumn), "-2562047788015215:30:08");  // today's sum
+
+    QTest::mouseClick(frame->cmdReports, Qt::LeftButton);
+    ReportsWindow* reports = frame->reports;
+    ASSERT_TRUE(reports != nullptr);
+    const DateRange week =
+        RangeOf(ReportPeriod::ThisWeek, QDate::currentDate(), QLocale().firstDayOfWeek());
+    const auto midnight = [&](QDate day) {
+        return QDateTime(day, QTime(0, 0), reports->zone).toSecsSinceEpoch();
+    };
+    const int64_t weekSeconds = midnight(week.last.addDays(1)) - midnight(week.first);
+    const auto total = [&](const char* row) {
+        const auto found = reports->tvwSheet->findItems(row, Qt::MatchExactly | Qt::MatchRecursive);
+        return found.size() == 1 ? found[0]->text(reports->tvwSheet->columnCount() - 1) : "?";
+    };
+    EXPECT_EQ(total("Ages"), ClockText(2 * weekSeconds, false));
+    EXPECT_EQ(total("Back"), "-2562047788015215:30");  // held at the end, rounded to a minute
+    EXPECT_EQ(total("Long"), ClockText(2 * weekSeconds - 9223372036854775800, false));
+
+    seams->fileDialog->ExpectSave(TempPath("sessions.csv"));
+    QTest::mouseClick(reports->cmdExportSessions, Qt::LeftButton);
+    const std::string csv = ReadFile(TempPath("sessions.csv"));
+    EXPECT_NE(csv.find(today.toStdString() + ",,Long,Back,-9223372036854775808,"),
+              std::string::npos)
+        << csv;  // no end can be written that far back
+    reports->close();
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "history/report.h"
 #include "history/sessions.h"
 
@@ -44,8 +46,40 @@ TEST(LocalDays, SplitPeriodsAtLocalMidnightIncludingDaysOf23And25Hours) {
             pieces.emplace_back(c.first.addDays(static_cast<int64_t>(pieces.size())), seconds);
         }
         LocalDays days{QTimeZone(c.zone)};
-        EXPECT_EQ(days.Split(when, offset, c.seconds), pieces) << c.zone << " " << c.start;
+        const DateRange around{c.first.addDays(-1), c.first.addDays(5)};
+        EXPECT_EQ(days.Split(when, offset, c.seconds, around), pieces) << c.zone << " " << c.start;
     }
+}
+
+// A period may hold any 64-bit number of seconds; splitting it costs only the days it shares
+// with the range, and sums of such periods stay at the largest value instead of wrapping.
+TEST(LocalDays, AnyLengthOfPeriodSplitsIntoTheRangesDaysOnly) {
+    constexpr int64_t kMost = std::numeric_limits<int64_t>::max();
+    constexpr int64_t kLeast = std::numeric_limits<int64_t>::min();
+    LocalDays days{QTimeZone("Europe/Berlin")};
+    const DateRange week{QDate(2026, 3, 23), QDate(2026, 3, 29)};  // ends with a 23-hour day
+    int64_t when = 0;
+    int offset = 0;
+    ASSERT_TRUE(ParseSessionStart("2000-01-01T12:00:00+01:00", when, offset));
+    const Pieces fullWeek{{QDate(2026, 3, 23), 86400}, {QDate(2026, 3, 24), 86400},
+                          {QDate(2026, 3, 25), 86400}, {QDate(2026, 3, 26), 86400},
+                          {QDate(2026, 3, 27), 86400}, {QDate(2026, 3, 28), 86400},
+                          {QDate(2026, 3, 29), 82800}};
+    EXPECT_EQ(days.Split(when, offset, 10'000'000'000'000, week), fullWeek);
+    EXPECT_EQ(days.Split(when, offset, kMost, week), fullWeek);
+    EXPECT_EQ(days.Split(when, offset, kLeast, week), Pieces{});  // stays on its own day
+    EXPECT_EQ(days.Split(when, offset, 3600, week), Pieces{});
+    EXPECT_EQ(days.Split(kMost, 3600, 60, week), Pieces{});
+    EXPECT_FALSE(days.DayOf(kLeast, -3600).isValid());
+
+    EXPECT_EQ(AddSeconds(kMost, 1), kMost);
+    EXPECT_EQ(AddSeconds(kLeast, kLeast), kLeast);
+    EXPECT_EQ(AddSeconds(kMost, kLeast), -1);
+    EXPECT_EQ(RoundSeconds(kLeast, Rounding::QuarterHour), -(kMost / 900 * 900));
+    EXPECT_EQ(RoundSeconds(kMost, Rounding::None), kMost);
+    EXPECT_EQ(ClockText(kLeast, true), "-2562047788015215:30:08");
+    EXPECT_EQ(DecimalHours(kLeast), "-2562047788015215.50");
+    EXPECT_EQ(DecimalHours(kMost), "2562047788015215.50");
 }
 
 TEST(ReportRanges, FollowTheWeekStartAndTheCalendar) {

@@ -1,4 +1,7 @@
+#include <QApplication>
+#include <QClipboard>
 #include <QDialogButtonBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -51,6 +54,38 @@ TEST(SessionDialog, OkGivesThePeriodTypedAndStaysOpenOnABadDuration) {
     EXPECT_EQ(dialog.values->start, SessionStartText(start));
     EXPECT_EQ(dialog.values->seconds, 1200);
     EXPECT_EQ(dialog.values->note, "Call, \"short\"");
+}
+
+// What a file cannot hold becomes a space as it comes in, however it comes: the note of the
+// period is written as it reads in the field, and one undo takes the whole paste back.
+TEST(SessionDialog, ControlCharactersPastedOrComposedIntoTheNoteBecomeSpaces) {
+    const QDateTime start(QDate(2026, 12, 7), QTime(9, 15, 2));
+    SessionDialog dialog("Change", {SessionStartText(start), 600, QStringLiteral("Old\x01note")},
+                         nullptr);
+    dialog.show();
+    EXPECT_EQ(dialog.txtNote->text(), "Old note");  // as a file can hold it
+
+    dialog.txtNote->setFocus();
+    dialog.txtNote->selectAll();
+    QApplication::clipboard()->setText(QStringLiteral("Call\x01with\vAcme") + QChar(0) + "ok");
+    QTest::keySequence(dialog.txtNote, QKeySequence::Paste);
+    EXPECT_EQ(dialog.txtNote->text(), "Call with Acme ok");
+    EXPECT_EQ(dialog.txtNote->cursorPosition(), dialog.txtNote->text().size());
+    QTest::keySequence(dialog.txtNote, QKeySequence::Undo);
+    EXPECT_EQ(dialog.txtNote->text(), "Old note");
+    QTest::keySequence(dialog.txtNote, QKeySequence::Redo);
+    EXPECT_EQ(dialog.txtNote->text(), "Call with Acme ok");
+
+    dialog.txtNote->setCursorPosition(4);
+    QInputMethodEvent composed;
+    composed.setCommitString(QStringLiteral("\x1F!"));
+    QApplication::sendEvent(dialog.txtNote, &composed);
+    EXPECT_EQ(dialog.txtNote->text(), "Call ! with Acme ok");
+
+    QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                      Qt::LeftButton);
+    ASSERT_TRUE(dialog.values);
+    EXPECT_EQ(dialog.values->note, "Call ! with Acme ok");
 }
 
 }  // namespace
