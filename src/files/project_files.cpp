@@ -120,6 +120,10 @@ bool ProjectFiles::SaveProject(TreeNode* node, bool saveAs) {
             MsgButtons::OK, kTitle);
         return false;
     }
+    // The save put a new file at the path, and the lock on the file itself belongs on it.
+    if (std::shared_ptr<QLockFile> relocked = LockProjectFile(path, outcome)) {
+        lock = std::move(relocked);
+    }
     project->fileHold = std::make_shared<FileHold>(FileHold{lock, written});
     XML::ResolvePath(element, "@filename").setText(path.toStdString());
     tree_.MarkUnmodified(project);

@@ -1,15 +1,19 @@
 // One owner per file: a second start hands its files to the running window, a file open in
 // another copy is not opened twice, and a file changed on disk is not silently saved over.
+#include <QDir>
 #include <QLockFile>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "files/file_hold.h"
 #include "platform/instance_channel.h"
 #include "support/window_fixture.h"
 
@@ -79,6 +83,62 @@ TEST_F(FileOwnership, AFileHeldByAnotherCopyIsNotOpenedButAStaleLockIsTakenOver)
     EXPECT_TRUE(other.tryLock(0));
 }
 
+TEST_F(FileOwnership, AFileHeldByAnotherCopyIsNotOpenedByAnyOtherName) {
+    QDir().mkpath(TempPath("elsewhere"));
+    WriteFile(TempPath("p.hvp"), "<project name=\"P\"/>");
+    ASSERT_EQ(link(QFile::encodeName(TempPath("p.hvp")).constData(),
+                   QFile::encodeName(TempPath("elsewhere/hard.hvp")).constData()),
+              0);
+    ASSERT_TRUE(QFile::link(TempPath("p.hvp"), TempPath("elsewhere/soft.hvp")));
+    // Another copy opens the file and holds it until told to let go.
+    int locked[2];
+    int release[2];
+    ASSERT_EQ(pipe(locked), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t other = fork();
+    if (other == 0) {
+        close(release[1]);
+        LockOutcome outcome = LockOutcome::NotLockable;
+        const auto lock = LockProjectFile(TempPath("p.hvp"), outcome);
+        (void)!write(locked[1], outcome == LockOutcome::Held ? "y" : "n", 1);
+        char done = 0;
+        (void)!read(release[0], &done, 1);
+        _exit(0);
+    }
+    close(release[0]);
+    close(locked[1]);
+    char held = 0;
+    ASSERT_EQ(read(locked[0], &held, 1), 1);
+    close(locked[0]);
+    ASSERT_EQ(held, 'y');
+    for (const char* name : {"elsewhere/hard.hvp", "elsewhere/soft.hvp"}) {
+        QString path = TempPath(QString::fromLatin1(name));
+        ExpectMessage("The file\r\n" + path +
+                          "\r\nis open in another Horavel window. Work on it there, or close it "
+                          "there and load it again.",
+                      MsgButtons::OK, MsgAnswer::OK);
+        window->LoadProjects(path);
+        EXPECT_EQ(window->ui.Tree->topLevelItemCount(), 0) << name;
+    }
+    close(release[1]);
+    waitpid(other, nullptr, 0);
+    // Let go: this window may open it by all its names, and saving by one keeps it held.
+    for (const char* name : {"p.hvp", "elsewhere/hard.hvp", "elsewhere/soft.hvp"}) {
+        QString path = TempPath(QString::fromLatin1(name));
+        window->LoadProjects(path);
+    }
+    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 3);
+    window->ui.Tree->setCurrentItem(window->ui.Tree->topLevelNode(0));
+    window->ToolbarButton("saveproject")->trigger();
+    if (fork() == 0) {  // as another copy's lock on the file itself meets it
+        const int fd = open(QFile::encodeName(TempPath("p.hvp")).constData(), O_RDONLY);
+        _exit(flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK ? 0 : 1);
+    }
+    int status = -1;
+    wait(&status);
+    EXPECT_EQ(status, 0) << "the saved file was left without its lock";
+}
+
 TEST_F(FileOwnership, SavingOverAFileChangedOnDiskAsksFirst) {
     for (const MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::No, MsgAnswer::Yes}) {
         window->ui.Tree->clear();
@@ -86,18 +146,20 @@ TEST_F(FileOwnership, SavingOverAFileChangedOnDiskAsksFirst) {
         window->ui.Tree->setCurrentItem(project);
         window->ui.txtName->setText(QStringLiteral("ours"));
         WriteFile(TempPath("p.hvp"), "<project name=\"theirs\"/>");
-        ExpectMessage("The file\r\n" + TempPath("p.hvp") +
+                  std::string("<project name=\"p.hvp\"/>").size());
+                  ExpectMessage(
+                      "The file\r\n" + TempPath("p.hvp") +
                           "\r\nhas changed on disk since Horavel loaded or last saved it.\r\n\r\n"
                           "Yes: save over it; the changes made there are lost.\r\n"
                           "No: save this project under another name.\r\nCancel: do not save.",
                       MsgButtons::YesNoCancel, answer);
-        if (answer == MsgAnswer::No) {
-            seams->fileDialog->ExpectSave(TempPath("other.hvp"));
-        }
-        window->ToolbarButton("saveproject")->trigger();
-        EXPECT_EQ(ReadFile(TempPath("p.hvp")).find("ours") != std::string::npos,
-                  answer == MsgAnswer::Yes);
-        EXPECT_EQ(Text(project, "@modified") == "true", answer == MsgAnswer::Cancel);
+                  if (answer == MsgAnswer::No) {
+                      seams->fileDialog->ExpectSave(TempPath("other.hvp"));
+                  }
+                  window->ToolbarButton("saveproject")->trigger();
+                  EXPECT_EQ(ReadFile(TempPath("p.hvp")).find("ours") != std::string::npos,
+                            answer == MsgAnswer::Yes);
+                  EXPECT_EQ(Text(project, "@modified") == "true", answer == MsgAnswer::Cancel);
     }
     EXPECT_NE(ReadFile(TempPath("other.hvp")).find("ours"), std::string::npos);
     window->ui.txtName->setText(QStringLiteral("ours again"));  // saved over: no question now
