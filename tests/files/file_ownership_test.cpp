@@ -145,7 +145,9 @@ TEST_F(FileOwnership, SavingOverAFileChangedOnDiskAsksFirst) {
         TreeNode* project = Load("p.hvp");
         window->ui.Tree->setCurrentItem(project);
         window->ui.txtName->setText(QStringLiteral("ours"));
-        WriteFile(TempPath("p.hvp"), "<project name=\"theirs\"/>");
+        // Other bytes of the same size: the size alone does not tell the change.
+        WriteFile(TempPath("p.hvp"), "<project name=\"thine\"/>");
+        ASSERT_EQ(ReadFile(TempPath("p.hvp")).size(),
                   std::string("<project name=\"p.hvp\"/>").size());
                   ExpectMessage(
                       "The file\r\n" + TempPath("p.hvp") +
