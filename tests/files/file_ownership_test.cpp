@@ -58,6 +58,36 @@ TEST_F(FileOwnership, ASecondStartHandsItsFilesToTheListeningWindow) {
     EXPECT_TRUE(window->isVisible());
 }
 
+TEST_F(FileOwnership, HandedOverPathsArriveWholeAndTheBadOnesAreToldInOneMessage) {
+    InstanceChannel first(TempPath("channel"));
+    ASSERT_TRUE(first.Listen());
+    QObject::connect(&first, &InstanceChannel::FilesHandedOver, window.get(),
+                     &frmMain::OpenHandedOverFiles);
+    QSignalSpy handed(&first, &InstanceChannel::FilesHandedOver);
+    // Names beyond ASCII, and beyond Latin-1.
+    QDir().mkpath(TempPath(QStringLiteral("Überstunden")));
+    WriteFile(TempPath(QStringLiteral("Überstunden/Ñandú.hvp")), "<project name=\"Ñandú\"/>");
+    WriteFile(TempPath(QStringLiteral("Zürich–Łódź.hvp")), "<project name=\"Łódź\"/>");
+    QStringList files{TempPath(QStringLiteral("Überstunden/Ñandú.hvp")),
+                      TempPath(QStringLiteral("Zürich–Łódź.hvp"))};
+    // And a burst of folders, which are no project files.
+    QString listed;
+    for (int i = 0; i < 50; ++i) {
+        files << TempPath(QStringLiteral("folder %1").arg(i));
+        QDir().mkpath(files.back());
+        if (i < 15) {
+            listed += "\r\n" + files.back() + " (This is a folder, not a file)";
+        }
+    }
+    ExpectMessage("50 files could not be loaded:" + listed + "\r\nand 35 more.", MsgButtons::OK,
+                  MsgAnswer::OK);
+    EXPECT_TRUE(InstanceChannel(TempPath("channel")).HandOver(files));
+    ASSERT_TRUE(handed.wait(5000));
+    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 2);
+    EXPECT_EQ(window->ui.Tree->topLevelNode(0)->caption(), QStringLiteral("Ñandú"));
+    EXPECT_EQ(window->ui.Tree->topLevelNode(1)->caption(), QStringLiteral("Łódź"));
+}
+
 TEST_F(FileOwnership, AFileHeldByAnotherCopyIsNotOpenedButAStaleLockIsTakenOver) {
     const QString lockPath = TempPath(".p.hvp.lock");
     {
@@ -149,19 +179,18 @@ TEST_F(FileOwnership, SavingOverAFileChangedOnDiskAsksFirst) {
         WriteFile(TempPath("p.hvp"), "<project name=\"thine\"/>");
         ASSERT_EQ(ReadFile(TempPath("p.hvp")).size(),
                   std::string("<project name=\"p.hvp\"/>").size());
-                  ExpectMessage(
-                      "The file\r\n" + TempPath("p.hvp") +
+        ExpectMessage("The file\r\n" + TempPath("p.hvp") +
                           "\r\nhas changed on disk since Horavel loaded or last saved it.\r\n\r\n"
                           "Yes: save over it; the changes made there are lost.\r\n"
                           "No: save this project under another name.\r\nCancel: do not save.",
                       MsgButtons::YesNoCancel, answer);
-                  if (answer == MsgAnswer::No) {
-                      seams->fileDialog->ExpectSave(TempPath("other.hvp"));
-                  }
-                  window->ToolbarButton("saveproject")->trigger();
-                  EXPECT_EQ(ReadFile(TempPath("p.hvp")).find("ours") != std::string::npos,
-                            answer == MsgAnswer::Yes);
-                  EXPECT_EQ(Text(project, "@modified") == "true", answer == MsgAnswer::Cancel);
+        if (answer == MsgAnswer::No) {
+            seams->fileDialog->ExpectSave(TempPath("other.hvp"));
+        }
+        window->ToolbarButton("saveproject")->trigger();
+        EXPECT_EQ(ReadFile(TempPath("p.hvp")).find("ours") != std::string::npos,
+                  answer == MsgAnswer::Yes);
+        EXPECT_EQ(Text(project, "@modified") == "true", answer == MsgAnswer::Cancel);
     }
     EXPECT_NE(ReadFile(TempPath("other.hvp")).find("ours"), std::string::npos);
     window->ui.txtName->setText(QStringLiteral("ours again"));  // saved over: no question now
