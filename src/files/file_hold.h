@@ -32,10 +32,13 @@ bool ContentChanged(const FileStamp& before, const FileStamp& now);
 
 enum class LockOutcome { Held, HeldByAnotherCopy, NotLockable };
 
-// Locks the file for this program. Projects of this window loaded from the same file
-// share one lock, released when the last of them lets go. A lock left by a copy that
-// crashed is taken over. NotLockable (a folder without write access, say) gives no lock:
-// such a file is still opened, unguarded.
+// Locks the file for this program: a lock file beside it, and a lock on the file itself
+// that any name of it meets (a symlink, a hard link). Projects of this window loaded from
+// the same file, by any name, share one lock, released when the last of them lets go. A
+// lock left by a copy that crashed is taken over. NotLockable (a folder without write
+// access on a file system without file locks, say) gives no lock: such a file is still
+// opened, unguarded. A save that replaced the file needs the lock taken again, on the new
+// file.
 std::shared_ptr<QLockFile> LockProjectFile(const QString& path, LockOutcome& outcome);
 
 // A project's hold on its file: the lock and the stamp.

@@ -120,6 +120,10 @@ bool ProjectFiles::SaveProject(TreeNode* node, bool saveAs) {
             MsgButtons::OK, kTitle);
         return false;
     }
+    // The save put a new file at the path, and the lock on the file itself belongs on it.
+    if (std::shared_ptr<QLockFile> relocked = LockProjectFile(path, outcome)) {
+        lock = std::move(relocked);
+    }
     project->fileHold = std::make_shared<FileHold>(FileHold{lock, written});
     XML::ResolvePath(element, "@filename").setText(path.toStdString());
     tree_.MarkUnmodified(project);
@@ -167,37 +171,71 @@ void ProjectFiles::LoadProjects(QString& fileName) {
     workspace_.WorkspaceModified = true;
 }
 
+void ProjectFiles::LoadProjectFiles(const QStringList& paths) {
+    std::vector<LoadFailure> failures;
+    for (const QString& path : paths) {
+        if (auto failure = OpenProjectFile(path)) {
+            failures.push_back(*failure);
+        }
+    }
+    TellLoadFailures(failures);
+    workspace_.WorkspaceModified = true;
+}
+
 void ProjectFiles::LoadProjectFile(const QString& path) {
+    if (auto failure = OpenProjectFile(path)) {
+        TellLoadFailures({*failure});
+    }
+}
+
+void ProjectFiles::TellLoadFailures(const std::vector<LoadFailure>& failures) {
+    if (failures.size() == 1) {
+        platform_.prompter->Ask(failures.front().message, MsgButtons::OK, kTitle);
+    }
+    if (failures.size() <= 1) {
+        return;
+    }
+    // A burst of them (from a second start, say) must not become a row of message boxes,
+    // nor one taller than the screen.
+    constexpr size_t kListed = 15;
+    QString text = QStringLiteral("%1 files could not be loaded:").arg(failures.size());
+    for (size_t i = 0; i < failures.size() && i < kListed; ++i) {
+        text += QStringLiteral("\r\n%1 (%2)").arg(failures[i].path, failures[i].reason);
+    }
+    if (failures.size() > kListed) {
+        text += QStringLiteral("\r\nand %1 more.").arg(failures.size() - kListed);
+    }
+    platform_.prompter->Ask(text, MsgButtons::OK, kTitle);
+}
+
+std::optional<ProjectFiles::LoadFailure> ProjectFiles::OpenProjectFile(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists()) {
-        return;  // a missing file is skipped without a word
+        return std::nullopt;
     }
     LockOutcome outcome = LockOutcome::NotLockable;
     std::shared_ptr<QLockFile> lock = LockProjectFile(info.absoluteFilePath(), outcome);
     if (outcome == LockOutcome::HeldByAnotherCopy) {
-        platform_.prompter->Ask(
+        return LoadFailure{
+            info.absoluteFilePath(), QStringLiteral("open in another Horavel window"),
             QStringLiteral("The file\r\n%1\r\nis open in another Horavel window. Work on it "
                            "there, or close it there and load it again.")
-                .arg(info.absoluteFilePath()),
-            MsgButtons::OK, kTitle);
-        return;
+                .arg(info.absoluteFilePath())};
     }
     QString error;
     FileStamp stamp;
     std::unique_ptr<pugi::xml_document> document = XmlFile::Read(path, error, &stamp);
     if (!document) {
-        platform_.prompter->Ask(QStringLiteral("Error Loading File\r\n%1\r\n%2").arg(error, path),
-                                MsgButtons::OK, kTitle);
-        return;
+        return LoadFailure{path, error,
+                           QStringLiteral("Error Loading File\r\n%1\r\n%2").arg(error, path)};
     }
     if (std::string_view(document->document_element().name()) != "project") {
-        platform_.prompter->Ask(
-            QStringLiteral("File Missing Top Level 'project' node\r\nCan not load"), MsgButtons::OK,
-            kTitle);
-        return;
+        return LoadFailure{path, QStringLiteral("no top level 'project' node"),
+                           QStringLiteral("File Missing Top Level 'project' node\r\nCan not load")};
     }
     TreeNode* node = tree_.AddProjectNode(std::move(document), -1);
     node->fileHold = std::make_shared<FileHold>(FileHold{std::move(lock), stamp});
     // Kept absolute so that the workspace still finds it from another working folder.
     XML::ResolvePath(node->element, "@filename").setText(info.absoluteFilePath().toStdString());
+    return std::nullopt;
 }

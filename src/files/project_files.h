@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+#include <vector>
+
 #include "platform/file_dialog.h"
 #include "platform/prompter.h"
 #include "tree/window_state.h"
@@ -42,9 +45,24 @@ class ProjectFiles {
     MsgAnswer AskBeforeSavingOverAChangedFile(TreeNode* project, const QString& path);
     // Loads the files `fileName` stands for, asking for them when it is empty.
     void LoadProjects(QString& fileName);
+    // Loads each file in turn, as files handed over by another start or given on the
+    // command line; those that cannot be loaded are told in one message at the end, however
+    // many they are.
+    void LoadProjectFiles(const QStringList& paths);
     void LoadProjectFile(const QString& path);
 
   private:
+    // Why a file was not loaded: the message when it is the only one, and the reason listed
+    // after its path among several.
+    struct LoadFailure {
+        QString path;
+        QString reason;
+        QString message;
+    };
+    // Loads the file; a missing one is skipped without a word.
+    std::optional<LoadFailure> OpenProjectFile(const QString& path);
+    void TellLoadFailures(const std::vector<LoadFailure>& failures);
+
     ProjectTree& tree_;
     WorkspaceState& workspace_;
     Platform& platform_;

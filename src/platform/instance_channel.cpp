@@ -4,20 +4,26 @@
 #include <QLocalSocket>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <unistd.h>
 #include <memory>
 
 namespace {
 
-// Paths may hold anything but NUL.
-QByteArray Encode(const QStringList& files) {
-    QByteArray bytes;
+// Paths may hold anything but NUL. A list too long for one message goes in several, each
+// of whole paths; no files still make one message, which brings the window up.
+QList<QByteArray> Encode(const QStringList& files) {
+    QList<QByteArray> messages(1);
     for (const QString& file : files) {
-        bytes += file.toUtf8();
-        bytes += '\0';
+        const QByteArray piece = file.toUtf8() + '\0';
+        if (!messages.back().isEmpty() &&
+            messages.back().size() + piece.size() > InstanceChannel::kMaxMessageBytes) {
+            messages.append(QByteArray());
+        }
+        messages.back() += piece;
     }
-    return bytes;
+    return messages;
 }
 
 QStringList Decode(const QByteArray& bytes) {
@@ -31,6 +37,7 @@ QStringList Decode(const QByteArray& bytes) {
 }
 
 constexpr int kWaitMs = 2000;
+constexpr int kSilenceMs = 10000;
 
 }  // namespace
 
@@ -48,13 +55,20 @@ InstanceChannel::InstanceChannel(QString name, QObject* parent)
     : QObject(parent), name_(std::move(name)) {}
 
 bool InstanceChannel::HandOver(const QStringList& files) {
+    bool delivered = false;
+    for (const QByteArray& message : Encode(files)) {
+        delivered = Send(message) || delivered;
+    }
+    return delivered;
+}
+
+bool InstanceChannel::Send(const QByteArray& message) const {
     QLocalSocket socket;
     socket.connectToServer(name_, QIODevice::WriteOnly);
     if (!socket.waitForConnected(kWaitMs)) {
         return false;  // nobody listens, or only a socket a crashed copy left
     }
-    const QByteArray bytes = Encode(files);
-    socket.write(bytes);
+    socket.write(message);
     bool sent = socket.bytesToWrite() == 0 || socket.waitForBytesWritten(kWaitMs);
     socket.disconnectFromServer();
     if (socket.state() != QLocalSocket::UnconnectedState) {
@@ -80,14 +94,34 @@ bool InstanceChannel::Listen() {
 void InstanceChannel::Receive() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         // The sender writes everything and hangs up; what it sent is complete then.
-        auto received = std::make_shared<QByteArray>();
-        const auto deliver = [this, socket, received] {
-            *received += socket->readAll();
-            socket->deleteLater();
-            emit FilesHandedOver(Decode(*received));
+        struct Incoming {
+            QByteArray bytes;
+            bool refused = false;
         };
-        connect(socket, &QLocalSocket::readyRead, this,
-                [socket, received] { *received += socket->readAll(); });
+        auto incoming = std::make_shared<Incoming>();
+        const auto refuse = [socket, incoming] {
+            incoming->refused = true;
+            incoming->bytes.clear();
+            socket->abort();
+        };
+        const auto take = [socket, incoming, refuse] {
+            if (incoming->refused) {
+                return;
+            }
+            incoming->bytes += socket->read(kMaxMessageBytes + 1 - incoming->bytes.size());
+            if (incoming->bytes.size() > kMaxMessageBytes) {
+                refuse();  // no list of files is this long: whatever it is, it goes
+            }
+        };
+        const auto deliver = [this, socket, incoming, take] {
+            take();
+            socket->deleteLater();
+            if (!incoming->refused) {
+                emit FilesHandedOver(Decode(incoming->bytes));
+            }
+        };
+        connect(socket, &QLocalSocket::readyRead, this, take);
+        QTimer::singleShot(kSilenceMs, socket, refuse);  // nor one that never hangs up
         if (socket->state() == QLocalSocket::UnconnectedState) {
             deliver();
         } else {

@@ -15,8 +15,11 @@ class InstanceChannel : public QObject {
     static QString DefaultName();
     explicit InstanceChannel(QString name, QObject* parent = nullptr);
 
+    // The longest message a listening copy takes; it hangs up on a longer one, unread.
+    static constexpr qint64 kMaxMessageBytes = qint64(1) << 20;
+
     // Hands the files (absolute paths; none just brings the window up) to the copy already
-    // listening; false when there is none.
+    // listening, in messages within that length; false when there is none.
     bool HandOver(const QStringList& files);
     // Listens for later copies from now on; a socket a crashed copy left is replaced.
     // false when listening failed (the program then simply runs alone).
@@ -26,6 +29,7 @@ class InstanceChannel : public QObject {
     void FilesHandedOver(const QStringList& files);
 
   private:
+    bool Send(const QByteArray& message) const;
     void Receive();
     QString name_;
     QLocalServer* server_ = nullptr;

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "files/crash_recovery.h"
+#include "files/project_files.h"
 #include "shell/frm_main.h"
 #include "shell/resize_handle.h"
 #include "shell/settings.h"
@@ -45,13 +46,13 @@ void frmMain::Form_Load(const QStringList& arguments) {
     if (!arguments.isEmpty()) {
         // Every argument names a project file; an option ("-x") names none. A file that is
         // not there is said in the status bar rather than skipped without a word.
+        QStringList found;
         QStringList missing;
-        for (QString path : ProjectFileArguments(arguments)) {
-            if (QFileInfo::exists(path)) {
-                LoadProjects(path);
-            } else {
-                missing << path;
-            }
+        for (const QString& path : ProjectFileArguments(arguments)) {
+            (QFileInfo::exists(path) ? found : missing) << path;
+        }
+        if (!found.isEmpty()) {
+            files_->LoadProjectFiles(found);
         }
         if (!missing.isEmpty()) {
             statusBar()->showMessage(QStringLiteral("File not found: ") +
@@ -148,8 +149,8 @@ void frmMain::OpenHandedOverFiles(const QStringList& files) {
         QTimer::singleShot(250, this, [this, files] { OpenHandedOverFiles(files); });
         return;
     }
-    for (QString file : files) {
-        LoadProjects(file);
+    if (!files.isEmpty()) {
+        files_->LoadProjectFiles(files);  // those that fail are told in one message
     }
     if (isMinimized()) {
         showNormal();

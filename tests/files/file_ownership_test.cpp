@@ -1,15 +1,19 @@
 // One owner per file: a second start hands its files to the running window, a file open in
 // another copy is not opened twice, and a file changed on disk is not silently saved over.
+#include <QDir>
 #include <QLockFile>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "files/file_hold.h"
 #include "platform/instance_channel.h"
 #include "support/window_fixture.h"
 
@@ -54,6 +58,36 @@ TEST_F(FileOwnership, ASecondStartHandsItsFilesToTheListeningWindow) {
     EXPECT_TRUE(window->isVisible());
 }
 
+TEST_F(FileOwnership, HandedOverPathsArriveWholeAndTheBadOnesAreToldInOneMessage) {
+    InstanceChannel first(TempPath("channel"));
+    ASSERT_TRUE(first.Listen());
+    QObject::connect(&first, &InstanceChannel::FilesHandedOver, window.get(),
+                     &frmMain::OpenHandedOverFiles);
+    QSignalSpy handed(&first, &InstanceChannel::FilesHandedOver);
+    // Names beyond ASCII, and beyond Latin-1.
+    QDir().mkpath(TempPath(QStringLiteral("Überstunden")));
+    WriteFile(TempPath(QStringLiteral("Überstunden/Ñandú.hvp")), "<project name=\"Ñandú\"/>");
+    WriteFile(TempPath(QStringLiteral("Zürich–Łódź.hvp")), "<project name=\"Łódź\"/>");
+    QStringList files{TempPath(QStringLiteral("Überstunden/Ñandú.hvp")),
+                      TempPath(QStringLiteral("Zürich–Łódź.hvp"))};
+    // And a burst of folders, which are no project files.
+    QString listed;
+    for (int i = 0; i < 50; ++i) {
+        files << TempPath(QStringLiteral("folder %1").arg(i));
+        QDir().mkpath(files.back());
+        if (i < 15) {
+            listed += "\r\n" + files.back() + " (This is a folder, not a file)";
+        }
+    }
+    ExpectMessage("50 files could not be loaded:" + listed + "\r\nand 35 more.", MsgButtons::OK,
+                  MsgAnswer::OK);
+    EXPECT_TRUE(InstanceChannel(TempPath("channel")).HandOver(files));
+    ASSERT_TRUE(handed.wait(5000));
+    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 2);
+    EXPECT_EQ(window->ui.Tree->topLevelNode(0)->caption(), QStringLiteral("Ñandú"));
+    EXPECT_EQ(window->ui.Tree->topLevelNode(1)->caption(), QStringLiteral("Łódź"));
+}
+
 TEST_F(FileOwnership, AFileHeldByAnotherCopyIsNotOpenedButAStaleLockIsTakenOver) {
     const QString lockPath = TempPath(".p.hvp.lock");
     {
@@ -79,13 +113,72 @@ TEST_F(FileOwnership, AFileHeldByAnotherCopyIsNotOpenedButAStaleLockIsTakenOver)
     EXPECT_TRUE(other.tryLock(0));
 }
 
+TEST_F(FileOwnership, AFileHeldByAnotherCopyIsNotOpenedByAnyOtherName) {
+    QDir().mkpath(TempPath("elsewhere"));
+    WriteFile(TempPath("p.hvp"), "<project name=\"P\"/>");
+    ASSERT_EQ(link(QFile::encodeName(TempPath("p.hvp")).constData(),
+                   QFile::encodeName(TempPath("elsewhere/hard.hvp")).constData()),
+              0);
+    ASSERT_TRUE(QFile::link(TempPath("p.hvp"), TempPath("elsewhere/soft.hvp")));
+    // Another copy opens the file and holds it until told to let go.
+    int locked[2];
+    int release[2];
+    ASSERT_EQ(pipe(locked), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t other = fork();
+    if (other == 0) {
+        close(release[1]);
+        LockOutcome outcome = LockOutcome::NotLockable;
+        const auto lock = LockProjectFile(TempPath("p.hvp"), outcome);
+        (void)!write(locked[1], outcome == LockOutcome::Held ? "y" : "n", 1);
+        char done = 0;
+        (void)!read(release[0], &done, 1);
+        _exit(0);
+    }
+    close(release[0]);
+    close(locked[1]);
+    char held = 0;
+    ASSERT_EQ(read(locked[0], &held, 1), 1);
+    close(locked[0]);
+    ASSERT_EQ(held, 'y');
+    for (const char* name : {"elsewhere/hard.hvp", "elsewhere/soft.hvp"}) {
+        QString path = TempPath(QString::fromLatin1(name));
+        ExpectMessage("The file\r\n" + path +
+                          "\r\nis open in another Horavel window. Work on it there, or close it "
+                          "there and load it again.",
+                      MsgButtons::OK, MsgAnswer::OK);
+        window->LoadProjects(path);
+        EXPECT_EQ(window->ui.Tree->topLevelItemCount(), 0) << name;
+    }
+    close(release[1]);
+    waitpid(other, nullptr, 0);
+    // Let go: this window may open it by all its names, and saving by one keeps it held.
+    for (const char* name : {"p.hvp", "elsewhere/hard.hvp", "elsewhere/soft.hvp"}) {
+        QString path = TempPath(QString::fromLatin1(name));
+        window->LoadProjects(path);
+    }
+    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 3);
+    window->ui.Tree->setCurrentItem(window->ui.Tree->topLevelNode(0));
+    window->ToolbarButton("saveproject")->trigger();
+    if (fork() == 0) {  // as another copy's lock on the file itself meets it
+        const int fd = open(QFile::encodeName(TempPath("p.hvp")).constData(), O_RDONLY);
+        _exit(flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK ? 0 : 1);
+    }
+    int status = -1;
+    wait(&status);
+    EXPECT_EQ(status, 0) << "the saved file was left without its lock";
+}
+
 TEST_F(FileOwnership, SavingOverAFileChangedOnDiskAsksFirst) {
     for (const MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::No, MsgAnswer::Yes}) {
         window->ui.Tree->clear();
         TreeNode* project = Load("p.hvp");
         window->ui.Tree->setCurrentItem(project);
         window->ui.txtName->setText(QStringLiteral("ours"));
-        WriteFile(TempPath("p.hvp"), "<project name=\"theirs\"/>");
+        // Other bytes of the same size: the size alone does not tell the change.
+        WriteFile(TempPath("p.hvp"), "<project name=\"thine\"/>");
+        ASSERT_EQ(ReadFile(TempPath("p.hvp")).size(),
+                  std::string("<project name=\"p.hvp\"/>").size());
         ExpectMessage("The file\r\n" + TempPath("p.hvp") +
                           "\r\nhas changed on disk since Horavel loaded or last saved it.\r\n\r\n"
                           "Yes: save over it; the changes made there are lost.\r\n"

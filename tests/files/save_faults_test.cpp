@@ -1,10 +1,12 @@
 // Saves that fail part-way, in a child process whose file size is limited the way a full
 // disk limits it, and saves into a folder that takes no new file.
 #include <QDir>
+#include <QDirIterator>
 
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
@@ -53,6 +55,35 @@ class SaveFaults : public WindowTest {
         window->ui.txtName->setText(QStringLiteral("Bigger"));
     }
     bool Saved() const { return ReadFile(path_).find("\"Bigger\"") != std::string::npos; }
+    // Makes the folder take no new file and the file writable by all; `body` then runs in a
+    // child that is not root (root would write the folder anyway), its data folder its own.
+    std::string InChildWithoutAFolderToWrite(const std::function<std::string()>& body) {
+        const QString data = TempPath(QStringLiteral("data"));
+        QDir().mkpath(data);
+        chown(QFile::encodeName(data).constData(), kNobody, kNobody);
+        QFile::setPermissions(path_, QFileDevice::Permissions(0x6666));  // rw for everyone
+        chmod(QFile::encodeName(dir_.path()).constData(), 0555);
+        const std::string answer = InChild([&] {
+            qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+            if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+                return std::string("<cannot drop root>");
+            }
+            return body();
+        });
+        chmod(QFile::encodeName(dir_.path()).constData(), 0700);
+        return answer;
+    }
+    // What a write in place left in the data folder.
+    QStringList KeptAside() const {
+        QStringList kept;
+        QDirIterator files(TempPath(QStringLiteral("data")), QDir::Files,
+                           QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            kept << files.next();
+        }
+        return kept;
+    }
+    static constexpr uid_t kNobody = 65534;
     QStringList FilesLeft() const {
         QStringList left = QDir(dir_.path()).entryList({"big*"}, QDir::Files | QDir::Hidden);
         left.sort();
@@ -83,20 +114,59 @@ TEST_F(SaveFaults, AFileSizeLimitFailsTheSaveSaysWhyAndKeepsTheOldFile) {
     EXPECT_EQ(FilesLeft(), (QStringList{"big.hvp", "big.hvp.OLDONE", "big.hvp.backup"}));
 }
 
+TEST_F(SaveFaults, AKilledSaveLeavesNothingTheNextSaveDoesNotRemove) {
+    // Killed by the file size limit part-way through writing: whatever it left, the next
+    // save removes.
+    InChild([&] {
+        const rlimit limit{16384, 16384};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        window->ToolbarButton("saveproject")->trigger();
+        return std::string("<not killed>");
+    });
+    ASSERT_TRUE(ReadFile(path_) == original_);
+    // Killed between naming its file and the rename: the suffix may come out all of one
+    // case, or with digits.
+    for (const char* name : {"big.hvp.SJHVDI.horavel-saving", "big.hvp.sjhvdi.horavel-saving",
+                             "big.hvp.a1B2c3.horavel-saving", "big.hvp.backup.saving",
+                             "big.hvp.SJHVDI.horavel-saving.backup"}) {
+        WriteFile(TempPath(QString::fromLatin1(name)), "<?xml version=\"1.0\"?><proj");
+    }
+    window->ToolbarButton("saveproject")->trigger();
+    EXPECT_TRUE(Saved());
+    EXPECT_EQ(FilesLeft(), (QStringList{"big.hvp", "big.hvp.SJHVDI.horavel-saving.backup",
+                                        "big.hvp.backup.saving"}));
+}
+
 TEST_F(SaveFaults, AWritableFileInAFolderThatTakesNoNewFileIsStillSaved) {
-    QFile::setPermissions(path_, QFileDevice::Permissions(0x6666));  // rw for everyone
-    ASSERT_EQ(chmod(QFile::encodeName(dir_.path()).constData(), 0555), 0);
-    const std::string answer = InChild([&] {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
-            return std::string("<cannot drop root>");  // root would write the folder anyway
-        }
+    const std::string answer = InChildWithoutAFolderToWrite([&] {
         window->ToolbarButton("saveproject")->trigger();
         return std::to_string(seams->prompter->asked.size());
     });
-    chmod(QFile::encodeName(dir_.path()).constData(), 0700);
     EXPECT_EQ(answer, "0");
     EXPECT_TRUE(Saved());
     EXPECT_EQ(FilesLeft(), QStringList{"big.hvp"});
+    EXPECT_EQ(KeptAside(), QStringList{});
+}
+
+TEST_F(SaveFaults, AFileWrittenInPlaceIsKeptWholeWhenTheSpaceRunsOut) {
+    // The new file outgrows the limit, the old one is within it (and so is the copy kept
+    // aside of it): the write in place must fail before it has changed a byte.
+    ASSERT_LT(original_.size(), 32768u);
+    window->ui.txtName->setText(QString(8000, QLatin1Char('B')));
+    const std::string answer = InChildWithoutAFolderToWrite([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{32768, 32768};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        seams->prompter->Expect("Could not save the project to\r\n" + path_ + "\r\nFile too large",
+                                MsgButtons::OK, QStringLiteral("Horavel"), MsgAnswer::OK);
+        window->ToolbarButton("saveproject")->trigger();
+        return std::to_string(seams->prompter->asked.size()) + "|" +
+               Text(window->ui.Tree->topLevelNode(0), "@modified");
+    });
+    EXPECT_EQ(answer, "1|true");
+    EXPECT_TRUE(ReadFile(path_) == original_) << "the old file was damaged";
+    EXPECT_EQ(FilesLeft(), QStringList{"big.hvp"});
+    EXPECT_EQ(KeptAside(), QStringList{});
 }
 
 }  // namespace
