@@ -8,6 +8,7 @@
 
 #include "files/xml_checks.h"
 #include "files/xml_file.h"
+#include "history/report.h"
 #include "history/sessions.h"
 #include "model/time_text.h"
 
@@ -131,7 +132,9 @@ double TaskTimeOf(pugi::xml_node element) {
 void ExtendNewestPeriod(pugi::xml_node element, double seconds) {
     const std::vector<Session> sessions = ReadSessions(element);
     if (seconds != 0 && !sessions.empty()) {
-        SetSessionSeconds(sessions.back().node, sessions.back().seconds + int64_t(seconds));
+        // A period's stored seconds can be any number a file held: the sum must not wrap.
+        SetSessionSeconds(sessions.back().node,
+                          AddSeconds(sessions.back().seconds, int64_t(seconds)));
     }
 }
 
