@@ -71,13 +71,15 @@ bool ProjectTree::DeleteNode(TreeNode*& node) {
     ForgetSubtree(node);
     // Taken out of the view in one step, so that the view hears of one removed row rather
     // than of every node below it.
-    if (TreeNode* parent = node->parentNode()) {
+    TreeNode* parent = node->parentNode();
+    if (parent != nullptr) {
         parent->removeChild(node);
     } else {
         view.takeTopLevelItem(view.indexOfTopLevelItem(node));
     }
     delete node;  // its document, for a project, goes with it
     node = nullptr;
+    UpdateChain(parent);  // the captions above show the time that left them
     return true;
 }
 
