@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -13,6 +14,7 @@
 #include "model/xml.h"
 #include "support/window_fixture.h"
 
+#include <set>
 
 namespace {
 
@@ -204,7 +206,29 @@ TEST_F(HistoryFrameTest, ATimedPeriodIsListedAndReportedOnceItBooksAndWhenTheTim
     window->Timer1_Timer();
     EXPECT_EQ(Shown(1, HistoryModel::DurationColumn), "0:00:05");
 
-    seams->clock->now += 60;
+    // Each tick repaints the period's row and its day's total, and no other.
+    QSignalSpy repainted(frame->model, &QAbstractItemModel::dataChanged);
+    seams->clock->now += 9;
+    window->Timer1_Timer();
+    EXPECT_EQ(Shown(1, HistoryModel::DurationColumn), "0:00:14");
+    EXPECT_EQ(Shown(1, HistoryModel::SpanColumn), "09:00-09:00");
+    EXPECT_EQ(Shown(0, HistoryModel::DurationColumn), "0:00:14");
+    std::set<int> rows;
+    for (const QList<QVariant>& change : repainted) {
+        rows.insert(change[0].toModelIndex().row());
+        rows.insert(change[1].toModelIndex().row());
+    }
+    EXPECT_EQ(rows, (std::set<int>{0, 1}));
+    // A hidden list is left alone, and shows the period as it is when it shows again.
+    window->ui.frmHistory->hide();
+    repainted.clear();
+    seams->clock->now += 46;
+    window->Timer1_Timer();
+    EXPECT_TRUE(repainted.isEmpty());
+    window->ui.frmHistory->show();
+    EXPECT_EQ(Shown(1, HistoryModel::DurationColumn), "0:01:00");
+    EXPECT_EQ(Shown(1, HistoryModel::SpanColumn), "09:00-09:01");
+    seams->clock->now += 5;
     ClickToolbar("toggletimer");
     EXPECT_EQ(Shown(1, HistoryModel::DurationColumn), "0:01:05");
     EXPECT_EQ(reportTotal(), "0:01");  // h:mm, as a timesheet shows it
