@@ -114,6 +114,6 @@ void SessionEdit::Replace(const std::optional<SessionValues>& from,
         }
     }
     if (to) {
-        AddSession(element_, to->start, to->seconds, to->note);
+        AddSession(element_, *to);
     }
 }

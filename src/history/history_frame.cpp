@@ -12,6 +12,7 @@
 #include <QTreeView>
 
 #include "history/history_model.h"
+#include "history/report.h"
 #include "history/reports_window.h"
 #include "history/session_dialog.h"
 #include "history/sessions.h"
@@ -23,8 +24,9 @@
 namespace {
 
 std::optional<SessionValues> RunSessionDialog(QWidget* owner, const QString& title,
-                                              const SessionValues& initial) {
+                                              const SessionValues& initial, const QDateTime& now) {
     SessionDialog dialog(title, initial, owner);
+    dialog.now = now;
     return dialog.exec() == QDialog::Accepted ? dialog.values : std::nullopt;
 }
 
@@ -34,6 +36,26 @@ std::optional<std::pair<int64_t, QString>> RunTimeDialog(QWidget* owner, int64_t
         return std::nullopt;
     }
     return std::make_pair(*dialog.seconds, dialog.note);
+}
+
+// The question before recording a period that shares time with `other`, already recorded.
+QString OverlapQuestion(pugi::xml_node other) {
+    const pugi::xml_node element = other.parent().parent();
+    QStringList names;
+    for (pugi::xml_node up = element; up && up.type() == pugi::node_element; up = up.parent()) {
+        names.prepend(QString::fromUtf8(up.attribute("name").value()));
+    }
+    int64_t when = 0;
+    int offset = 0;
+    int64_t seconds = 0;
+    ReadSessionTime(other, when, offset, seconds);
+    const QDateTime start = QDateTime::fromSecsSinceEpoch(when, QTimeZone(offset));
+    const QDateTime end = start.addSecs(seconds % 86400);
+    return QStringLiteral(
+               "This period overlaps the one recorded on \"%1\" on %2, %3-%4. "
+               "Record both all the same?")
+        .arg(names.join('/'), start.toString(QStringLiteral("yyyy-MM-dd")),
+             start.toString(QStringLiteral("HH:mm")), end.toString(QStringLiteral("HH:mm")));
 }
 
 QPushButton* Button(const QString& caption, QWidget* parent, QHBoxLayout* row) {
@@ -54,7 +76,7 @@ HistoryFrame::HistoryFrame(ProjectTree& tree, DetailPane& pane, Platform& platfo
       window_(window) {
     setObjectName(QStringLiteral("History"));
     askSession = [this](const QString& title, const SessionValues& initial) {
-        return RunSessionDialog(this, title, initial);
+        return RunSessionDialog(this, title, initial, Now());
     };
     askTime = [this](int64_t current) { return RunTimeDialog(this, current); };
 
@@ -144,10 +166,9 @@ void HistoryFrame::AddTime() {
     if (node == nullptr || !node->element) {
         return;
     }
-    const QDateTime now = LocalTimeOfReading(platform_.clock->SecondsSinceMidnight());
     const std::optional<SessionValues> values =
-        askSession(QStringLiteral("Add Time"), {SessionStartText(now.addSecs(-3600)), 3600, {}});
-    if (values) {
+        askSession(QStringLiteral("Add Time"), {SessionStartText(Now().addSecs(-3600)), 3600, {}});
+    if (values && MayRecord(*values, {})) {
         Push(std::make_unique<SessionEdit>(QStringLiteral("Add Time"), node->element,
                                            pugi::xml_node(), values,
                                            [this](pugi::xml_node e) { AfterCorrection(e); }));
@@ -161,8 +182,13 @@ void HistoryFrame::ChangePeriod() {
         return;
     }
     const SessionValues initial = SessionValuesOf(session);
-    const std::optional<SessionValues> values = askSession(QStringLiteral("Change Time"), initial);
+    std::optional<SessionValues> values = askSession(QStringLiteral("Change Time"), initial);
     if (values) {
+        values->correction = initial.correction;  // a correction stays one
+    }
+    const bool moved =
+        values && (values->start != initial.start || values->seconds != initial.seconds);
+    if (values && (!moved || MayRecord(*values, session))) {
         Push(std::make_unique<SessionEdit>(QStringLiteral("Change Time"), element, session, values,
                                            [this](pugi::xml_node e) { AfterCorrection(e); }));
     }
@@ -196,11 +222,39 @@ void HistoryFrame::EditTime() {
     if (!typed || typed->first == current) {
         return;
     }
-    const QDateTime now = LocalTimeOfReading(platform_.clock->SecondsSinceMidnight());
     Push(std::make_unique<SessionEdit>(
         QStringLiteral("Edit Time"), node->element, pugi::xml_node(),
-        SessionValues{SessionStartText(now), typed->first - current, typed->second},
+        SessionValues{SessionStartText(Now()), typed->first - current, typed->second, true},
         [this](pugi::xml_node e) { AfterCorrection(e); }));
+}
+
+QDateTime HistoryFrame::Now() const {
+    return LocalTimeOfReading(platform_.clock->SecondsSinceMidnight());
+}
+
+bool HistoryFrame::MayRecord(const SessionValues& values, pugi::xml_node replaced) {
+    const QDateTime now = Now();
+    const QString late = LateEndRefusal(values, now);
+    if (!late.isEmpty()) {
+        platform_.prompter->Ask(late, MsgButtons::OK, QStringLiteral("Horavel"));
+        return false;
+    }
+    int64_t when = 0;
+    int offset = 0;
+    const QByteArray start = values.start.toUtf8();
+    if (values.correction || values.seconds <= 0 ||
+        !ParseSessionStart(start.constData(), when, offset)) {
+        return true;  // takes no hours on the clock, so it overlaps nothing
+    }
+    for (int i = 0; i < tree_.view.topLevelItemCount(); ++i) {
+        const pugi::xml_node other = OverlappingSession(tree_.view.topLevelNode(i)->element, when,
+                                                        AddSeconds(when, values.seconds), replaced);
+        if (other) {
+            return platform_.prompter->Ask(OverlapQuestion(other), MsgButtons::YesNo,
+                                           QStringLiteral("Horavel")) == MsgAnswer::Yes;
+        }
+    }
+    return true;
 }
 
 bool HistoryFrame::Refused(pugi::xml_node element, int64_t delta) {
@@ -237,6 +291,15 @@ void HistoryFrame::AfterCorrection(pugi::xml_node element) {
     }
     pane_.Show(tree_.SelectedNode());
     PeriodsChanged();
+}
+
+void HistoryFrame::OpenPeriodChanged(pugi::xml_node element, const QString& start) {
+    // A hidden list is listed anew when it shows; a visible one repaints the period's row.
+    if (!isVisible()) {
+        stale_ = true;
+    } else if (!stale_) {
+        model->UpdateOpenPeriod(element, start);
+    }
 }
 
 void HistoryFrame::PeriodsChanged() {

@@ -40,6 +40,9 @@ class HistoryFrame : public QWidget {
     void Refresh();
     // A period began, ended or was corrected: the list and an open Reports window follow.
     void PeriodsChanged();
+    // The timer's open period of `element`, begun at `start` (the stored form), has booked
+    // another tick: its row follows while the list shows.
+    void OpenPeriodChanged(pugi::xml_node element, const QString& start);
     void ShowReports();
 
     QTreeView* lstHistory;
@@ -58,6 +61,10 @@ class HistoryFrame : public QWidget {
     void ChangePeriod();
     void DeletePeriod();
     void EditTime();
+    QDateTime Now() const;
+    // Whether a period typed in may be recorded (in place of `replaced`, if any): never one
+    // that ends after now; one that overlaps a recorded period only if the person says so.
+    bool MayRecord(const SessionValues& values, pugi::xml_node replaced);
     // Makes the correction unless a time would leave its range; then says why.
     void Push(std::unique_ptr<SessionEdit> edit);
     // Undoes (or redoes) the next edit unless that would take a time out of its range.

@@ -34,6 +34,7 @@ void HistoryModel::Show(pugi::xml_node top, const QTimeZone& zone) {
         if (i == 0 || entries_[i].day != entries_[i - 1].day) {
             rows_.push_back({-1, entries_[i].day, 0});
         }
+        entries_[i].row = static_cast<int>(rows_.size());
         rows_.push_back({static_cast<int>(i), entries_[i].day, 0});
     }
     // Each day's total row sums the rows below it.
@@ -100,6 +101,9 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
         case DateColumn:
             return row.day.isValid() ? row.day.toString(Qt::ISODate) : session.start;
         case SpanColumn: {
+            if (session.correction) {
+                return QStringLiteral("Correction");  // a difference, not hours on a clock
+            }
             if (!session.valid) {
                 return {};
             }
@@ -121,6 +125,30 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
         default:
             return {};
     }
+}
+
+void HistoryModel::UpdateOpenPeriod(pugi::xml_node element, const QString& start) {
+    // Read from the live element: a handle kept since Show may point nowhere by now.
+    const pugi::xml_node open = OpenSessionOf(element, start);
+    const auto listed = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) {
+        return entry.element == element && !entry.session.correction &&
+               entry.session.start == start;
+    });
+    if (!open || listed == entries_.end()) {
+        return;
+    }
+    const int64_t seconds = open.attribute("seconds").as_llong();
+    const int64_t grown = seconds - listed->session.seconds;
+    listed->session.node = open;
+    listed->session.seconds = seconds;
+    int total = listed->row;
+    while (total > 0 && rows_[static_cast<size_t>(total)].entry >= 0) {
+        --total;
+    }
+    int64_t& dayTotal = rows_[static_cast<size_t>(total)].dayTotal;
+    dayTotal = AddSeconds(dayTotal, grown);
+    emit dataChanged(index(total, DurationColumn), index(total, DurationColumn));
+    emit dataChanged(index(listed->row, SpanColumn), index(listed->row, DurationColumn));
 }
 
 pugi::xml_node HistoryModel::SessionAt(int row) const {

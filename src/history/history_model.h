@@ -1,6 +1,7 @@
 #pragma once
 // The History frame's list: the periods of a node and of everything below it, newest first,
-// with a total row heading each day. Texts are made only for the rows the view shows.
+// with a total row heading each day. Texts are made only for the rows the view shows. A
+// correction reads "Correction" where a period shows its hours, and counts on the day made.
 
 #include <QAbstractTableModel>
 #include <QDate>
@@ -25,6 +26,10 @@ class HistoryModel : public QAbstractTableModel {
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // The timer's open period of `element` (begun at `start`, the stored form) now holds what
+    // the file holds: its row and its day's total row say so. Nothing when it is not listed.
+    void UpdateOpenPeriod(pugi::xml_node element, const QString& start);
+
     // The period on a row and the element it belongs to; null nodes on a day's row.
     pugi::xml_node SessionAt(int row) const;
     pugi::xml_node ElementAt(int row) const;
@@ -35,6 +40,7 @@ class HistoryModel : public QAbstractTableModel {
         pugi::xml_node element;
         QString path;
         QDate day;
+        int row = -1;  // the row that shows it
     };
     struct Row {
         int entry;  // index into entries_, or -1 for a day's total

@@ -47,8 +47,10 @@ std::map<int, int64_t> OwnDays(pugi::xml_node element, const DateRange& range, L
         if (!day.isValid()) {
             continue;
         }
-        if (seconds <= 0 || AddSeconds(when, seconds) <= days.MidnightOf(day.addDays(1))) {
-            // Most periods stay within their day: no split, no allocation.
+        // Most periods stay within their day: no split, no allocation. A correction belongs
+        // whole to the day it was made.
+        if (seconds <= 0 || IsCorrection(session) ||
+            AddSeconds(when, seconds) <= days.MidnightOf(day.addDays(1))) {
             if (range.contains(day)) {
                 int64_t& cell = own[static_cast<int>(range.first.daysTo(day))];
                 cell = AddSeconds(cell, seconds);
@@ -320,9 +322,11 @@ QByteArray SessionsCsv(const std::vector<ReportProject>& projects, DateRange ran
                 }
                 lines.push_back(
                     {session.when,
-                     {session.start, EndText(session), project.name, path,
-                      QString::number(session.seconds), ClockText(session.seconds, true),
-                      DecimalHours(session.seconds), session.note}});
+                     {session.start, session.correction ? QString() : EndText(session),
+                      project.name, path, QString::number(session.seconds),
+                      ClockText(session.seconds, true), DecimalHours(session.seconds), session.note,
+                      session.correction ? QStringLiteral("correction")
+                                         : QStringLiteral("period")}});
             }
         });
     }
@@ -331,7 +335,7 @@ QByteArray SessionsCsv(const std::vector<ReportProject>& projects, DateRange ran
     QString csv =
         CsvLine({QStringLiteral("Start"), QStringLiteral("End"), QStringLiteral("Project"),
                  QStringLiteral("Task"), QStringLiteral("Seconds"), QStringLiteral("Time"),
-                 QStringLiteral("Hours"), QStringLiteral("Note")});
+                 QStringLiteral("Hours"), QStringLiteral("Note"), QStringLiteral("Kind")});
     for (const Line& line : lines) {
         csv += CsvLine(line.fields);
     }

@@ -96,6 +96,7 @@ Timesheet BuildTimesheet(const std::vector<ReportProject>& projects, DateRange r
 QString CsvField(const QString& text);
 // The timesheet as CSV: a header row, then one row per task and day with time.
 QByteArray TimesheetCsv(const Timesheet& sheet);
-// Every period of the projects that starts in the range, oldest first, as CSV.
+// Every period of the projects that starts in the range, oldest first, as CSV. The last
+// column, Kind, tells a timed "period" from a "correction" (which has no end).
 QByteArray SessionsCsv(const std::vector<ReportProject>& projects, DateRange range,
                        LocalDays& days);

@@ -15,7 +15,6 @@
 
 #include "history/report.h"
 #include "history/sessions.h"
-#include "model/time_text.h"
 #include "tree/pane_text.h"
 
 namespace {
@@ -78,32 +77,62 @@ QLineEdit* NoteField(const QString& note, QWidget* parent) {
     return field;
 }
 
-}  // namespace
-
-std::optional<int64_t> ParseDuration(const QString& text) {
+// "h:mm" or "h:mm:ss", minutes and seconds below 60.
+std::optional<int64_t> ClockSeconds(const QString& typed) {
     static const QRegularExpression form(
-        QStringLiteral("^\\s*(-?)\\s*(\\d+(?::\\d{1,2}){0,2})\\s*$"));
-    const QRegularExpressionMatch match = form.match(text);
+        QStringLiteral("^([0-9]{1,6}):([0-5][0-9])(?::([0-5][0-9]))?$"));
+    const QRegularExpressionMatch match = form.match(typed);
     if (!match.hasMatch()) {
         return std::nullopt;
     }
-    try {
-        const auto seconds =
-            static_cast<int64_t>(Module1::ParseTime(match.captured(2).toStdString()));
-        if (seconds > kMostSeconds) {
-            return std::nullopt;
-        }
-        return match.captured(1).isEmpty() ? seconds : -seconds;
-    } catch (const Module1::TimeOverflow&) {
+    return match.captured(1).toLongLong() * 3600 + match.captured(2).toLongLong() * 60 +
+           match.captured(3).toLongLong();
+}
+
+// Hours, whole or with up to six decimals after "." or the locale's own separator, rounded to
+// the nearest second.
+std::optional<int64_t> HoursSeconds(const QString& typed, const QLocale& locale) {
+    const QRegularExpression form(QStringLiteral("^([0-9]{0,6})(?:(?:\\.|%1)([0-9]{1,6}))?$")
+                                      .arg(QRegularExpression::escape(locale.decimalPoint())));
+    const QRegularExpressionMatch match = form.match(typed);
+    if (!match.hasMatch() || (match.captured(1).isEmpty() && match.captured(2).isEmpty())) {
         return std::nullopt;
     }
+    const QString decimals = match.captured(2);
+    int64_t scale = 1;
+    for (qsizetype i = 0; i < decimals.size(); ++i) {
+        scale *= 10;
+    }
+    const int64_t fraction = (decimals.toLongLong() * 3600 * 2 + scale) / (2 * scale);
+    return match.captured(1).toLongLong() * 3600 + fraction;
+}
+
+}  // namespace
+
+std::optional<int64_t> ParseDuration(const QString& text, const QLocale& locale) {
+    QString typed = text.trimmed();
+    const bool negative = typed.startsWith('-');
+    if (negative) {
+        typed = typed.mid(1).trimmed();
+    }
+    const std::optional<int64_t> seconds =
+        typed.contains(':') ? ClockSeconds(typed) : HoursSeconds(typed, locale);
+    if (!seconds || *seconds > kMostSeconds) {
+        return std::nullopt;
+    }
+    return negative ? -*seconds : *seconds;
+}
+
+QString DurationForms(const QLocale& locale) {
+    return QStringLiteral("2:15 (hours:minutes), 2:15:30 or 2%125 hours")
+        .arg(locale.decimalPoint());
 }
 
 std::optional<SessionValues> SessionFromFields(QDate date, QTime start, const QString& duration,
                                                const QString& note, QString& error) {
     const std::optional<int64_t> seconds = ParseDuration(duration);
     if (!seconds || *seconds == 0) {
-        error = QStringLiteral("Type the duration as hours, minutes and seconds, such as 1:30:00.");
+        error = QStringLiteral("Type the duration as %1.").arg(DurationForms());
         return std::nullopt;
     }
     if (!date.isValid() || !start.isValid()) {
@@ -113,8 +142,26 @@ std::optional<SessionValues> SessionFromFields(QDate date, QTime start, const QS
     return SessionValues{SessionStartText(QDateTime(date, start)), *seconds, note.trimmed()};
 }
 
+QString LateEndRefusal(const SessionValues& values, const QDateTime& now) {
+    int64_t when = 0;
+    int offset = 0;
+    const QByteArray start = values.start.toUtf8();
+    // Compared as lengths, so that no number of seconds can overflow the sum.
+    if (values.correction || !ParseSessionStart(start.constData(), when, offset) ||
+        values.seconds <= now.toSecsSinceEpoch() - when) {
+        return {};
+    }
+    const QDateTime end = QDateTime::fromSecsSinceEpoch(when, QTimeZone(offset))
+                              .addSecs(std::min<int64_t>(values.seconds, kMostSeconds));
+    return QStringLiteral(
+               "Time not yet worked cannot be recorded: the period would end at %1, "
+               "after now (%2).")
+        .arg(end.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+             now.toString(QStringLiteral("HH:mm:ss")));
+}
+
 SessionDialog::SessionDialog(const QString& title, const SessionValues& initial, QWidget* parent)
-    : QDialog(parent) {
+    : QDialog(parent), correction_(initial.correction) {
     setWindowTitle(title);
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
@@ -131,6 +178,7 @@ SessionDialog::SessionDialog(const QString& title, const SessionValues& initial,
     form->addRow(QStringLiteral("&Date:"), txtDate);
     form->addRow(QStringLiteral("&Start:"), txtStart);
     form->addRow(QStringLiteral("D&uration:"), txtDuration);
+    form->addRow(QString(), new QLabel(DurationForms(), this));
     form->addRow(QStringLiteral("&Note:"), txtNote);
     layout->addLayout(form);
     lblError = ErrorLabel(this);
@@ -142,6 +190,15 @@ void SessionDialog::Confirm() {
     QString error;
     values = SessionFromFields(txtDate->date(), txtStart->time(), txtDuration->text(),
                                txtNote->text(), error);
+    if (values) {
+        values->correction = correction_;
+        if (now.isValid()) {
+            error = LateEndRefusal(*values, now);
+        }
+        if (!error.isEmpty()) {
+            values.reset();
+        }
+    }
     lblError->setText(error);
     if (values) {
         accept();
@@ -152,9 +209,13 @@ TimeDialog::TimeDialog(int64_t current, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Edit Time"));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
+    lblCurrent = new QLabel(ClockText(current, true), this);
     txtTime = new QLineEdit(ClockText(current, true), this);
+    txtTime->selectAll();
     txtNote = NoteField({}, this);
-    form->addRow(QStringLiteral("&Task time:"), txtTime);
+    form->addRow(QStringLiteral("Current task time:"), lblCurrent);
+    form->addRow(QStringLiteral("&New task time:"), txtTime);
+    form->addRow(QString(), new QLabel(DurationForms(), this));
     form->addRow(QStringLiteral("&Note:"), txtNote);
     layout->addLayout(form);
     lblError = ErrorLabel(this);
@@ -166,8 +227,8 @@ void TimeDialog::Confirm() {
     seconds = ParseDuration(txtTime->text());
     if (!seconds || *seconds < 0) {
         seconds.reset();
-        lblError->setText(
-            QStringLiteral("Type the time as hours, minutes and seconds, such as 2:15:00."));
+        lblError->setText(QStringLiteral("\"%1\" is not a task time. Type it as %2.")
+                              .arg(txtTime->text().trimmed(), DurationForms()));
         return;
     }
     note = txtNote->text().trimmed();

@@ -121,6 +121,7 @@ std::vector<Session> ReadSessions(pugi::xml_node element) {
         session.valid = ParseSessionStart(start, session.when, session.offset);
         session.seconds = node.attribute("seconds").as_llong();
         session.note = QString::fromUtf8(node.attribute("note").value());
+        session.correction = IsCorrection(node);
         sessions.push_back(std::move(session));
     }
     return sessions;
@@ -138,16 +139,21 @@ bool ReadSessionTime(pugi::xml_node session, int64_t& when, int& offset, int64_t
     return true;
 }
 
+bool IsCorrection(pugi::xml_node session) {
+    return std::strcmp(session.attribute("correction").value(), "true") == 0;
+}
+
 SessionValues SessionValuesOf(pugi::xml_node session) {
     return {QString::fromUtf8(session.attribute("start").value()),
             session.attribute("seconds").as_llong(),
-            QString::fromUtf8(session.attribute("note").value())};
+            QString::fromUtf8(session.attribute("note").value()), IsCorrection(session)};
 }
 
 bool HoldsValues(pugi::xml_node session, const SessionValues& values) {
     return values.start.toUtf8() == session.attribute("start").value() &&
            session.attribute("seconds").as_llong() == values.seconds &&
-           values.note.toUtf8() == session.attribute("note").value();
+           values.note.toUtf8() == session.attribute("note").value() &&
+           IsCorrection(session) == values.correction;
 }
 
 int64_t SumSessions(pugi::xml_node element) {
@@ -159,13 +165,20 @@ int64_t SumSessions(pugi::xml_node element) {
 }
 
 pugi::xml_node AddSession(pugi::xml_node element, const QString& start, int64_t seconds,
-                          const QString& note) {
+                          const QString& note, bool correction) {
     pugi::xml_node history = HistoryCreatingOf(element);
     pugi::xml_node session = history.append_child(kSession);
     session.append_attribute("start").set_value(start.toUtf8().constData());
     session.append_attribute("seconds").set_value(static_cast<long long>(seconds));
+    if (correction) {
+        session.append_attribute("correction").set_value("true");
+    }
     SetSessionNote(session, note);
     return MoveToStartOrder(history, session);
+}
+
+pugi::xml_node AddSession(pugi::xml_node element, const SessionValues& values) {
+    return AddSession(element, values.start, values.seconds, values.note, values.correction);
 }
 
 void SetSessionSeconds(pugi::xml_node session, int64_t seconds) {
@@ -187,6 +200,39 @@ void SetSessionNote(pugi::xml_node session, const QString& note) {
 pugi::xml_node SetSessionStart(pugi::xml_node session, const QString& start) {
     session.attribute("start").set_value(start.toUtf8().constData());
     return MoveToStartOrder(session.parent(), session);
+}
+
+pugi::xml_node OverlappingSession(pugi::xml_node top, int64_t from, int64_t to,
+                                  pugi::xml_node except) {
+    pugi::xml_node found;
+    ForEachTask(top, [&](pugi::xml_node element, const QString&, int) {
+        for (pugi::xml_node session : SessionNodes(element)) {
+            int64_t when = 0;
+            int offset = 0;
+            int64_t seconds = 0;
+            if (found || session == except || IsCorrection(session) ||
+                !ReadSessionTime(session, when, offset, seconds) || seconds <= 0) {
+                continue;
+            }
+            // Compared as lengths from `from`, so that no stored number can overflow the sum.
+            if (when < to && (when >= from || seconds > from - when)) {
+                found = session;
+            }
+        }
+    });
+    return found;
+}
+
+pugi::xml_node OpenSessionOf(pugi::xml_node element, const QString& start) {
+    const QByteArray text = start.toUtf8();
+    for (pugi::xml_node node = HistoryOf(element).last_child(); node;
+         node = node.previous_sibling()) {
+        if (std::strcmp(node.name(), kSession) == 0 && !IsCorrection(node) &&
+            text == node.attribute("start").value()) {
+            return node;
+        }
+    }
+    return {};
 }
 
 void ForEachTask(pugi::xml_node top,
@@ -223,16 +269,11 @@ bool SessionRecorder::Book(pugi::xml_node element, double seconds) {
         return false;
     }
     if (open_) {
-        // The open period is the newest one with our start: the last, unless a correction
-        // was added after it meanwhile.
-        const QByteArray start = start_.toUtf8();
-        for (pugi::xml_node node = HistoryOf(element).last_child(); node;
-             node = node.previous_sibling()) {
-            if (std::strcmp(node.name(), kSession) == 0 &&
-                start == node.attribute("start").value()) {
-                SetSessionSeconds(node, node.attribute("seconds").as_llong() + whole);
-                return false;
-            }
+        // Found again each time: a correction may have been added after it meanwhile, and
+        // a node moved in the tree has its element copied.
+        if (pugi::xml_node node = OpenSessionOf(element, start_)) {
+            SetSessionSeconds(node, node.attribute("seconds").as_llong() + whole);
+            return false;
         }
     }
     AddSession(element, start_, whole);

@@ -366,4 +366,6 @@ void frmMain::ConnectSubsystems() {
     connect(timing_.get(), &TimingRun::PeriodStarted, recovery_.get(),
             &CrashRecovery::NoteUnsavedChange);
     connect(timing_.get(), &TimingRun::PeriodsChanged, History, &HistoryFrame::PeriodsChanged);
+    connect(timing_.get(), &TimingRun::OpenPeriodChanged, History,
+            &HistoryFrame::OpenPeriodChanged);
 }

@@ -170,9 +170,12 @@ void TimingRun::Timer1_Timer() {
         HaltTimer();
         return;
     }
-    if (Sessions.Book(timed->element, idle.book - idle.takeBack)) {
+    const double booked = idle.book - idle.takeBack;
+    if (Sessions.Book(timed->element, booked)) {
         emit PeriodStarted(timed);  // the next snapshot must hold it
         emit PeriodsChanged();      // and the History frame lists it
+    } else if (static_cast<int64_t>(booked) != 0 && !Sessions.OpenStart().isEmpty()) {
+        emit OpenPeriodChanged(timed->element, Sessions.OpenStart());
     }
     if (plan.held > 0) {
         HoldTime({0, HeldTime::Kind::Gap, timed, NodeString(timed, "@name"), plan.held, wallBefore,

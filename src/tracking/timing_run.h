@@ -58,8 +58,11 @@ class TimingRun : public QObject {
     void Changed();
     // The timed node's period was created: a change the crash journal cannot carry.
     void PeriodStarted(TreeNode* node);
-    // A period began, grew, ended, or a held time became one.
+    // A period began, ended, or a held time became one.
     void PeriodsChanged();
+    // A tick booked its seconds on the open period of `element` begun at `start` (the stored
+    // form), which already existed.
+    void OpenPeriodChanged(pugi::xml_node element, const QString& start);
 
   private:
     void Start(TreeNode* node);

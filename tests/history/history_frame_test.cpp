@@ -1,5 +1,7 @@
 #include <QApplication>
+#include <QGroupBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -11,6 +13,8 @@
 #include "model/time_text.h"
 #include "model/xml.h"
 #include "support/window_fixture.h"
+
+#include <set>
 
 namespace {
 
@@ -90,7 +94,7 @@ TEST_F(HistoryFrameTest, CorrectionsMoveEveryTimeAboveAndUndo) {
     EXPECT_EQ(SumSessions(task->element), 3600);
     EXPECT_EQ(Text(task, "@task_time"), "0:10:00");
 
-    // Edit Time books the difference to the typed time as a period of its own.
+    // Edit Time books the difference to the typed time as a correction, which undo removes.
     frame->askTime = [](int64_t current) {
         EXPECT_EQ(current, 600);
         return std::optional<std::pair<int64_t, QString>>({300, "Overlap with lunch"});
@@ -100,6 +104,90 @@ TEST_F(HistoryFrameTest, CorrectionsMoveEveryTimeAboveAndUndo) {
     EXPECT_EQ(Text(project, "@subtask_time"), "0:55:00");
     EXPECT_EQ(ReadSessions(task->element).back().seconds, -300);
     EXPECT_EQ(ReadSessions(task->element).back().note, "Overlap with lunch");
+    EXPECT_TRUE(ReadSessions(task->element).back().correction);
+    QTest::keyClick(frame->lstHistory, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Text(task, "@task_time"), "0:10:00");
+    EXPECT_EQ(ReadSessions(task->element).size(), 1U);
+}
+
+// A correction says when it was made and by how much, in the file, the list and the CSV; it
+// is no period on the clock.
+TEST_F(HistoryFrameTest, EditTimeIsACorrectionInTheFileTheListAndTheSessionsCsv) {
+    seams->clock->now = 10 * 3600;
+    const QString made = SessionStartText(QDateTime(QDate::currentDate(), QTime(10, 0)));
+    Answer(SessionStartText(QDateTime(QDate::currentDate(), QTime(8, 0))), 600);
+    QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
+    frame->askTime = [](int64_t) {
+        return std::optional<std::pair<int64_t, QString>>({8100, "From the timesheet"});
+    };
+    QTest::mouseClick(frame->cmdEditTime, Qt::LeftButton);
+    EXPECT_EQ(Text(task, "@task_time"), "2:15:00");
+    EXPECT_EQ(Shown(1, HistoryModel::SpanColumn), "Correction");  // the newest first
+    EXPECT_EQ(Shown(1, HistoryModel::DurationColumn), "2:05:00");
+    EXPECT_EQ(Shown(2, HistoryModel::SpanColumn), "08:00-08:10");
+
+    seams->fileDialog->ExpectSave(TempPath("site.hvp"));
+    Choose("mnuSaveProj");
+    const std::string saved = ReadFile(TempPath("site.hvp"));
+    const std::string stored = "<session start=\"" + made.toStdString() +
+                               R"(" seconds="7500" correction="true" note="From the timesheet"/>)";
+    EXPECT_NE(saved.find(stored), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("seconds=\"600\" correction"), std::string::npos) << saved;
+
+    WriteFile(TempPath("copy.hvp"), saved);
+    QString copy = TempPath("copy.hvp");
+    window->LoadProjects(copy);
+    ClickNode(window->ui.Tree->topLevelNode(1)->childNode(0));
+    EXPECT_EQ(Shown(1, HistoryModel::SpanColumn), "Correction");
+
+    QTest::mouseClick(frame->cmdReports, Qt::LeftButton);
+    ASSERT_TRUE(frame->reports != nullptr);
+    seams->fileDialog->ExpectSave(TempPath("sessions.csv"));
+    QTest::mouseClick(frame->reports->cmdExportSessions, Qt::LeftButton);
+    const std::string csv = ReadFile(TempPath("sessions.csv"));
+    EXPECT_NE(csv.find(",Note,Kind\r\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(made.toStdString() + ",,Site,Design,7500,2:05:00,2.08,From the "
+                                            "timesheet,correction\r\n"),
+              std::string::npos)
+        << csv;
+    EXPECT_NE(csv.find(",Site,Design,600,0:10:00,0.17,,period\r\n"), std::string::npos) << csv;
+    frame->reports->close();
+}
+
+// One person does not work on two things at once, nor in the future.
+TEST_F(HistoryFrameTest, AddTimeRefusesTheFutureAndAsksBeforeAnOverlap) {
+    const auto at = [](int h, int m) {
+        return SessionStartText(QDateTime(QDate::currentDate(), QTime(h, m)));
+    };
+    seams->clock->now = 12 * 3600;
+    TreeNode* calls = AddTask(AddProject("Other"), "Calls");
+    Answer(at(9, 0), 3600);
+    QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
+    ASSERT_EQ(SumSessions(calls->element), 3600);
+    ClickNode(task);
+
+    Answer(at(11, 30), 1801);
+    seams->prompter->ExpectStartingWith(
+        "Time not yet worked cannot be recorded: the period would end at ", MsgButtons::OK,
+        "Horavel", MsgAnswer::OK);
+    QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
+    Answer(at(9, 59), 60);
+    const QString question =
+        QStringLiteral(
+            "This period overlaps the one recorded on \"Other/Calls\" on %1, 09:00-10:00. Record "
+            "both all the same?")
+            .arg(QDate::currentDate().toString(Qt::ISODate));
+    seams->prompter->Expect(question, MsgButtons::YesNo, "Horavel", MsgAnswer::No);
+    QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
+    EXPECT_EQ(SumSessions(task->element), 0);
+
+    seams->prompter->Expect(question, MsgButtons::YesNo, "Horavel", MsgAnswer::Yes);
+    QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
+    EXPECT_EQ(SumSessions(task->element), 60);
+    Answer(at(10, 0), 1800);  // begins as the other ends: no question, and it may end now
+    QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
+    EXPECT_EQ(SumSessions(task->element), 1860);
+    EXPECT_EQ(Text(project, "@subtask_time"), "0:31:00");
 }
 
 // The list and an open report follow the timer; the report is saved as a PDF and printed.
@@ -117,7 +205,30 @@ TEST_F(HistoryFrameTest, ATimedPeriodIsListedAndReportedOnceItBooksAndWhenTheTim
     seams->clock->now += 5;
     window->Timer1_Timer();
     EXPECT_EQ(Shown(1, HistoryModel::DurationColumn), "0:00:05");
-    seams->clock->now += 60;
+
+    // Each tick repaints the period's row and its day's total, and no other.
+    QSignalSpy repainted(frame->model, &QAbstractItemModel::dataChanged);
+    seams->clock->now += 9;
+    window->Timer1_Timer();
+    EXPECT_EQ(Shown(1, HistoryModel::DurationColumn), "0:00:14");
+    EXPECT_EQ(Shown(1, HistoryModel::SpanColumn), "09:00-09:00");
+    EXPECT_EQ(Shown(0, HistoryModel::DurationColumn), "0:00:14");
+    std::set<int> rows;
+    for (const QList<QVariant>& change : repainted) {
+        rows.insert(change[0].toModelIndex().row());
+        rows.insert(change[1].toModelIndex().row());
+    }
+    EXPECT_EQ(rows, (std::set<int>{0, 1}));
+    // A hidden list is left alone, and shows the period as it is when it shows again.
+    window->ui.frmHistory->hide();
+    repainted.clear();
+    seams->clock->now += 46;
+    window->Timer1_Timer();
+    EXPECT_TRUE(repainted.isEmpty());
+    window->ui.frmHistory->show();
+    EXPECT_EQ(Shown(1, HistoryModel::DurationColumn), "0:01:00");
+    EXPECT_EQ(Shown(1, HistoryModel::SpanColumn), "09:00-09:01");
+    seams->clock->now += 5;
     ClickToolbar("toggletimer");
     EXPECT_EQ(Shown(1, HistoryModel::DurationColumn), "0:01:05");
     EXPECT_EQ(reportTotal(), "0:01");  // h:mm, as a timesheet shows it

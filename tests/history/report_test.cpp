@@ -166,6 +166,19 @@ TEST_F(Timesheets, TotalsAddUpFromTheRoundedCells) {
     EXPECT_EQ(sheet.grandTotal, 9660);
 }
 
+// A correction is a difference made at one moment: it counts whole on that day, even late
+// in the evening, and has no end to write.
+TEST_F(Timesheets, ACorrectionCountsWholeOnTheDayItWasMade) {
+    pugi::xml_node design = doc.first_child().child("task");
+    AddSession(design, "2026-12-07T23:30:00+01:00", 7200, "From the timesheet", true);
+    const Timesheet sheet = BuildTimesheet(projects, week, days, Rounding::None);
+    EXPECT_EQ(sheet.rows[1].own, (std::map<int, int64_t>{{0, 1800 + 7200}, {1, 1800}}));
+    EXPECT_EQ(sheet.dayTotals, (std::vector<int64_t>{9600, 7230, 0, 0, 0, 0, 0}));
+    EXPECT_TRUE(QString::fromUtf8(SessionsCsv(projects, week, days))
+                    .contains("2026-12-07T23:30:00+01:00,,\"Acme, Inc.\",Design,7200,2:00:00,"
+                              "2.00,From the timesheet,correction\r\n"));
+}
+
 TEST_F(Timesheets, CsvMatchesTheGoldenFile) {
     QFile golden(QStringLiteral(HORAVEL_TEST_DATA "/../../history/data/week.csv"));
     ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
@@ -176,7 +189,7 @@ TEST_F(Timesheets, CsvMatchesTheGoldenFile) {
     EXPECT_TRUE(
         sessions.contains(QStringLiteral("2026-12-07T23:30:00+01:00,2026-12-08T00:30:00+01:00,"
                                          "\"Acme, Inc.\",Design,3600,1:00:00,1.00,"
-                                         "\"Late, \"\"urgent\"\"\"\r\n")))
+                                         "\"Late, \"\"urgent\"\"\",period\r\n")))
         << sessions.toStdString();
 }
 

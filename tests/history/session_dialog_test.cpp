@@ -14,22 +14,78 @@
 
 namespace {
 
-TEST(SessionDialog, ReadsDurationsAndRefusesWhatIsNotOne) {
-    const std::pair<const char*, std::optional<int64_t>> durations[] = {
-        {"1:30:00", 5400},
-        {" 1:30 ", 90},
-        {"45", 45},
-        {"-0:10:00", -600},
-        {"32767:59:59", 117964799},
-        {"32768:00:00", {}},
-        {"1.5", {}},
-        {"abc", {}},
-        {"", {}},
-        {"1:2:3:4", {}},
+// Times as a timesheet gives them: "2:15" is hours and minutes, decimals are hours, and the
+// comma is a decimal separator only where the locale writes it so.
+TEST(SessionDialog, ReadsTimesAsATimesheetWritesThem) {
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const QLocale german(QLocale::German, QLocale::Germany);
+    struct Case {
+        const char* text;
+        std::optional<int64_t> inEnglish;
+        std::optional<int64_t> inGerman;
     };
-    for (const auto& [text, seconds] : durations) {
-        EXPECT_EQ(ParseDuration(text), seconds) << text;
+    const Case cases[] = {
+        {"2:15", 8100, 8100},  {" 2:15:30 ", 8130, 8130},
+        {"1.5", 5400, 5400},   {"1,5", {}, 5400},
+        {".25", 900, 900},     {"45", 162000, 162000},
+        {"0.001", 4, 4},  // 3.6 s, to the nearest second
+        {"-0:10", -600, -600}, {"32767:59:59", 117964799, 117964799},
+        {"32768", {}, {}},     {"2:75", {}, {}},
+        {"2:5", {}, {}},       {"1,500", {}, 5400},
+        {"1.", {}, {}},        {"2h", {}, {}},
+        {"", {}, {}},          {"1:2:3:4", {}, {}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseDuration(c.text, english), c.inEnglish) << c.text;
+        EXPECT_EQ(ParseDuration(c.text, german), c.inGerman) << c.text;
     }
+}
+
+TEST(SessionDialog, EditTimeShowsTheCurrentTimeAndTakesWhatIsTyped) {
+    TimeDialog dialog(600, nullptr);
+    dialog.show();
+    QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    EXPECT_EQ(dialog.lblCurrent->text(), "0:10:00");
+    EXPECT_EQ(dialog.txtTime->text(), "0:10:00");
+
+    dialog.txtTime->selectAll();
+    QTest::keyClicks(dialog.txtTime, "2h15");
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_FALSE(dialog.seconds);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(dialog.lblError->text().startsWith("\"2h15\" is not a task time. Type it as 2:15"))
+        << dialog.lblError->text().toStdString();
+
+    dialog.txtTime->selectAll();
+    QTest::keyClicks(dialog.txtTime, "2:15");
+    QTest::keyClicks(dialog.txtNote, "Forgot the call");
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_EQ(dialog.seconds, 8100);
+    EXPECT_EQ(dialog.note, "Forgot the call");
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+// A period that would end after now is refused in the dialog, which stays open.
+TEST(SessionDialog, RefusesAPeriodEndingAfterNow) {
+    const QDateTime now(QDate(2026, 12, 7), QTime(17, 0));
+    SessionDialog dialog("Add Time", {SessionStartText(now.addSecs(-3600)), 3600, {}}, nullptr);
+    dialog.now = now;
+    dialog.show();
+    QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    dialog.txtDuration->selectAll();
+    QTest::keyClicks(dialog.txtDuration, "1:00:01");
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_FALSE(dialog.values);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(dialog.lblError->text().contains("would end at 2026-12-07 17:00:01, after now"))
+        << dialog.lblError->text().toStdString();
+
+    dialog.txtDuration->selectAll();
+    QTest::keyClicks(dialog.txtDuration, "1:00");  // ends now exactly
+    QTest::mouseClick(ok, Qt::LeftButton);
+    ASSERT_TRUE(dialog.values);
+    EXPECT_EQ(dialog.values->seconds, 3600);
+    EXPECT_FALSE(dialog.values->correction);
 }
 
 TEST(SessionDialog, OkGivesThePeriodTypedAndStaysOpenOnABadDuration) {

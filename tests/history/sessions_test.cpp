@@ -47,6 +47,27 @@ TEST(SessionRecorder, KeepsOnePeriodPerRunAndNothingForARunThatBookedNothing) {
     EXPECT_EQ(SumSessions(task), 3601);
 }
 
+// A correction made in the second a run began is not the run's period: the run goes on
+// booking on its own one, and the correction keeps its difference.
+TEST(SessionRecorder, NeverBooksOnACorrection) {
+    pugi::xml_document doc;
+    pugi::xml_node task = Load(doc, "");
+    SessionRecorder recorder;
+    recorder.Begin(Berlin(9, 15, 2));
+    recorder.Book(task, 3);
+    AddSession(task, "2026-12-07T09:15:02+01:00", -60, "Typed", true);
+    recorder.Book(task, 2);
+    EXPECT_EQ(HistoryXml(task),
+              R"(<history><session start="2026-12-07T09:15:02+01:00" seconds="5"/>)"
+              R"(<session start="2026-12-07T09:15:02+01:00" seconds="-60" correction="true")"
+              R"( note="Typed"/></history>)");
+    const std::vector<Session> read = ReadSessions(task);
+    EXPECT_FALSE(read[0].correction);
+    EXPECT_TRUE(read[1].correction);
+    EXPECT_FALSE(HoldsValues(read[1].node, {read[1].start, -60, "Typed", false}));
+    EXPECT_TRUE(HoldsValues(read[1].node, {read[1].start, -60, "Typed", true}));
+}
+
 TEST(Sessions, AreKeptInTheOrderTheyBegan) {
     pugi::xml_document doc;
     pugi::xml_node task = Load(doc, "");  // no history element yet
