@@ -30,6 +30,10 @@ FileStamp StampOfFile(const QString& path);
 // not count: a file touched but unchanged loses nothing when saved over.
 bool ContentChanged(const FileStamp& before, const FileStamp& now);
 
+// Whether the two names reach one file, by its device and inode: through "..", a symlink or
+// a hard link alike. False when either names nothing.
+bool SameFile(const QString& one, const QString& other);
+
 enum class LockOutcome { Held, HeldByAnotherCopy, NotLockable };
 
 // Locks the file for this program: a lock file beside it, and a lock on the file itself

@@ -165,27 +165,75 @@ void ProjectFiles::LoadProjects(QString& fileName) {
         }
         fileName = CD.FileName;
     }
+    std::vector<TreeNode*> alreadyOpen;
     for (const QString& path : SelectedPaths(fileName)) {
-        LoadProjectFile(path);
+        if (auto failure = OpenProjectFile(path, alreadyOpen)) {
+            TellLoadFailures({*failure});
+        }
     }
+    TellAlreadyOpen(alreadyOpen);
     workspace_.WorkspaceModified = true;
 }
 
 void ProjectFiles::LoadProjectFiles(const QStringList& paths) {
     std::vector<LoadFailure> failures;
+    std::vector<TreeNode*> alreadyOpen;
     for (const QString& path : paths) {
-        if (auto failure = OpenProjectFile(path)) {
+        if (auto failure = OpenProjectFile(path, alreadyOpen)) {
             failures.push_back(*failure);
         }
     }
     TellLoadFailures(failures);
+    TellAlreadyOpen(alreadyOpen);
     workspace_.WorkspaceModified = true;
 }
 
 void ProjectFiles::LoadProjectFile(const QString& path) {
-    if (auto failure = OpenProjectFile(path)) {
+    std::vector<TreeNode*> alreadyOpen;
+    if (auto failure = OpenProjectFile(path, alreadyOpen)) {
         TellLoadFailures({*failure});
     }
+    TellAlreadyOpen(alreadyOpen);
+}
+
+TreeNode* ProjectFiles::OpenProjectOf(const QString& path) const {
+    for (int i = 0; i < tree_.view.topLevelItemCount(); ++i) {
+        TreeNode* project = tree_.view.topLevelNode(i);
+        const QString file = NodeString(project, "@filename");
+        if (!file.isEmpty() && SameFile(file, path)) {
+            return project;
+        }
+    }
+    return nullptr;
+}
+
+void ProjectFiles::TellAlreadyOpen(const std::vector<TreeNode*>& projects) {
+    if (projects.empty()) {
+        return;
+    }
+    QStringList named;
+    for (TreeNode* project : projects) {
+        const QString one =
+            QStringLiteral("\"%1\" (%2)")
+                .arg(NodeString(project, "@name"), NodeString(project, "@filename"));
+        if (!named.contains(one)) {
+            named << one;
+        }
+    }
+    tree_.view.setCurrentItem(projects.back());
+    tree_.view.scrollToItem(projects.back());
+    // Loading it again would count its hours twice in every report.
+    if (named.size() == 1) {
+        tree_.Tell(QStringLiteral("%1 is already open.").arg(named.front()));
+        return;
+    }
+    constexpr qsizetype kNamed = 3;  // a status bar is one line
+    QString text =
+        QStringLiteral("Already open: ") + named.mid(0, kNamed).join(QStringLiteral(", "));
+    if (named.size() > kNamed) {
+        text += QStringLiteral(" and %1 more").arg(named.size() - kNamed);
+    }
+    tree_.Tell(text + QLatin1Char('.'));
 }
 
 void ProjectFiles::TellLoadFailures(const std::vector<LoadFailure>& failures) {
@@ -208,9 +256,14 @@ void ProjectFiles::TellLoadFailures(const std::vector<LoadFailure>& failures) {
     platform_.prompter->Ask(text, MsgButtons::OK, kTitle);
 }
 
-std::optional<ProjectFiles::LoadFailure> ProjectFiles::OpenProjectFile(const QString& path) {
+std::optional<ProjectFiles::LoadFailure> ProjectFiles::OpenProjectFile(
+    const QString& path, std::vector<TreeNode*>& alreadyOpen) {
     const QFileInfo info(path);
     if (!info.exists()) {
+        return std::nullopt;
+    }
+    if (TreeNode* open = OpenProjectOf(path)) {
+        alreadyOpen.push_back(open);
         return std::nullopt;
     }
     LockOutcome outcome = LockOutcome::NotLockable;

@@ -50,6 +50,9 @@ class ProjectFiles {
     // many they are.
     void LoadProjectFiles(const QStringList& paths);
     void LoadProjectFile(const QString& path);
+    // The open project loaded from, or last saved to, the file `path` names by any name
+    // (compared by device and inode); none.
+    TreeNode* OpenProjectOf(const QString& path) const;
 
   private:
     // Why a file was not loaded: the message when it is the only one, and the reason listed
@@ -59,9 +62,13 @@ class ProjectFiles {
         QString reason;
         QString message;
     };
-    // Loads the file; a missing one is skipped without a word.
-    std::optional<LoadFailure> OpenProjectFile(const QString& path);
+    // Loads the file; a missing one is skipped without a word, and one already open is not
+    // loaded again but added to `alreadyOpen`.
+    std::optional<LoadFailure> OpenProjectFile(const QString& path,
+                                               std::vector<TreeNode*>& alreadyOpen);
     void TellLoadFailures(const std::vector<LoadFailure>& failures);
+    // Selects the last of the projects a load found open already and says which they are.
+    void TellAlreadyOpen(const std::vector<TreeNode*>& projects);
 
     ProjectTree& tree_;
     WorkspaceState& workspace_;

@@ -17,6 +17,7 @@
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTextDocument>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -34,6 +35,22 @@ QPushButton* Button(const QString& caption, QWidget* parent, QHBoxLayout* row) {
     auto* button = new QPushButton(caption, parent);
     row->addWidget(button);
     return button;
+}
+
+// What binds a list entry to its project: the project element, which stays with its
+// document through every move of the project's node.
+constexpr int kProjectRole = Qt::UserRole;
+
+quintptr ProjectKey(const TreeNode* project) {
+    return reinterpret_cast<quintptr>(project->element.internal_object());
+}
+
+quintptr EntryKey(const QListWidgetItem* entry) {
+    return entry->data(kProjectRole).value<quintptr>();
+}
+
+QString ProjectName(const TreeNode* project) {
+    return QString::fromUtf8(project->element.attribute("name").value());
 }
 
 }  // namespace
@@ -156,24 +173,91 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
     connect(cmdPdf, &QPushButton::clicked, this, &ReportsWindow::SavePdf);
     auto* close = new QShortcut(QKeySequence::Close, this);
     connect(close, &QShortcut::activated, this, &QWidget::close);
+    refreshSoon_ = new QTimer(this);
+    refreshSoon_->setSingleShot(true);
+    refreshSoon_->setInterval(0);
+    connect(refreshSoon_, &QTimer::timeout, this, &ReportsWindow::Refresh);
+    FollowTree();
+}
+
+void ReportsWindow::FollowTree() {
+    const QAbstractItemModel* model = tree_.model();
+    // The tree says it goes before its model empties: from then on nothing of it is read.
+    connect(&tree_, &QObject::destroyed, this, [this, model] {
+        disconnect(model, nullptr, this, nullptr);
+        refreshSoon_->stop();
+    });
+    const auto topLevel = [this](const QModelIndex& parent) {
+        if (!parent.isValid()) {
+            refreshSoon_->start();
+        }
+    };
+    connect(model, &QAbstractItemModel::rowsInserted, this, topLevel);
+    connect(model, &QAbstractItemModel::rowsMoved, this, topLevel);
+    connect(model, &QAbstractItemModel::rowsRemoved, this,
+            [this, topLevel](const QModelIndex& parent) {
+                if (!parent.isValid()) {
+                    // At once: memory a closed project let go may hold the next one loaded.
+                    DropEntriesOfClosedProjects();
+                }
+                topLevel(parent);
+            });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        DropEntriesOfClosedProjects();
+        refreshSoon_->start();
+    });
+    // Every tick changes a caption; only a new name changes the report.
+    connect(model, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex& first) {
+        if (!first.parent().isValid() && NamesChanged()) {
+            refreshSoon_->start();
+        }
+    });
+}
+
+void ReportsWindow::DropEntriesOfClosedProjects() {
+    QSet<quintptr> open;
+    for (int i = 0; i < tree_.topLevelItemCount(); ++i) {
+        open.insert(ProjectKey(tree_.topLevelNode(i)));
+    }
+    const QSignalBlocker quiet(lstProjects);
+    for (int i = lstProjects->count(); i-- > 0;) {
+        if (!open.contains(EntryKey(lstProjects->item(i)))) {
+            delete lstProjects->takeItem(i);
+        }
+    }
+}
+
+bool ReportsWindow::NamesChanged() const {
+    QHash<quintptr, QString> names;
+    for (int i = 0; i < tree_.topLevelItemCount(); ++i) {
+        names.insert(ProjectKey(tree_.topLevelNode(i)), ProjectName(tree_.topLevelNode(i)));
+    }
+    for (int i = 0; i < lstProjects->count(); ++i) {
+        const auto name = names.constFind(EntryKey(lstProjects->item(i)));
+        if (name != names.cend() && *name != lstProjects->item(i)->text()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void ReportsWindow::Refresh() {
+    refreshSoon_->stop();
     // Keep the person's choice for projects that stay open; new ones come in chosen.
-    QSet<QString> unchecked;
+    QSet<quintptr> unchecked;
     for (int i = 0; i < lstProjects->count(); ++i) {
         if (lstProjects->item(i)->checkState() == Qt::Unchecked) {
-            unchecked.insert(lstProjects->item(i)->text());
+            unchecked.insert(EntryKey(lstProjects->item(i)));
         }
     }
     const QSignalBlocker quiet(lstProjects);
     lstProjects->clear();
     for (int i = 0; i < tree_.topLevelItemCount(); ++i) {
-        const QString name =
-            QString::fromUtf8(tree_.topLevelNode(i)->element.attribute("name").value());
-        auto* item = new QListWidgetItem(name, lstProjects);
+        const TreeNode* project = tree_.topLevelNode(i);
+        auto* item = new QListWidgetItem(ProjectName(project), lstProjects);
+        item->setData(kProjectRole, QVariant::fromValue(ProjectKey(project)));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(unchecked.contains(name) ? Qt::Unchecked : Qt::Checked);
+        item->setCheckState(unchecked.contains(ProjectKey(project)) ? Qt::Unchecked : Qt::Checked);
     }
     Rebuild();
 }
@@ -185,10 +269,17 @@ DateRange ReportsWindow::CurrentRange() const {
 }
 
 std::vector<ReportProject> ReportsWindow::ChosenProjects() const {
-    std::vector<ReportProject> projects;
-    for (int i = 0; i < lstProjects->count() && i < tree_.topLevelItemCount(); ++i) {
+    QSet<quintptr> checked;
+    for (int i = 0; i < lstProjects->count(); ++i) {
         if (lstProjects->item(i)->checkState() == Qt::Checked) {
-            projects.push_back({lstProjects->item(i)->text(), tree_.topLevelNode(i)->element});
+            checked.insert(EntryKey(lstProjects->item(i)));
+        }
+    }
+    std::vector<ReportProject> projects;
+    for (int i = 0; i < tree_.topLevelItemCount(); ++i) {
+        const TreeNode* project = tree_.topLevelNode(i);
+        if (checked.contains(ProjectKey(project))) {
+            projects.push_back({ProjectName(project), project->element});
         }
     }
     return projects;

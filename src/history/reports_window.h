@@ -14,6 +14,7 @@ class QComboBox;
 class QDateEdit;
 class QListWidget;
 class QPushButton;
+class QTimer;
 class QTreeWidget;
 class TaskTree;
 struct Platform;
@@ -61,7 +62,14 @@ class ReportsWindow : public QWidget {
 
   private:
     void Rebuild();
+    // Keeps the list on the tree's projects: an entry whose project left goes at once, and
+    // the whole list and report follow once the change in hand is done.
+    void FollowTree();
+    void DropEntriesOfClosedProjects();
+    // Whether a list entry no longer reads its project's name.
+    bool NamesChanged() const;
     DateRange CurrentRange() const;
+    // The checked projects in the order of the tree, each under its own current name.
     std::vector<ReportProject> ChosenProjects() const;
     QString CellText(int64_t seconds) const;
     void ExportCsv(const QString& title, const QString& name, const QByteArray& csv);
@@ -77,4 +85,5 @@ class ReportsWindow : public QWidget {
 
     const TaskTree& tree_;
     Platform& platform_;
+    QTimer* refreshSoon_;
 };

@@ -94,8 +94,9 @@ bool frmMain::Form_Unload() {
         // Saved and kept when the session asked (SessionCommitData); no one is there to ask.
         WriteLastWorkspace(store, Workspace.WorkspaceFile);
     } else if (AutoSaveWorkspace(store)) {
-        QString ask;  // the workspace dialog every time, whatever WorkspaceFile holds
-        if (!SaveWorkspace(ask, false)) {
+        // "No Prompt": a workspace with its file is saved there; only a new one is named.
+        QString path = Workspace.WorkspaceFile;
+        if (!SaveWorkspace(path, false)) {
             return false;  // cancelled or failed: the work stays open, the timer running
         }
         WriteLastWorkspace(store, Workspace.WorkspaceFile);

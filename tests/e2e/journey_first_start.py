@@ -1,6 +1,7 @@
 """First start: a project and two nested tasks named in place, three seconds timed on the
 inner one, the project saved through the program's dialog and the workspace on exit; the
-next start reloads it and shows the booked seconds in the tree and the pane."""
+next start reloads it, shows the booked seconds in the tree and the pane, and at exit saves
+the workspace to its file without asking."""
 
 import math
 import os
@@ -54,7 +55,7 @@ def first_session(journey, project_file, workspace_file):
     return task
 
 
-def second_session(journey, workspace_file, task):
+def second_session(journey, workspace_file, project_file, task):
     journey.step("start again with no argument, times with seconds in the tree")
     journey.write_settings({"TT_ShowTime": "True", "TT_ShowSec": "True"})
     program = journey.start()
@@ -64,24 +65,21 @@ def second_session(journey, workspace_file, task):
     program.expect_tree(captions)
     program.select(captions[2])
     expect_equal(times(program), (task, "0:00:00", task), "the inner task's times")
-    journey.step("close the window, cancelling the workspace dialog: the program runs on")
+    journey.step("close the window: the workspace it came from is saved there, unasked")
+    os.remove(workspace_file)
     program.close_box()
-    program.cancel_dialog("Save Workspace")
-    time.sleep(1)
-    expect(program.process.poll() is None, "the program runs on after Cancel")
-    expect_equal(journey.read_settings().get("lastws"), workspace_file, "the kept workspace")
-
-    journey.step("close it again, saving the workspace under another name")
-    program.close_box()
-    program.answer_dialog("Save Workspace", workspace_file + ".2.hvw")
     program.expect_exit()
+    with open(workspace_file, "rb") as saved:
+        expect_equal(saved.read(), f'"{project_file}"\r\n'.encode(), "the workspace, saved again")
+    expect_equal(journey.read_settings().get("lastws"), workspace_file, "the kept workspace")
 
 
 def journey(journey):
     os.makedirs(journey.path("projects"))
     workspace_file = journey.path("projects", "work.hvw")
-    task = first_session(journey, journey.path("projects", "Website.hvp"), workspace_file)
-    second_session(journey, workspace_file, task)
+    project_file = journey.path("projects", "Website.hvp")
+    task = first_session(journey, project_file, workspace_file)
+    second_session(journey, workspace_file, project_file, task)
 
 
 if __name__ == "__main__":

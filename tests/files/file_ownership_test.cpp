@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QLockFile>
 #include <QSignalSpy>
+#include <QStatusBar>
 
 #include <gtest/gtest.h>
 
@@ -106,10 +107,9 @@ TEST_F(FileOwnership, AFileHeldByAnotherCopyIsNotOpenedButAStaleLockIsTakenOver)
     wait(nullptr);
     ASSERT_TRUE(QFile::exists(lockPath));
     ASSERT_NE(Load("p.hvp"), nullptr);
-    EXPECT_NE(Load("p.hvp"), nullptr);  // the same window may open it twice
     QLockFile other(lockPath);
     EXPECT_FALSE(other.tryLock(0));
-    window->ui.Tree->clear();  // both projects gone: the file is free again
+    window->ui.Tree->clear();  // the project gone: the file is free again
     EXPECT_TRUE(other.tryLock(0));
 }
 
@@ -152,13 +152,10 @@ TEST_F(FileOwnership, AFileHeldByAnotherCopyIsNotOpenedByAnyOtherName) {
     }
     close(release[1]);
     waitpid(other, nullptr, 0);
-    // Let go: this window may open it by all its names, and saving by one keeps it held.
-    for (const char* name : {"p.hvp", "elsewhere/hard.hvp", "elsewhere/soft.hvp"}) {
-        QString path = TempPath(QString::fromLatin1(name));
-        window->LoadProjects(path);
-    }
-    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 3);
-    window->ui.Tree->setCurrentItem(window->ui.Tree->topLevelNode(0));
+    // Let go: this window opens it, by a link too, and saving it keeps it held.
+    QString path = TempPath("elsewhere/hard.hvp");
+    window->LoadProjects(path);
+    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 1);
     window->ToolbarButton("saveproject")->trigger();
     if (fork() == 0) {  // as another copy's lock on the file itself meets it
         const int fd = open(QFile::encodeName(TempPath("p.hvp")).constData(), O_RDONLY);
@@ -167,6 +164,56 @@ TEST_F(FileOwnership, AFileHeldByAnotherCopyIsNotOpenedByAnyOtherName) {
     int status = -1;
     wait(&status);
     EXPECT_EQ(status, 0) << "the saved file was left without its lock";
+}
+
+// However a file open already is named again, it is not loaded a second time (its hours
+// would count twice in every report): its project is selected and the status bar says so.
+TEST_F(FileOwnership, AFileOpenAlreadyIsSelectedByAnyNameAndNotLoadedAgain) {
+    QDir().mkpath(TempPath("elsewhere"));
+    WriteFile(TempPath("beta app.hvp"), "<project name=\"Beta app\"/>");
+    WriteFile(TempPath("site.hvp"), "<project name=\"Site\"/>");
+    ASSERT_EQ(link(QFile::encodeName(TempPath("beta app.hvp")).constData(),
+                   QFile::encodeName(TempPath("elsewhere/hard.hvp")).constData()),
+              0);
+    ASSERT_TRUE(QFile::link(TempPath("beta app.hvp"), TempPath("elsewhere/soft.hvp")));
+    // The command line, naming it twice.
+    window->Form_Load({TempPath("beta app.hvp"), TempPath("elsewhere/../beta app.hvp")});
+    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 1);
+    TreeNode* beta = window->ui.Tree->topLevelNode(0);
+    const QString told = "\"Beta app\" (" + TempPath("beta app.hvp") + ") is already open.";
+    EXPECT_EQ(window->statusBar()->currentMessage(), told);
+    QString site = TempPath("site.hvp");
+    window->LoadProjects(site);
+    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 2);
+
+    // Load Project, by "..", a symlink and a hard link.
+    for (const char* name :
+         {"elsewhere/../beta app.hvp", "elsewhere/soft.hvp", "elsewhere/hard.hvp"}) {
+        window->ui.Tree->setCurrentItem(window->ui.Tree->topLevelNode(1));
+        window->statusBar()->clearMessage();
+        seams->fileDialog->ExpectOpen(TempPath(QString::fromLatin1(name)));
+        ClickToolbar("loadproject");
+        EXPECT_EQ(window->ui.Tree->topLevelItemCount(), 2) << name;
+        EXPECT_EQ(window->ui.Tree->currentItem(), beta) << name;
+        EXPECT_EQ(window->ui.txtName->text(), "Beta app") << name;
+        EXPECT_EQ(window->statusBar()->currentMessage(), told) << name;
+    }
+
+    // A second start handing both over, and a workspace listing one by two names.
+    window->OpenHandedOverFiles({TempPath("elsewhere/soft.hvp"), TempPath("site.hvp")});
+    EXPECT_EQ(window->ui.Tree->topLevelItemCount(), 2);
+    EXPECT_EQ(window->statusBar()->currentMessage(),
+              "Already open: \"Beta app\" (" + TempPath("beta app.hvp") + "), \"Site\" (" +
+                  TempPath("site.hvp") + ").");
+    WriteFile(TempPath("work.hvw"),
+              ("\"" + TempPath("site.hvp") + "\"\r\n\"" + TempPath("elsewhere/hard.hvp") +
+               "\"\r\n\"" + TempPath("elsewhere/soft.hvp") + "\"\r\n")
+                  .toStdString());
+    window->ui.Tree->clear();
+    QString workspace = TempPath("work.hvw");
+    window->LoadWorkspace(workspace);
+    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 2);
+    EXPECT_EQ(window->ui.Tree->topLevelNode(1)->caption(), "Beta app");
 }
 
 TEST_F(FileOwnership, SavingOverAFileChangedOnDiskAsksFirst) {

@@ -74,6 +74,24 @@ TEST_F(Startup, TheLastWorkspaceReloadsOnlyForTheExactTrue) {
     EXPECT_EQ(window->ui.txtName->text(), "A");
 }
 
+// "No Prompt Save Workspace on Exit": a workspace that has its file is saved there, with its
+// projects, and nothing is asked (the file dialog shows only for one without a file).
+TEST_F(Startup, NoPromptSavesAWorkspaceWithAFileAndItsProjectsWithoutADialog) {
+    const QString workspace = Workspace({Project("A"), Project("B")});
+    Store("lastws", workspace);
+    Store("AutoLoadWS", "True");
+    window->Form_Load({});
+    ASSERT_EQ(Projects(), 2);
+    window->ui.txtName->setText("Renamed");  // A, selected at start
+    ClickTreeBar("down");
+    Choose("mnuExit");  // any message box or file dialog would fail the test
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_NE(ReadFile(TempPath("A.hvp")).find("name=\"Renamed\""), std::string::npos);
+    EXPECT_EQ(ReadFile(workspace),
+              ('"' + TempPath("B.hvp") + "\"\r\n\"" + TempPath("A.hvp") + "\"\r\n").toStdString());
+    EXPECT_EQ(Stored("lastws"), workspace);
+}
+
 TEST_F(Startup, TheCommandLineProjectWinsAndARunningTimerIsBookedAtExit) {
     Store("lastws", Workspace({Project("A")}));
     const QString given = Project("Given");
