@@ -36,7 +36,7 @@ class FileOwnership : public WindowTest {
     }
 };
 
-TEST_F(FileOwnership, ASecondStartHandsItsFilesToTheListeningWindow) {
+TEST_F(FileOwnership, ASecondStartHandsItsFilesToTheListeningWindowAndTheBadOnesAreToldAtOnce) {
     const QString name = TempPath("channel");
     // A socket left by a copy that crashed: nobody answers it, and it is replaced.
     const int stale = socket(AF_UNIX, SOCK_STREAM, 0);
@@ -46,21 +46,6 @@ TEST_F(FileOwnership, ASecondStartHandsItsFilesToTheListeningWindow) {
     close(stale);
     InstanceChannel first(name);
     EXPECT_FALSE(first.HandOver({}));
-    ASSERT_TRUE(first.Listen());
-    QObject::connect(&first, &InstanceChannel::FilesHandedOver, window.get(),
-                     &frmMain::OpenHandedOverFiles);
-    QSignalSpy handed(&first, &InstanceChannel::FilesHandedOver);
-
-    WriteFile(TempPath("b c.hvp"), "<project name=\"B\"/>");
-    EXPECT_TRUE(InstanceChannel(name).HandOver({TempPath("b c.hvp")}));
-    ASSERT_TRUE(handed.wait(5000));
-    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 1);
-    EXPECT_EQ(window->ui.Tree->topLevelNode(0)->caption(), "B");
-    EXPECT_TRUE(window->isVisible());
-}
-
-TEST_F(FileOwnership, HandedOverPathsArriveWholeAndTheBadOnesAreToldInOneMessage) {
-    InstanceChannel first(TempPath("channel"));
     ASSERT_TRUE(first.Listen());
     QObject::connect(&first, &InstanceChannel::FilesHandedOver, window.get(),
                      &frmMain::OpenHandedOverFiles);
@@ -82,88 +67,58 @@ TEST_F(FileOwnership, HandedOverPathsArriveWholeAndTheBadOnesAreToldInOneMessage
     }
     ExpectMessage("50 files could not be loaded:" + listed + "\r\nand 35 more.", MsgButtons::OK,
                   MsgAnswer::OK);
-    EXPECT_TRUE(InstanceChannel(TempPath("channel")).HandOver(files));
+    EXPECT_TRUE(InstanceChannel(name).HandOver(files));
     ASSERT_TRUE(handed.wait(5000));
     ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 2);
     EXPECT_EQ(window->ui.Tree->topLevelNode(0)->caption(), QStringLiteral("Ñandú"));
     EXPECT_EQ(window->ui.Tree->topLevelNode(1)->caption(), QStringLiteral("Łódź"));
+    EXPECT_TRUE(window->isVisible());
 }
 
-TEST_F(FileOwnership, AFileHeldByAnotherCopyIsNotOpenedButAStaleLockIsTakenOver) {
-    const QString lockPath = TempPath(".p.hvp.lock");
-    {
-        QLockFile other(lockPath);  // as another running copy holds it
-        ASSERT_TRUE(other.tryLock(0));
-        ExpectMessage("The file\r\n" + TempPath("p.hvp") +
+TEST_F(FileOwnership, AFileHeldByAnotherCopyIsNotOpenedByAnyNameButAStaleLockIsTakenOver) {
+    const QString path = TempPath("p.hvp");
+    const QString hard = TempPath("elsewhere/hard.hvp");
+    QDir().mkpath(TempPath("elsewhere"));
+    WriteFile(path, "<project name=\"P\"/>");
+    ASSERT_EQ(link(QFile::encodeName(path).constData(), QFile::encodeName(hard).constData()), 0);
+    ASSERT_TRUE(QFile::link(path, TempPath("elsewhere/soft.hvp")));
+    const auto refused = [&](QString name) {
+        ExpectMessage("The file\r\n" + name +
                           "\r\nis open in another Horavel window. Work on it there, or close it "
                           "there and load it again.",
                       MsgButtons::OK, MsgAnswer::OK);
-        EXPECT_EQ(Load("p.hvp"), nullptr);
+        window->LoadProjects(name);
+        EXPECT_EQ(window->ui.Tree->topLevelItemCount(), 0) << name.toStdString();
+    };
+    {
+        QLockFile other(TempPath(".p.hvp.lock"));  // another copy's lock beside the file
+        ASSERT_TRUE(other.tryLock(0));
+        refused(path);
     }
+    const int fd = open(QFile::encodeName(path).constData(), O_RDONLY);
+    ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);  // and its lock on the file, met by any name
+    refused(hard);
+    refused(TempPath("elsewhere/soft.hvp"));
+    close(fd);
+
+    const QString lockPath = TempPath("elsewhere/.hard.hvp.lock");
     if (fork() == 0) {  // a copy that locks the file and dies without letting go
         QLockFile crashed(lockPath);
         _exit(crashed.tryLock(0) ? 0 : 1);
     }
     wait(nullptr);
     ASSERT_TRUE(QFile::exists(lockPath));
-    ASSERT_NE(Load("p.hvp"), nullptr);
+    QString name = hard;  // opened by a link too, and saving it keeps it held
+    window->LoadProjects(name);
+    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 1);
     QLockFile other(lockPath);
     EXPECT_FALSE(other.tryLock(0));
+    window->ToolbarButton("saveproject")->trigger();
+    const int again = open(QFile::encodeName(path).constData(), O_RDONLY);
+    EXPECT_NE(flock(again, LOCK_EX | LOCK_NB), 0) << "the saved file was left without its lock";
+    close(again);
     window->ui.Tree->clear();  // the project gone: the file is free again
     EXPECT_TRUE(other.tryLock(0));
-}
-
-TEST_F(FileOwnership, AFileHeldByAnotherCopyIsNotOpenedByAnyOtherName) {
-    QDir().mkpath(TempPath("elsewhere"));
-    WriteFile(TempPath("p.hvp"), "<project name=\"P\"/>");
-    ASSERT_EQ(link(QFile::encodeName(TempPath("p.hvp")).constData(),
-                   QFile::encodeName(TempPath("elsewhere/hard.hvp")).constData()),
-              0);
-    ASSERT_TRUE(QFile::link(TempPath("p.hvp"), TempPath("elsewhere/soft.hvp")));
-    // Another copy opens the file and holds it until told to let go.
-    int locked[2];
-    int release[2];
-    ASSERT_EQ(pipe(locked), 0);
-    ASSERT_EQ(pipe(release), 0);
-    const pid_t other = fork();
-    if (other == 0) {
-        close(release[1]);
-        LockOutcome outcome = LockOutcome::NotLockable;
-        const auto lock = LockProjectFile(TempPath("p.hvp"), outcome);
-        (void)!write(locked[1], outcome == LockOutcome::Held ? "y" : "n", 1);
-        char done = 0;
-        (void)!read(release[0], &done, 1);
-        _exit(0);
-    }
-    close(release[0]);
-    close(locked[1]);
-    char held = 0;
-    ASSERT_EQ(read(locked[0], &held, 1), 1);
-    close(locked[0]);
-    ASSERT_EQ(held, 'y');
-    for (const char* name : {"elsewhere/hard.hvp", "elsewhere/soft.hvp"}) {
-        QString path = TempPath(QString::fromLatin1(name));
-        ExpectMessage("The file\r\n" + path +
-                          "\r\nis open in another Horavel window. Work on it there, or close it "
-                          "there and load it again.",
-                      MsgButtons::OK, MsgAnswer::OK);
-        window->LoadProjects(path);
-        EXPECT_EQ(window->ui.Tree->topLevelItemCount(), 0) << name;
-    }
-    close(release[1]);
-    waitpid(other, nullptr, 0);
-    // Let go: this window opens it, by a link too, and saving it keeps it held.
-    QString path = TempPath("elsewhere/hard.hvp");
-    window->LoadProjects(path);
-    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 1);
-    window->ToolbarButton("saveproject")->trigger();
-    if (fork() == 0) {  // as another copy's lock on the file itself meets it
-        const int fd = open(QFile::encodeName(TempPath("p.hvp")).constData(), O_RDONLY);
-        _exit(flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK ? 0 : 1);
-    }
-    int status = -1;
-    wait(&status);
-    EXPECT_EQ(status, 0) << "the saved file was left without its lock";
 }
 
 // However a file open already is named again, it is not loaded a second time (its hours

@@ -65,51 +65,43 @@ TEST(SessionDialog, EditTimeShowsTheCurrentTimeAndTakesWhatIsTyped) {
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
-// A period that would end after now is refused in the dialog, which stays open.
-TEST(SessionDialog, RefusesAPeriodEndingAfterNow) {
+// A bad duration, or a period that would end after now, is refused in the dialog, which
+// stays open; what is typed then is the period given.
+TEST(SessionDialog, OkGivesThePeriodTypedAndStaysOpenOnABadOne) {
     const QDateTime now(QDate(2026, 12, 7), QTime(17, 0));
-    SessionDialog dialog("Add Time", {SessionStartText(now.addSecs(-3600)), 3600, {}}, nullptr);
-    dialog.now = now;
-    dialog.show();
-    QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
-    dialog.txtDuration->selectAll();
-    QTest::keyClicks(dialog.txtDuration, "1:00:01");
-    QTest::mouseClick(ok, Qt::LeftButton);
-    EXPECT_FALSE(dialog.values);
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_TRUE(dialog.lblError->text().contains("would end at 2026-12-07 17:00:01, after now"))
-        << dialog.lblError->text().toStdString();
+    const struct {
+        QDateTime start;
+        const char *bad, *error, *good;
+        int64_t seconds;
+    } cases[] = {
+        {now.addSecs(-3600), "1:00:01", "would end at 2026-12-07 17:00:01, after now", "1:00",
+         3600},  // ends now exactly
+        {now.addSecs(-7 * 3600 - 898), "later", "Type the duration as 2:15", "0:20:00", 1200},
+    };
+    for (const auto& c : cases) {
+        SessionDialog dialog("Add Time", {SessionStartText(c.start), 3600, {}}, nullptr);
+        dialog.now = now;
+        dialog.show();
+        QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+        dialog.txtDuration->selectAll();
+        QTest::keyClicks(dialog.txtDuration, c.bad);
+        QTest::mouseClick(ok, Qt::LeftButton);
+        EXPECT_FALSE(dialog.values) << c.bad;
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_TRUE(dialog.lblError->text().contains(c.error))
+            << dialog.lblError->text().toStdString();
 
-    dialog.txtDuration->selectAll();
-    QTest::keyClicks(dialog.txtDuration, "1:00");  // ends now exactly
-    QTest::mouseClick(ok, Qt::LeftButton);
-    ASSERT_TRUE(dialog.values);
-    EXPECT_EQ(dialog.values->seconds, 3600);
-    EXPECT_FALSE(dialog.values->correction);
-}
-
-TEST(SessionDialog, OkGivesThePeriodTypedAndStaysOpenOnABadDuration) {
-    const QDateTime start(QDate(2026, 12, 7), QTime(9, 15, 2));
-    SessionDialog dialog("Add Time", {SessionStartText(start), 3600, {}}, nullptr);
-    dialog.show();
-    QPushButton* ok = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
-
-    dialog.txtDuration->selectAll();
-    QTest::keyClicks(dialog.txtDuration, "later");
-    QTest::mouseClick(ok, Qt::LeftButton);
-    EXPECT_FALSE(dialog.values);
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_FALSE(dialog.lblError->text().isEmpty());
-
-    dialog.txtDuration->selectAll();
-    QTest::keyClicks(dialog.txtDuration, "0:20:00");
-    QTest::keyClicks(dialog.txtNote, "Call, \"short\"");
-    QTest::mouseClick(ok, Qt::LeftButton);
-    ASSERT_TRUE(dialog.values);
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.values->start, SessionStartText(start));
-    EXPECT_EQ(dialog.values->seconds, 1200);
-    EXPECT_EQ(dialog.values->note, "Call, \"short\"");
+        dialog.txtDuration->selectAll();
+        QTest::keyClicks(dialog.txtDuration, c.good);
+        QTest::keyClicks(dialog.txtNote, "Call, \"short\"");
+        QTest::mouseClick(ok, Qt::LeftButton);
+        ASSERT_TRUE(dialog.values) << c.good;
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+        EXPECT_EQ(dialog.values->start, SessionStartText(c.start));
+        EXPECT_EQ(dialog.values->seconds, c.seconds);
+        EXPECT_EQ(dialog.values->note, "Call, \"short\"");
+        EXPECT_FALSE(dialog.values->correction);
+    }
 }
 
 // What a file cannot hold becomes a space as it comes in, however it comes: the note of the

@@ -38,37 +38,54 @@ class TotalsFollow : public WindowTest {
         window->UpdateAllNodes();
     }
 
-    std::vector<TreeNode*> Nodes(bool tasksOnly) const {
+    std::vector<TreeNode*> Nodes(bool tasksOnly, bool parentsOnly = false) const {
         std::vector<TreeNode*> nodes;
         for (QTreeWidgetItemIterator it(window->ui.Tree); *it; ++it) {
             auto* node = static_cast<TreeNode*>(*it);
-            if (!tasksOnly || !node->isProject()) {
+            if ((!tasksOnly || !node->isProject()) && (!parentsOnly || node->childCount() > 0)) {
                 nodes.push_back(node);
             }
         }
         return nodes;
     }
-    TreeNode* Pick(const std::vector<TreeNode*>& nodes) {
-        return nodes.empty() ? nullptr : nodes[random() % nodes.size()];
+    // Any node, or a task: half the time one with subtasks (whose own time must travel with it).
+    TreeNode* Pick(bool task) {
+        std::vector<TreeNode*> nodes = Nodes(task, task && random() % 2);
+        nodes = nodes.empty() ? Nodes(task) : nodes;
+        return nodes[random() % nodes.size()];
     }
-    // A task, half the time one with subtasks (whose own time must travel with it).
-    TreeNode* PickTask() {
-        std::vector<TreeNode*> parents;
-        for (TreeNode* node : Nodes(true)) {
-            if (node->childCount() > 0) {
-                parents.push_back(node);
-            }
-        }
-        return !parents.empty() && random() % 2 ? Pick(parents) : Pick(Nodes(true));
-    }
-    void Select(TreeNode* node) {
+    TreeNode* Select(bool task) {
+        TreeNode* node = Pick(task);
         window->ui.Tree->expandAll();
         ClickNode(node);
+        return node;
+    }
+    QPoint At(TreeNode* node) const {
+        window->ui.Tree->scrollToItem(node);
+        return window->ui.Tree->visualItemRect(node).center();
+    }
+    // A real drag as the tree receives it, over `target` and, if `drop`, onto it; whether the
+    // pointer said it could land.
+    bool Drag(const QMimeData& data, TreeNode* target, bool drop) {
+        const QPoint at = At(target);
+        QWidget* viewport = window->ui.Tree->viewport();
+        QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(viewport, &enter);
+        QDragMoveEvent move(at, Qt::MoveAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(viewport, &move);
+        QDropEvent dropped(at, Qt::MoveAction, &data, Qt::LeftButton, {});
+        if (drop) {
+            QCoreApplication::sendEvent(viewport, &dropped);
+        }
+        return move.isAccepted();
     }
 
     // ---- What a person does ----
-    void NewTask(TreeNode* parent) {
-        Select(parent);
+    void NewTask() {
+        if (Nodes(true).size() >= 24) {
+            return;
+        }
+        Select(false);
         ClickTreeBar("newtask");
         TreeNode* task = window->SelectedNode();
         // Appended, not `"T" + ...`: g++ 12 at -O3 warns falsely about the concatenation.
@@ -76,8 +93,8 @@ class TotalsFollow : public WindowTest {
             .setText(std::string("T").append(std::to_string(++named_)));
         CloseLabelEdit(task);
     }
-    void Time(TreeNode* task, int seconds) {
-        Select(task);
+    void Time(int seconds) {
+        Select(true);
         ClickToolbar("toggletimer");
         for (int i = 0; i < seconds; ++i) {
             seams->clock->Advance(1);
@@ -86,8 +103,8 @@ class TotalsFollow : public WindowTest {
         ClickToolbar("toggletimer");
     }
     // Periods added by hand lie in the past, each in an hour of its own.
-    void AddTime(TreeNode* task, int64_t seconds) {
-        Select(task);
+    void AddTime(int64_t seconds) {
+        Select(true);
         const QString start = QDateTime(QDate(2025, 1, 1), QTime(0, 0), Qt::UTC)
                                   .addSecs(3600 * ++added_)
                                   .toString(Qt::ISODate);
@@ -96,62 +113,52 @@ class TotalsFollow : public WindowTest {
         };
         QTest::mouseClick(window->History->cmdAddTime, Qt::LeftButton);
     }
-    void DeletePeriod(TreeNode* node) {
-        Select(node);
+    // A row of the History list, deleted if it is a period.
+    void DeletePeriod() {
+        Select(false);
         HistoryModel* model = window->History->model;
-        std::vector<int> periods;
-        for (int row = 0; row < model->rowCount(); ++row) {
-            if (model->SessionAt(row)) {
-                periods.push_back(row);
-            }
-        }
-        if (periods.empty()) {
+        const QModelIndex row = model->index(random() % (model->rowCount() + 1), 0);
+        if (!model->SessionAt(row.row())) {
             return;
         }
-        const QModelIndex row = model->index(periods[random() % periods.size()], 0);
         QTreeView* list = window->History->lstHistory;
         list->scrollTo(row);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(row).center());
         QTest::keyClick(list, Qt::Key_Delete);
     }
-    void RemoveWithTreeBar(TreeNode* node) {
-        Select(node);
-        if (node->isProject() && Text(node, "@modified") == "true") {
+    void RemoveProject() {
+        if (window->ui.Tree->topLevelItemCount() <= 2) {
+            return;
+        }
+        TreeNode* project = window->ui.Tree->topLevelNode(0);
+        ClickNode(project);
+        if (Text(project, "@modified") == "true") {
             seams->prompter->Expect("Save Project before you remove it", MsgButtons::YesNo,
                                     "Horavel", MsgAnswer::No);
         }
         ClickTreeBar("remove");
     }
-    void RemoveWithPopUp(TreeNode* node) {
-        Select(node);
+    void PopUpDelete() {
+        const QPoint at = At(Select(true));
         seams->menus->choose = [this](QMenu*) { return window->ui.mnuTreeDelete; };
-        QTest::mouseClick(window->ui.Tree->viewport(), Qt::RightButton, {},
-                          window->ui.Tree->visualItemRect(node).center());
+        QTest::mouseClick(window->ui.Tree->viewport(), Qt::RightButton, {}, at);
         seams->menus->choose = nullptr;
     }
-    void RemoveWithKey(TreeNode* task) {
+    void Bar(bool task, const char* button) {
         Select(task);
+        ClickTreeBar(button);
+    }
+    void KeyDelete() {
+        Select(true);
         window->ui.Tree->setFocus();
         QTest::keyClick(window->ui.Tree, Qt::Key_Delete);
     }
-    // A real drag as the tree receives it; onto itself or below itself it moves nothing.
-    void Drop(TreeNode* task, TreeNode* target) {
-        Select(task);
+    // Onto itself or below itself it moves nothing.
+    void Drop() {
+        Select(true);
         std::unique_ptr<QMimeData> data(window->Tree_OLEStartDrag());
         ASSERT_NE(data, nullptr);
-        window->ui.Tree->scrollToItem(target);
-        const QPoint at = window->ui.Tree->visualItemRect(target).center();
-        QWidget* viewport = window->ui.Tree->viewport();
-        QDragEnterEvent enter(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
-        QCoreApplication::sendEvent(viewport, &enter);
-        QDragMoveEvent move(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
-        QCoreApplication::sendEvent(viewport, &move);
-        QDropEvent drop(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
-        QCoreApplication::sendEvent(viewport, &drop);
-    }
-    void Move(TreeNode* node, const char* button) {
-        Select(node);
-        ClickTreeBar(button);
+        Drag(*data, Pick(false), true);
     }
     // A project from disk with time on three levels, its periods adding up to each time.
     void Load() {
@@ -166,10 +173,6 @@ class TotalsFollow : public WindowTest {
                         R"(</task></task></task></project>)");
         seams->fileDialog->ExpectOpen(path);
         ClickToolbar("loadproject");
-    }
-    void ToggleTotals() {
-        window->Display.TT_ShowTotalTime = !window->Display.TT_ShowTotalTime;
-        window->UpdateAllNodes();
     }
 
     // ---- What must hold after each step ----
@@ -213,29 +216,23 @@ TEST_F(TotalsFollow, EveryCaptionThePaneAndTheHistoryShowTheDocumentAfterEachSte
     Load();
     AddProject("P");
     const std::vector<std::pair<const char*, std::function<void()>>> steps = {
-        {"new task",
-         [&] {
-             if (Nodes(true).size() < 24) {
-                 NewTask(Pick(Nodes(false)));
-             }
-         }},
-        {"time", [&] { Time(Pick(Nodes(true)), 1 + random() % 40); }},
-        {"add time", [&] { AddTime(Pick(Nodes(true)), 1 + random() % 3600); }},
-        {"delete period", [&] { DeletePeriod(Pick(Nodes(false))); }},
-        {"remove", [&] { RemoveWithTreeBar(PickTask()); }},
-        {"pop-up delete", [&] { RemoveWithPopUp(PickTask()); }},
-        {"delete key", [&] { RemoveWithKey(PickTask()); }},
-        {"remove project",
-         [&] {
-             if (window->ui.Tree->topLevelItemCount() > 2) {
-                 RemoveWithTreeBar(window->ui.Tree->topLevelNode(0));
-             }
-         }},
-        {"drop", [&] { Drop(PickTask(), Pick(Nodes(false))); }},
-        {"move up", [&] { Move(Pick(Nodes(false)), "up"); }},
-        {"move down", [&] { Move(Pick(Nodes(false)), "down"); }},
+        {"new task", [&] { NewTask(); }},
+        {"time", [&] { Time(1 + random() % 40); }},
+        {"add time", [&] { AddTime(1 + random() % 3600); }},
+        {"delete period", [&] { DeletePeriod(); }},
+        {"remove", [&] { Bar(true, "remove"); }},
+        {"pop-up delete", [&] { PopUpDelete(); }},
+        {"delete key", [&] { KeyDelete(); }},
+        {"remove project", [&] { RemoveProject(); }},
+        {"drop", [&] { Drop(); }},
+        {"move up", [&] { Bar(false, "up"); }},
+        {"move down", [&] { Bar(false, "down"); }},
         {"load", [&] { Load(); }},
-        {"totals shown or not", [&] { ToggleTotals(); }},
+        {"totals shown or not",
+         [&] {
+             window->Display.TT_ShowTotalTime = !window->Display.TT_ShowTotalTime;
+             window->UpdateAllNodes();
+         }},
     };
     for (int step = 0; step < 300; ++step) {
         if (Nodes(true).empty()) {
@@ -260,19 +257,10 @@ TEST_F(TotalsFollow, ADragOverItselfOrItsSubtasksShowsItCannotLandThere) {
     ClickNode(a);
     std::unique_ptr<QMimeData> data(window->Tree_OLEStartDrag());
     ASSERT_NE(data, nullptr);
-    const struct {
-        TreeNode* target;
-        bool lands;
-    } cases[] = {{a, false}, {a1, false}, {a11, false}, {b, true}, {project, true}};
-    for (const auto& c : cases) {
-        const QPoint at = window->ui.Tree->visualItemRect(c.target).center();
-        EXPECT_EQ(window->Tree_OLEDragOver(*data, at) == TaskTree::DropEffect::Move, c.lands)
-            << Text(c.target, "@name");
-        QDragEnterEvent enter(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
-        QCoreApplication::sendEvent(window->ui.Tree->viewport(), &enter);
-        QDragMoveEvent move(at, Qt::MoveAction, data.get(), Qt::LeftButton, {});
-        QCoreApplication::sendEvent(window->ui.Tree->viewport(), &move);
-        EXPECT_EQ(move.isAccepted(), c.lands) << Text(c.target, "@name");
+    const std::pair<TreeNode*, bool> cases[] = {
+        {a, false}, {a1, false}, {a11, false}, {b, true}, {project, true}};
+    for (const auto& [target, lands] : cases) {
+        EXPECT_EQ(Drag(*data, target, false), lands) << Text(target, "@name");
     }
 }
 
