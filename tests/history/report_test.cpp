@@ -48,6 +48,7 @@ TEST(LocalDays, SplitPeriodsAtLocalMidnightIncludingDaysOf23And25Hours) {
         LocalDays days{QTimeZone(c.zone)};
         const DateRange around{c.first.addDays(-1), c.first.addDays(5)};
         EXPECT_EQ(days.Split(when, offset, c.seconds, around), pieces) << c.zone << " " << c.start;
+        EXPECT_EQ(days.DayOf(when, offset), c.first) << c.zone << " " << c.start;
     }
 }
 
