@@ -40,14 +40,6 @@ bool ContentChanged(const FileStamp& before, const FileStamp& now) {
     return now.size >= 0 && (now.size != before.size || now.hash != before.hash);
 }
 
-bool SameFile(const QString& one, const QString& other) {
-    struct stat first {};
-    struct stat second {};
-    return ::stat(QFile::encodeName(one).constData(), &first) == 0 &&
-           ::stat(QFile::encodeName(other).constData(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-}
-
 namespace {
 
 // The lock beside the file, for copies of other users and other machines too. A symlink's

@@ -9,6 +9,8 @@
 
 #include <memory>
 
+#include "platform/file_identity.h"
+
 class QLockFile;
 
 // What a file was: its size, modification time and a hash of its bytes. Size -1: no file.
@@ -29,10 +31,6 @@ FileStamp StampOfFile(const QString& path);
 // Whether the file holds something else than when `before` was taken. Its time alone does
 // not count: a file touched but unchanged loses nothing when saved over.
 bool ContentChanged(const FileStamp& before, const FileStamp& now);
-
-// Whether the two names reach one file, by its device and inode: through "..", a symlink or
-// a hard link alike. False when either names nothing.
-bool SameFile(const QString& one, const QString& other);
 
 enum class LockOutcome { Held, HeldByAnotherCopy, NotLockable };
 

@@ -196,17 +196,6 @@ void ProjectFiles::LoadProjectFile(const QString& path) {
     TellAlreadyOpen(alreadyOpen);
 }
 
-TreeNode* ProjectFiles::OpenProjectOf(const QString& path) const {
-    for (int i = 0; i < tree_.view.topLevelItemCount(); ++i) {
-        TreeNode* project = tree_.view.topLevelNode(i);
-        const QString file = NodeString(project, "@filename");
-        if (!file.isEmpty() && SameFile(file, path)) {
-            return project;
-        }
-    }
-    return nullptr;
-}
-
 void ProjectFiles::TellAlreadyOpen(const std::vector<TreeNode*>& projects) {
     if (projects.empty()) {
         return;
@@ -262,7 +251,7 @@ std::optional<ProjectFiles::LoadFailure> ProjectFiles::OpenProjectFile(
     if (!info.exists()) {
         return std::nullopt;
     }
-    if (TreeNode* open = OpenProjectOf(path)) {
+    if (TreeNode* open = tree_.ProjectWithFile(path)) {
         alreadyOpen.push_back(open);
         return std::nullopt;
     }

@@ -50,9 +50,6 @@ class ProjectFiles {
     // many they are.
     void LoadProjectFiles(const QStringList& paths);
     void LoadProjectFile(const QString& path);
-    // The open project loaded from, or last saved to, the file `path` names by any name
-    // (compared by device and inode); none.
-    TreeNode* OpenProjectOf(const QString& path) const;
 
   private:
     // Why a file was not loaded: the message when it is the only one, and the reason listed

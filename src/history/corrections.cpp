@@ -3,6 +3,7 @@
 
 #include "history/sessions.h"
 #include "model/time_text.h"
+#include "tree/project_tree.h"
 
 namespace {
 
@@ -72,11 +73,12 @@ void BookCorrection(pugi::xml_node element, int64_t delta) {
     }
 }
 
-SessionEdit::SessionEdit(const QString& text, pugi::xml_node element, pugi::xml_node before,
-                         std::optional<SessionValues> after,
+SessionEdit::SessionEdit(const QString& text, ProjectTree& tree, TreeNode* node,
+                         pugi::xml_node before, std::optional<SessionValues> after,
                          std::function<void(pugi::xml_node)> changed)
-    : QUndoCommand(text),
-      element_(element),
+    : EditStep(text),
+      tree_(tree),
+      place_(tree.PlaceOf(node)),
       after_(std::move(after)),
       changed_(std::move(changed)) {
     if (before) {
@@ -88,25 +90,39 @@ int64_t SessionEdit::delta() const {
     return (after_ ? after_->seconds : 0) - (before_ ? before_->seconds : 0);
 }
 
+pugi::xml_node SessionEdit::Element() const {
+    const TreeNode* node = tree_.NodeAt(place_);
+    return node != nullptr ? node->element : pugi::xml_node();
+}
+
+QString SessionEdit::RedoRefusal() const {
+    return CorrectionRefusal(Element(), delta());
+}
+
+QString SessionEdit::UndoRefusal() const {
+    return CorrectionRefusal(Element(), -delta());
+}
+
 void SessionEdit::redo() {
     Replace(before_, after_);
-    BookCorrection(element_, delta());
-    changed_(element_);
+    BookCorrection(Element(), delta());
+    changed_(Element());
 }
 
 void SessionEdit::undo() {
     Replace(after_, before_);
-    BookCorrection(element_, -delta());
-    changed_(element_);
+    BookCorrection(Element(), -delta());
+    changed_(Element());
 }
 
 void SessionEdit::Replace(const std::optional<SessionValues>& from,
                           const std::optional<SessionValues>& to) {
+    const pugi::xml_node element = Element();
     // Found again by its values: the edits after this one may have removed and re-added it,
     // so no handle taken earlier can be trusted. Periods alike in every value are
     // interchangeable.
     if (from) {
-        for (pugi::xml_node node : SessionNodes(element_)) {
+        for (pugi::xml_node node : SessionNodes(element)) {
             if (HoldsValues(node, *from)) {
                 node.parent().remove_child(node);
                 break;
@@ -114,6 +130,6 @@ void SessionEdit::Replace(const std::optional<SessionValues>& from,
         }
     }
     if (to) {
-        AddSession(element_, *to);
+        AddSession(element, *to);
     }
 }

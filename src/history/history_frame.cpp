@@ -103,19 +103,6 @@ HistoryFrame::HistoryFrame(ProjectTree& tree, DetailPane& pane, Platform& platfo
     frame->layout()->setContentsMargins(4, 2, 4, 4);  // the frame is short at the default size
     frame->layout()->addWidget(this);
 
-    // Our own actions rather than the stack's: the times may have moved since an edit was
-    // made (typed in the pane, timed), so each step is checked against the limits again.
-    auto* undo = new QAction(this);
-    undo->setShortcuts(QKeySequence::Undo);
-    auto* redo = new QAction(this);
-    redo->setShortcuts(
-        {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
-    for (QAction* step : {undo, redo}) {
-        step->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        addAction(step);
-    }
-    connect(undo, &QAction::triggered, this, [this] { Step(false); });
-    connect(redo, &QAction::triggered, this, [this] { Step(true); });
     auto* del = new QAction(this);
     del->setShortcut(QKeySequence::Delete);
     del->setShortcutContext(Qt::WidgetShortcut);
@@ -131,12 +118,10 @@ HistoryFrame::HistoryFrame(ProjectTree& tree, DetailPane& pane, Platform& platfo
     connect(cmdReports, &QPushButton::clicked, this, &HistoryFrame::ShowReports);
     connect(reportsKey, &QShortcut::activated, this, &HistoryFrame::ShowReports);
     connect(&tree_.view, &QTreeWidget::currentItemChanged, this, &HistoryFrame::Refresh);
-    // An edit on the stack holds element handles: once any node leaves the tree (removed,
-    // or replaced by a move) they may point nowhere, so the stack is let go.
-    connect(tree_.view.model(), &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] {
-        undoStack.clear();
-        stale_ = true;
-    });
+    // The list holds element handles: once any node leaves the tree (removed, or replaced
+    // by a move) they may point nowhere.
+    connect(tree_.view.model(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this] { stale_ = true; });
 }
 
 void HistoryFrame::Refresh() {
@@ -169,7 +154,7 @@ void HistoryFrame::AddTime() {
     const std::optional<SessionValues> values =
         askSession(QStringLiteral("Add Time"), {SessionStartText(Now().addSecs(-3600)), 3600, {}});
     if (values && MayRecord(*values, {})) {
-        Push(std::make_unique<SessionEdit>(QStringLiteral("Add Time"), node->element,
+        Push(std::make_unique<SessionEdit>(QStringLiteral("Add Time"), tree_, node,
                                            pugi::xml_node(), values,
                                            [this](pugi::xml_node e) { AfterCorrection(e); }));
     }
@@ -189,7 +174,8 @@ void HistoryFrame::ChangePeriod() {
     const bool moved =
         values && (values->start != initial.start || values->seconds != initial.seconds);
     if (values && (!moved || MayRecord(*values, session))) {
-        Push(std::make_unique<SessionEdit>(QStringLiteral("Change Time"), element, session, values,
+        Push(std::make_unique<SessionEdit>(QStringLiteral("Change Time"), tree_, NodeOf(element),
+                                           session, values,
                                            [this](pugi::xml_node e) { AfterCorrection(e); }));
     }
 }
@@ -197,9 +183,9 @@ void HistoryFrame::ChangePeriod() {
 void HistoryFrame::DeletePeriod() {
     const pugi::xml_node session = model->SessionAt(CurrentRow());
     if (session) {
-        Push(std::make_unique<SessionEdit>(QStringLiteral("Delete Time"),
-                                           model->ElementAt(CurrentRow()), session, std::nullopt,
-                                           [this](pugi::xml_node e) { AfterCorrection(e); }));
+        Push(std::make_unique<SessionEdit>(
+            QStringLiteral("Delete Time"), tree_, NodeOf(model->ElementAt(CurrentRow())), session,
+            std::nullopt, [this](pugi::xml_node e) { AfterCorrection(e); }));
     }
 }
 
@@ -223,7 +209,7 @@ void HistoryFrame::EditTime() {
         return;
     }
     Push(std::make_unique<SessionEdit>(
-        QStringLiteral("Edit Time"), node->element, pugi::xml_node(),
+        QStringLiteral("Edit Time"), tree_, node, pugi::xml_node(),
         SessionValues{SessionStartText(Now()), typed->first - current, typed->second, true},
         [this](pugi::xml_node e) { AfterCorrection(e); }));
 }
@@ -257,31 +243,8 @@ bool HistoryFrame::MayRecord(const SessionValues& values, pugi::xml_node replace
     return true;
 }
 
-bool HistoryFrame::Refused(pugi::xml_node element, int64_t delta) {
-    const QString refusal = CorrectionRefusal(element, delta);
-    if (!refusal.isEmpty()) {
-        platform_.prompter->Ask(refusal, MsgButtons::OK, QStringLiteral("Horavel"));
-    }
-    return !refusal.isEmpty();
-}
-
 void HistoryFrame::Push(std::unique_ptr<SessionEdit> edit) {
-    if (!Refused(edit->element(), edit->delta())) {
-        undoStack.push(edit.release());  // runs its redo()
-    }
-}
-
-void HistoryFrame::Step(bool forward) {
-    const auto* edit = dynamic_cast<const SessionEdit*>(
-        undoStack.command(forward ? undoStack.index() : undoStack.index() - 1));
-    if (edit == nullptr || Refused(edit->element(), forward ? edit->delta() : -edit->delta())) {
-        return;
-    }
-    if (forward) {
-        undoStack.redo();
-    } else {
-        undoStack.undo();
-    }
+    tree_.Edits().Do(std::move(edit));  // refused, with the reason, when a time cannot take it
 }
 
 void HistoryFrame::AfterCorrection(pugi::xml_node element) {

@@ -1,10 +1,9 @@
 #pragma once
 // What fills the pane's History frame: the selected node's periods, the corrections made
-// from them (undone with Ctrl+Z, redone with Ctrl+Shift+Z), and the way to the Reports
-// window (also Ctrl+R).
+// from them (steps on the window's undo stack), and the way to the Reports window (also
+// Ctrl+R).
 
 #include <QPointer>
-#include <QUndoStack>
 #include <QWidget>
 
 #include <functional>
@@ -52,7 +51,6 @@ class HistoryFrame : public QWidget {
     QPushButton* cmdDelete;
     QPushButton* cmdEditTime;
     QPushButton* cmdReports;
-    QUndoStack undoStack;
     QPointer<ReportsWindow> reports;
 
   private:
@@ -67,10 +65,6 @@ class HistoryFrame : public QWidget {
     bool MayRecord(const SessionValues& values, pugi::xml_node replaced);
     // Makes the correction unless a time would leave its range; then says why.
     void Push(std::unique_ptr<SessionEdit> edit);
-    // Undoes (or redoes) the next edit unless that would take a time out of its range.
-    void Step(bool forward);
-    // Says why `delta` cannot be booked on the element, if it cannot.
-    bool Refused(pugi::xml_node element, int64_t delta);
     void AfterCorrection(pugi::xml_node element);
     TreeNode* NodeOf(pugi::xml_node element) const;
     int CurrentRow() const;

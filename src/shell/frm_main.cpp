@@ -267,6 +267,8 @@ void frmMain::PlaceControls() {
     ui.ResizeHandle1->setObjectName(QStringLiteral("ResizeHandle1"));
     ui.ResizeHandle1->setAccessibleName(QStringLiteral("Splitter"));
     client_->installEventFilter(this);
+    ui.txtName->installEventFilter(this);
+    ui.txtDescription->installEventFilter(this);
     // The designed client area, widened where the desktop's font makes the toolbar longer.
     const TwipsScale scale = TwipsScale::Of(this);
     const QSize design = scale.ToPixels(7530, 4515);
@@ -311,8 +313,8 @@ void frmMain::ConnectEvents() {
     connect(ui.mnuTreeNewTask, &QAction::triggered, this, [this] { NewTask(SelectedNode()); });
     connect(ui.mnuTreeEdit, &QAction::triggered, ui.Tree, &TaskTree::StartLabelEdit);
     connect(ui.mnuTreeDelete, &QAction::triggered, this, [this] {
-        TreeNode* node = SelectedNode();
-        DeleteNode(node);
+        tree_->Remove(SelectedNode());
+        Tree_NodeClick(SelectedNode());
     });
     connect(ui.ResizeHandle1, &ResizeHandle::StartMove, this, &frmMain::ResizeHandle1_StartMove);
     connect(ui.ResizeHandle1, &ResizeHandle::Move, this, &frmMain::ResizeHandle1_Move);
@@ -352,6 +354,11 @@ void frmMain::ConnectTree() {
 void frmMain::ConnectSubsystems() {
     const auto tell = [this](const QString& text) { statusBar()->showMessage(text); };
     connect(tree_.get(), &ProjectTree::Notice, this, tell);
+    // An undo or redo may have changed any node: the pane and the History list look again.
+    connect(&tree_->Edits(), &EditHistory::Stepped, this, [this] {
+        Tree_NodeClick(SelectedNode());
+        History->PeriodsChanged();
+    });
     connect(recovery_.get(), &CrashRecovery::Notice, this, tell);
     connect(timing_.get(), &TimingRun::RunningChanged, this, [this](bool running) {
         ShowTimerState(running);

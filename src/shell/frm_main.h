@@ -63,6 +63,9 @@ class frmMain : public QMainWindow {
     void RemoveItem(TreeNode* node);
     void MoveNodeUp();
     void MoveNodeDown();
+    // Every edit of the projects is one step on one stack (Ctrl+Z, Ctrl+Shift+Z, Ctrl+Y).
+    void Undo();
+    void Redo();
     TreeNode* RecreateNode(TreeNode* sel, TreeNode* parent, int index);
     void MoveChildNodes(TreeNode* from, TreeNode* to);
     QMimeData* Tree_OLEStartDrag();

@@ -41,12 +41,12 @@ void frmMain::Timer2_Timer() {
 }
 
 void frmMain::NewProject() {
-    Tree_NodeClick(tree_->NewProject());
+    Tree_NodeClick(tree_->AddNewProject());
     ui.Tree->StartLabelEdit();
 }
 
 void frmMain::NewTask(TreeNode* ParentTreeNode) {
-    if (TreeNode* node = tree_->NewTask(ParentTreeNode)) {
+    if (TreeNode* node = tree_->AddNewTask(ParentTreeNode)) {
         Tree_NodeClick(node);
         ui.Tree->StartLabelEdit();
     }
@@ -87,8 +87,16 @@ void frmMain::RemoveItem(TreeNode* node) {
             }
         }
     }
-    DeleteNode(node);  // refuses, with its own message, while the timer runs inside it
+    tree_->Remove(node);  // refused, with the guard's message, while the timer runs inside it
     Tree_NodeClick(SelectedNode());
+}
+
+void frmMain::Undo() {
+    tree_->Edits().Undo();
+}
+
+void frmMain::Redo() {
+    tree_->Edits().Redo();
 }
 
 void frmMain::MoveNodeUp() {
@@ -144,7 +152,7 @@ void frmMain::Tree_MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, 
     }
     ui.mnuSwitchTimer->setVisible(Timing.TimerRunning && node != Timing.TimedNode);
     ui.mnuCompleted->setChecked(
-        IsCompletedText(XML::ResolvePath(node->element, "@completed").text()));
+        IsCompletedText(XML::ResolvePath(node->element, "^completed").text()));
     platform_.menus->Popup(ui.mnuTreePopUp, ui.Tree->viewport()->mapToGlobal(position));
 }
 

@@ -18,6 +18,12 @@ struct Shortcut {
 }  // namespace
 
 void frmMain::CreateShortcuts() {
+    // Undo and redo have no button or menu entry: their keys stand for these. A text field
+    // with the focus keeps the keys for its own typing.
+    auto* undo = new QAction(this);
+    auto* redo = new QAction(this);
+    connect(undo, &QAction::triggered, this, &frmMain::Undo);
+    connect(redo, &QAction::triggered, this, &frmMain::Redo);
     const Shortcut shortcuts[] = {
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N), ToolbarButton("newproject"), true},
         {QKeySequence(Qt::CTRL | Qt::Key_N), ToolbarButton("newtask"), true},
@@ -30,6 +36,9 @@ void frmMain::CreateShortcuts() {
         {QKeySequence(Qt::CTRL | Qt::Key_Down), TreeBarButton("down"), true},
         {QKeySequence(Qt::CTRL | Qt::Key_Comma), ui.mnuOptions, false},
         {QKeySequence(Qt::CTRL | Qt::Key_Q), ui.mnuExit, false},
+        {QKeySequence(Qt::CTRL | Qt::Key_Z), undo, true},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), redo, true},
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), redo, true},
     };
     for (const Shortcut& shortcut : shortcuts) {
         auto* key = new QAction(this);

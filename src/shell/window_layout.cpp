@@ -12,10 +12,16 @@
 #include "shell/frm_main.h"
 #include "shell/layout.h"
 #include "shell/resize_handle.h"
+#include "tree/project_tree.h"
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == client_ && event->type() == QEvent::Resize) {
         Form_Resize();
+    }
+    // A burst of typing in the name or the description ends when the field loses the focus.
+    if ((watched == ui.txtName || watched == ui.txtDescription) &&
+        event->type() == QEvent::FocusOut) {
+        tree_->Edits().EndBurst();
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -70,9 +70,11 @@ DetailPane::DetailPane(ProjectTree& tree, const PaneFields& fields)
     : tree_(tree), fields_(fields) {}
 
 void DetailPane::Show(TreeNode* node) {
+    tree_.Edits().EndBurst();  // typing in another node's fields is another step
     // The fields report the program's own changes too; these are no edits of the person's.
     showingNode_ = true;
-    const QString description = node ? NodeString(node, "%description") : QString();
+    // Looked up, not created: showing a node leaves its element as it was.
+    const QString description = node ? NodeString(node, "*description") : QString();
     descriptionLineEnd_ = LineEndOf(description);
     fields_.txtDescription->setPlainText(ForField(description));
     descriptionShown_ = PlainTextOf(fields_.txtDescription);
@@ -87,7 +89,7 @@ void DetailPane::Show(TreeNode* node) {
     }
     fields_.txtName->setText(NodeString(node, "@name"));
     fields_.chkCompleted->setChecked(
-        IsCompletedText(XML::ResolvePath(node->element, "@completed").text()));
+        IsCompletedText(XML::ResolvePath(node->element, "^completed").text()));
     showingNode_ = false;
     ShowTimes(node, false);
 }
@@ -122,12 +124,15 @@ void DetailPane::StorePaneText(std::string_view path, const QString& text) {
         return;
     }
     // Compared as text on screen: a stored name with bytes that are not UTF-8 reads back
-    // the same way and is only rewritten when the person changes it.
-    if (NodeString(node, path) != text) {
-        XML::ResolvePath(node->element, path).setText(text.toStdString());
-        tree_.MarkModified(node);
+    // the same way and is only rewritten when the person changes it. Looked up, not
+    // created, so that an edit taken back leaves no empty element behind.
+    std::string lookup(path);
+    lookup[0] = lookup[0] == '@' ? '^' : '*';
+    if (NodeString(node, lookup) != text) {
+        tree_.EditText(node, path, text, true);
+    } else {
+        tree_.UpdateNode(node);
     }
-    tree_.UpdateNode(node);
 }
 
 void DetailPane::txtName_Change() {
@@ -168,10 +173,7 @@ void DetailPane::chkCompleted_Click() {
     }
     // A greyed box is not a checked one.
     const char* text = fields_.chkCompleted->checkState() == Qt::Checked ? "true" : "false";
-    const XML::Node completed = XML::ResolvePath(node->element, "@completed");
-    if (completed.text() != text) {
-        completed.setText(text);
-        tree_.MarkModified(node);
-        tree_.UpdateNode(node);
+    if (XML::ResolvePath(node->element, "^completed").text() != text) {
+        tree_.EditText(node, "@completed", QString::fromLatin1(text));
     }
 }

@@ -28,9 +28,5 @@ class TaskDragDrop {
     DragSignatureBytes DragSignature{};
 
   private:
-    // The moved task's whole time leaves the subtask times above it and joins those above
-    // its new place; refused, with the reason, when any of those times cannot take it.
-    bool MoveTimeAlong(TreeNode* source, TreeNode* target);
-
     ProjectTree& tree_;
 };

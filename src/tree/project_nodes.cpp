@@ -11,7 +11,11 @@
 
 ProjectTree::ProjectTree(TaskTree& view, const DisplayFlags& display, TimingState& timing,
                          WorkspaceState& workspace, Prompter& prompter)
-    : view(view), display_(display), timing_(timing), workspace_(workspace), prompter_(prompter) {}
+    : view(view), display_(display), timing_(timing), workspace_(workspace), prompter_(prompter) {
+    edits_ = std::make_unique<EditHistory>(*this, prompter);
+}
+
+ProjectTree::~ProjectTree() = default;
 
 void ProjectTree::UpdateNode(TreeNode* node) {
     std::string overflow;
@@ -24,7 +28,7 @@ void ProjectTree::UpdateNode(TreeNode* node) {
     }
     if (node != timing_.TimedNode && !node->isProject()) {
         const bool completed =
-            IsCompletedText(XML::ResolvePath(node->element, "@completed").text());
+            IsCompletedText(XML::ResolvePath(node->element, "^completed").text());
         node->setImage(completed ? TreeImage::TaskCompleted : TreeImage::Task);
     }
 }
@@ -130,12 +134,9 @@ void ProjectTree::MarkUnmodified(TreeNode* node) {
 }
 
 void ProjectTree::SetCompleted(TreeNode* node, bool completed) {
-    if (node == nullptr) {
-        return;
+    if (node != nullptr) {
+        EditText(node, "@completed", completed ? QStringLiteral("true") : QStringLiteral("false"));
     }
-    XML::ResolvePath(node->element, "@completed").setText(completed ? "true" : "false");
-    MarkModified(node);
-    UpdateNode(node);
 }
 
 namespace {

@@ -39,8 +39,7 @@ void LabelEditing::AfterLabelEdit(bool& cancel, QString& newString) {
         return;
     }
     if (NodeString(node, "@name") != newString) {
-        XML::ResolvePath(node->element, "@name").setText(newString.toStdString());
-        tree_.MarkModified(node);
+        tree_.EditText(node, "@name", newString);
     }
     if (node == tree_.SelectedNode()) {
         txtName_.setText(newString);

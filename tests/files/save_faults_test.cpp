@@ -146,7 +146,7 @@ TEST_F(SaveFaults, AFileWrittenInPlaceIsKeptWholeWhenTheSpaceRunsOut) {
     // The new file outgrows the limit, the old one is within it (and so is the copy kept
     // aside of it): the write in place must fail before it has changed a byte.
     ASSERT_LT(original_.size(), 32768u);
-    window->ui.txtName->setText(QString(8000, QLatin1Char('B')));
+    window->ui.txtName->setText(QString(32768, QLatin1Char('B')));
     const std::string answer = InChildWithoutAFolderToWrite([&] {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{32768, 32768};

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <vector>
 
 #include "history/history_frame.h"
@@ -208,6 +209,32 @@ class TotalsFollow : public WindowTest {
         }
     }
 
+    // What a person types: a new name in the pane, or a line of description.
+    void Type(QWidget* field) {
+        Select(false);
+        field->setFocus();
+        QTest::keyClicks(field, QStringLiteral("x%1").arg(++named_));
+        window->ui.Tree->setFocus();  // the burst of typing ends
+    }
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        window->ui.Tree->setFocus();
+        QTest::keyClick(window->ui.Tree, key, modifiers);
+    }
+    // Every open project's document in tree order, its modified mark (which no file holds)
+    // apart: the mark's place among the attributes means nothing.
+    std::string Documents() const {
+        std::ostringstream all;
+        for (int i = 0; i < window->ui.Tree->topLevelItemCount(); ++i) {
+            pugi::xml_document copy;
+            copy.reset(*window->ui.Tree->topLevelNode(i)->document());
+            const pugi::xml_attribute mark = copy.document_element().attribute("modified");
+            all << "modified: " << (mark ? mark.value() : "none") << "\n";
+            copy.document_element().remove_attribute(mark);
+            copy.save(all);
+        }
+        return all.str();
+    }
+
     std::mt19937 random{19};
     int named_ = 0, added_ = 0, loaded_ = 0;
 };
@@ -244,6 +271,51 @@ TEST_F(TotalsFollow, EveryCaptionThePaneAndTheHistoryShowTheDocumentAfterEachSte
         ASSERT_NO_FATAL_FAILURE(ExpectScreenFollowsDocument());
         ASSERT_NO_FATAL_FAILURE(ExpectSumsHold());
     }
+}
+
+// Undoing every edit gives back every document byte for byte, modified marks included, and
+// redoing them all gives back the last; the screen follows at each step.
+TEST_F(TotalsFollow, UndoingEveryEditGivesBackEveryDocumentAndRedoingGivesBackTheLast) {
+    Load();  // an unmodified project, which the undone edits must leave unmodified again
+    const std::string first = Documents();
+    const std::vector<std::pair<const char*, std::function<void()>>> edits = {
+        {"new task", [&] { NewTask(); }},
+        {"add time", [&] { AddTime(1 + random() % 3600); }},
+        {"delete period", [&] { DeletePeriod(); }},
+        {"remove", [&] { Bar(true, "remove"); }},
+        {"pop-up delete", [&] { PopUpDelete(); }},
+        {"delete key", [&] { KeyDelete(); }},
+        {"drop", [&] { Drop(); }},
+        {"move up", [&] { Bar(false, "up"); }},
+        {"move down", [&] { Bar(false, "down"); }},
+        {"rename", [&] { Type(window->ui.txtName); }},
+        {"describe", [&] { Type(window->ui.txtDescription); }},
+        {"complete",
+         [&] {
+             Select(false);
+             QTest::mouseClick(window->ui.chkCompleted, Qt::LeftButton);
+         }},
+        {"new project", [&] { AddProject("N"); }},
+    };
+    const int steps = 60;
+    for (int step = 0; step < steps; ++step) {
+        const auto& [name, act] = edits[random() % edits.size()];
+        SCOPED_TRACE(testing::Message() << "step " << step << ": " << name);
+        Nodes(true).empty() ? NewTask() : act();
+    }
+    const std::string last = Documents();
+    for (int i = 0; i < 2 * steps; ++i) {  // more presses than steps do nothing more
+        Key(Qt::Key_Z, Qt::ControlModifier);
+        ASSERT_NO_FATAL_FAILURE(ExpectScreenFollowsDocument()) << "undo " << i;
+        ASSERT_NO_FATAL_FAILURE(ExpectSumsHold()) << "undo " << i;
+    }
+    EXPECT_EQ(Documents(), first);
+    for (int i = 0; i < 2 * steps; ++i) {
+        Key(i % 2 ? Qt::Key_Y : Qt::Key_Z,
+            i % 2 ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
+    }
+    EXPECT_EQ(Documents(), last);
+    ASSERT_NO_FATAL_FAILURE(ExpectScreenFollowsDocument());
 }
 
 // A task cannot go into itself or anything below it, and the pointer says so before the drop.
