@@ -8,8 +8,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "history/report.h"
-
 namespace {
 
 constexpr int64_t kUnreadable = std::numeric_limits<int64_t>::min();
@@ -42,40 +40,42 @@ void HistoryModel::Show(pugi::xml_node top, const QTimeZone& zone) {
     top_ = top;
     entries_.clear();
     rows_.clear();
-    LocalDays days(zone);
-    std::vector<int64_t> seconds;
+    built_ = 0;
+    days_ = LocalDays(zone);
     for (pugi::xml_node element : top ? ElementsBelow(top) : std::vector<pugi::xml_node>()) {
         for (pugi::xml_node session : SessionNodes(element)) {
             int64_t when = 0;
             int offset = 0;
             const bool valid = ParseSessionStart(session.attribute("start").value(), when, offset);
-            entries_.push_back(
-                {session, valid ? when : kUnreadable,
-                 valid ? days.DayOf(when, offset).toJulianDay() : QDate().toJulianDay()});
+            entries_.push_back({session, valid ? when : kUnreadable, offset});
         }
     }
     // Newest first; periods whose start cannot be read go last, in document order.
     std::stable_sort(entries_.begin(), entries_.end(),
                      [](const Entry& a, const Entry& b) { return a.when > b.when; });
-    for (size_t i = 0; i < entries_.size(); ++i) {
-        const int entry = static_cast<int>(i);
-        if (i == 0 || entries_[i].day != entries_[i - 1].day) {
-            rows_.push_back({entry, true, 0});
-        }
-        rows_.push_back({entry, false, 0});
-    }
-    // Each day's total row sums the rows below it.
-    Row* total = nullptr;
-    for (Row& row : rows_) {
-        if (row.total) {
-            total = &row;
-        } else {
-            const pugi::xml_node session = entries_[static_cast<size_t>(row.entry)].session;
-            total->dayTotal = AddSeconds(total->dayTotal, session.attribute("seconds").as_llong());
-        }
-    }
-    shown_ = std::min(static_cast<int>(rows_.size()), kBatch);
+    BuildRows(kBatch);
+    shown_ = static_cast<int>(rows_.size());
     endResetModel();
+}
+
+void HistoryModel::BuildRows(size_t count) {
+    size_t total = rows_.size();  // the day's total row being summed
+    for (; built_ < entries_.size(); ++built_) {
+        Entry& entry = entries_[built_];
+        entry.day = entry.when == kUnreadable ? QDate().toJulianDay()
+                                              : days_.DayOf(entry.when, entry.offset).toJulianDay();
+        const bool newDay = built_ == 0 || entry.day != entries_[built_ - 1].day;
+        if (newDay && rows_.size() >= count) {
+            break;  // a day is listed whole, with its total
+        }
+        if (newDay) {
+            total = rows_.size();
+            rows_.push_back({static_cast<int>(built_), true, 0});
+        }
+        rows_.push_back({static_cast<int>(built_), false, 0});
+        rows_[total].dayTotal =
+            AddSeconds(rows_[total].dayTotal, entry.session.attribute("seconds").as_llong());
+    }
 }
 
 int HistoryModel::rowCount(const QModelIndex& parent) const {
@@ -83,16 +83,16 @@ int HistoryModel::rowCount(const QModelIndex& parent) const {
 }
 
 bool HistoryModel::canFetchMore(const QModelIndex& parent) const {
-    return !parent.isValid() && shown_ < static_cast<int>(rows_.size());
+    return !parent.isValid() && built_ < entries_.size();
 }
 
 void HistoryModel::fetchMore(const QModelIndex& parent) {
     if (!canFetchMore(parent)) {
         return;
     }
-    const int more = std::min(static_cast<int>(rows_.size()) - shown_, kBatch);
-    beginInsertRows({}, shown_, shown_ + more - 1);
-    shown_ += more;
+    BuildRows(rows_.size() + kBatch);
+    beginInsertRows({}, shown_, static_cast<int>(rows_.size()) - 1);
+    shown_ = static_cast<int>(rows_.size());
     endInsertRows();
 }
 

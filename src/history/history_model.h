@@ -12,6 +12,7 @@
 #include <pugixml.hpp>
 #include <vector>
 
+#include "history/report.h"
 #include "history/sessions.h"
 
 class HistoryModel : public QAbstractTableModel {
@@ -42,7 +43,8 @@ class HistoryModel : public QAbstractTableModel {
     struct Entry {
         pugi::xml_node session;  // its element is the history's parent
         int64_t when;            // kUnreadable when its start cannot be read
-        int64_t day;             // the Julian day it counts on
+        int offset;              // the UTC offset it was recorded in
+        int64_t day = 0;         // the Julian day it counts on, once it has a row
     };
     struct Row {
         int entry;  // index into entries_: the period, or the first of a day's total
@@ -53,9 +55,13 @@ class HistoryModel : public QAbstractTableModel {
     QVariant PeriodData(const Entry& entry, int column) const;
     QString PathOf(pugi::xml_node element) const;
     int RowOf(pugi::xml_node session) const;
+    // Rows for the periods up to at least `count` rows, and on to the end of the last day.
+    void BuildRows(size_t count);
 
     pugi::xml_node top_;
     std::vector<Entry> entries_;
     std::vector<Row> rows_;
-    int shown_ = 0;  // the rows handed to the view so far
+    size_t built_ = 0;  // the periods that have rows
+    int shown_ = 0;     // the rows handed to the view so far
+    LocalDays days_{QTimeZone::systemTimeZone()};
 };
