@@ -1,7 +1,8 @@
 // Loading a large project into the tree and saving it back, on the real window.
 // Targets: load and build the nodes of 100,000 tasks in under 1 s, save in under 200 ms,
 // under 150 MB resident while the program holds them. With a timing period on every task
-// (argument 1): load under 1 s, save under 300 ms.
+// (argument 1): load within 1.15 times and private memory within 1.3 times the same tree
+// without (the History frame shows the project, as at a start), save under 300 ms.
 //   build/release/bench/bench_files_bench --benchmark_counters_tabular=true
 #include <QApplication>
 #include <QFile>
@@ -105,6 +106,23 @@ double ResidentMegaBytes() {
     return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
+// Private memory, as a process monitor shows it: the pages this program alone holds.
+double PrivateMegaBytes() {
+    double kilobytes = 0;
+    if (FILE* rollup = std::fopen("/proc/self/smaps_rollup", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, rollup) != nullptr) {
+            long value = 0;
+            if (std::sscanf(line, "Private_Clean: %ld", &value) == 1 ||
+                std::sscanf(line, "Private_Dirty: %ld", &value) == 1) {
+                kilobytes += double(value);
+            }
+        }
+        std::fclose(rollup);
+    }
+    return kilobytes / 1024.0;
+}
+
 double PeakMegaBytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -116,12 +134,14 @@ void BM_LoadProject(benchmark::State& state) {
     QTemporaryDir home;
     auto window = MakeWindow(home);
     double heldMegaBytes = 0;
+    double privateMegaBytes = 0;
     for (auto _ : state) {
         QString fileName = path;
         window->LoadProjects(fileName);
         QApplication::processEvents();  // the view takes in the new branch
         state.PauseTiming();
         heldMegaBytes = ResidentMegaBytes();
+        privateMegaBytes = PrivateMegaBytes();
         TreeNode* project = window->ui.Tree->topLevelNode(0);
         window->DeleteNode(project);
         QApplication::processEvents();
@@ -130,6 +150,7 @@ void BM_LoadProject(benchmark::State& state) {
     state.counters["tasks"] = kTasks;
     state.counters["file_MB"] = double(QFile(path).size()) / (1024.0 * 1024.0);
     state.counters["held_MB"] = heldMegaBytes;
+    state.counters["private_MB"] = privateMegaBytes;
     state.counters["peak_MB"] = PeakMegaBytes();
 }
 BENCHMARK(BM_LoadProject)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(3);

@@ -1,6 +1,5 @@
 #include "files/file_hold.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,12 +13,63 @@
 
 #include <map>
 
-FileStamp StampOfBytes(const char* data, size_t size, const QDateTime& modified) {
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+struct StampHasher::State {
+    XXH3_state_t* xxh = XXH3_createState();
+    ~State() { XXH3_freeState(xxh); }
+};
+
+StampHasher::StampHasher() : state_(std::make_unique<State>()) {
+    XXH3_128bits_reset(state_->xxh);
+}
+
+StampHasher::~StampHasher() = default;
+
+void StampHasher::Add(const char* data, size_t size) {
+    XXH3_128bits_update(state_->xxh, data, size);
+}
+
+QByteArray StampHasher::Result() const {
+    XXH128_canonical_t canonical;
+    XXH128_canonicalFromHash(&canonical, XXH3_128bits_digest(state_->xxh));
+    return QByteArray(reinterpret_cast<const char*>(canonical.digest), sizeof canonical.digest);
+}
+
+namespace {
+
+qint64 Nanoseconds(const struct timespec& time) {
+    return qint64(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+FileStamp StampOfStat(const struct stat& status) {
     FileStamp stamp;
-    stamp.size = qint64(size);
-    stamp.modified = modified;
-    stamp.hash = QCryptographicHash::hash(QByteArrayView(data, qsizetype(size)), kStampHash);
+    stamp.size = status.st_size;
+    stamp.modifiedNs = Nanoseconds(status.st_mtim);
+    stamp.changedNs = Nanoseconds(status.st_ctim);
+    stamp.inode = status.st_ino;
+    stamp.device = status.st_dev;
     return stamp;
+}
+
+bool SameStatus(const FileStamp& one, const FileStamp& other) {
+    return one.size == other.size && one.modifiedNs == other.modifiedNs &&
+           one.changedNs == other.changedNs && one.inode == other.inode &&
+           one.device == other.device;
+}
+
+}  // namespace
+
+FileStamp StatOfDescriptor(int fd) {
+    struct stat status {};
+    return ::fstat(fd, &status) == 0 ? StampOfStat(status) : FileStamp();
+}
+
+FileStamp StatOfFile(const QString& path) {
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? StampOfStat(status)
+                                                                     : FileStamp();
 }
 
 FileStamp StampOfFile(const QString& path) {
@@ -27,16 +77,22 @@ FileStamp StampOfFile(const QString& path) {
     if (!file.open(QIODevice::ReadOnly)) {
         return {};
     }
-    QCryptographicHash hash(kStampHash);
-    hash.addData(&file);
-    FileStamp stamp;
-    stamp.size = file.size();
-    stamp.modified = QFileInfo(file).lastModified();
-    stamp.hash = hash.result();
+    FileStamp stamp = StatOfDescriptor(file.handle());  // before the read: a later change shows
+    StampHasher hasher;
+    char chunk[1 << 16];
+    for (qint64 got = 0; (got = file.read(chunk, sizeof chunk)) > 0;) {
+        hasher.Add(chunk, size_t(got));
+    }
+    stamp.hash = hasher.Result();
     return stamp;
 }
 
-bool ContentChanged(const FileStamp& before, const FileStamp& now) {
+bool ChangedOnDisk(const FileStamp& before, const QString& path) {
+    const FileStamp status = StatOfFile(path);
+    if (status.size < 0 || SameStatus(before, status)) {
+        return false;
+    }
+    const FileStamp now = StampOfFile(path);
     return now.size >= 0 && (now.size != before.size || now.hash != before.hash);
 }
 

@@ -131,7 +131,7 @@ bool ProjectFiles::SaveProject(TreeNode* node, bool saveAs) {
 }
 
 MsgAnswer ProjectFiles::AskBeforeSavingOverAChangedFile(TreeNode* project, const QString& path) {
-    if (!project->fileHold || !ContentChanged(project->fileHold->stamp, StampOfFile(path))) {
+    if (!project->fileHold || !ChangedOnDisk(project->fileHold->stamp, path)) {
         return MsgAnswer::Yes;
     }
     return platform_.prompter->Ask(

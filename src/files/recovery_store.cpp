@@ -73,27 +73,57 @@ bool ReplaceFile(const std::string& path, const std::string& bytes, QString& err
     return true;
 }
 
-// A line that fails part way is taken back whole: a torn line followed by later ones would
-// make the journal unreadable.
-bool AppendFile(const std::string& path, const std::string& bytes, QString& error) {
-    const int fd =
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
+}  // namespace
+
+// The journal being written, kept open between its lines: timing adds one every few seconds,
+// and opening and closing it each time was most of the cost of a quiet tick.
+class RecoveryStore::OpenJournal {
+  public:
+    ~OpenJournal() { Close(); }
+    // A line that fails part way is taken back whole: a torn line followed by later ones
+    // would make the journal unreadable.
+    bool Append(const std::string& path, const std::string& bytes, QString& error) {
+        struct stat before {};
+        if (path != path_ || fd_ < 0 || ::fstat(fd_, &before) != 0 || before.st_nlink == 0) {
+            // Another journal, or this one was removed or replaced: a new file at the path.
+            Close();
+            fd_ =
+                ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
+            path_ = path;
+            if (fd_ < 0 || ::fstat(fd_, &before) != 0) {
+                error = Reason(path.c_str());
+                Close();
+                return false;
+            }
+        }
+        if (WriteAll(fd_, bytes) && ::fdatasync(fd_) == 0) {
+            return true;
+        }
         error = Reason(path.c_str());
+        (void)!::ftruncate(fd_, before.st_size);  // the reason of the write stands
+        Close();
         return false;
     }
-    struct stat before {};
-    const bool measured = ::fstat(fd, &before) == 0;
-    bool ok = measured && WriteAll(fd, bytes) && ::fdatasync(fd) == 0;
-    if (!ok) {
-        error = Reason(path.c_str());
-        if (measured && ::ftruncate(fd, before.st_size) != 0) {
-            ok = false;  // the reason of the write stands
+    // Lets go of the journal at the path, before it is removed.
+    void Forget(const std::string& path) {
+        if (path == path_) {
+            Close();
         }
     }
-    ok = ::close(fd) == 0 && ok;
-    return ok;
-}
+    void Close() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        fd_ = -1;
+        path_.clear();
+    }
+
+  private:
+    std::string path_;
+    int fd_ = -1;
+};
+
+namespace {
 
 // A rename reaches the disk only with its folder.
 void SyncFolder(const QString& folder) {
@@ -430,6 +460,7 @@ RecoveryStore::RecoveryStore(const QString& baseFolder) {
     }
     folder_ = folder;
     lock_ = std::move(lock);
+    journal_ = std::make_unique<OpenJournal>();
     worker_ = std::thread([this] { Run(); });
 }
 
@@ -497,6 +528,7 @@ void RecoveryStore::WriteSnapshot(int number, std::string bytes) {
             Fail(error);
             return;
         }
+        journal_->Forget(journal);
         ::unlink(journal.c_str());
         SyncFolder(folder_);
     });
@@ -505,14 +537,15 @@ void RecoveryStore::WriteSnapshot(int number, std::string bytes) {
 void RecoveryStore::AppendJournal(int number, std::string line) {
     Queue([this, journal = PathOf(number, ".journal"), line = std::move(line)] {
         QString error;
-        if (!AppendFile(journal, line, error)) {
+        if (!journal_->Append(journal, line, error)) {
             Fail(error);
         }
     });
 }
 
 void RecoveryStore::Discard(int number) {
-    Queue([snapshot = PathOf(number, ".snapshot"), journal = PathOf(number, ".journal")] {
+    Queue([this, snapshot = PathOf(number, ".snapshot"), journal = PathOf(number, ".journal")] {
+        journal_->Forget(journal);
         ::unlink(snapshot.c_str());
         ::unlink(journal.c_str());
     });
@@ -532,6 +565,7 @@ void RecoveryStore::RemoveAll() {
     if (!isActive()) {
         return;
     }
+    Queue([this] { journal_->Close(); });
     Flush();
     lock_.reset();
     RemoveFolder(folder_);

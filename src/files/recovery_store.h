@@ -80,6 +80,7 @@ class RecoveryStore {
     static void RemoveFolder(const QString& folder, const std::vector<QString>& keep = {});
 
   private:
+    class OpenJournal;
     void Queue(std::function<void()> job);
     void Run();
     void Fail(const QString& what);
@@ -93,5 +94,6 @@ class RecoveryStore {
     std::deque<std::function<void()>> jobs_;
     bool stopping_ = false;
     QString error_;
+    std::unique_ptr<OpenJournal> journal_;  // used by the worker only
     std::thread worker_;
 };

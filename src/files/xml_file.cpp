@@ -1,6 +1,5 @@
 #include "files/xml_file.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
@@ -82,20 +81,37 @@ class CarriageReturnEscaper : public pugi::xml_writer {
         : sink_(std::move(sink)) {}
 
     void write(const void* data, size_t size) override {
-        const char* run = static_cast<const char*>(data);
-        const char* end = run + size;
-        for (const char* at = run; at < end && ok_; ++at) {
-            if (markupEnd_.empty() && opening_.empty()) {
-                // Plain output up to the next byte that can matter: a file runs to megabytes.
-                at = std::find_if(at, end, [](char c) { return c == '<' || c == '\r'; });
-                if (at == end) {
-                    break;
+        const char* at = static_cast<const char*>(data);
+        const char* const end = at + size;
+        const char* run = at;  // the start of what is not passed on yet
+        // Only a "<" and a carriage return can matter, and a file runs to megabytes: both
+        // are found with memchr, the carriage return (rare) once until it is passed.
+        const char* cr = Find(at, end, '\r');
+        while (at < end && ok_) {
+            if (!markupEnd_.empty()) {
+                at = SkipVerbatim(at, end);
+            } else if (!opening_.empty()) {
+                at = ReadOpening(at, end);
+            } else {
+                if (cr < at) {
+                    cr = Find(at, end, '\r');
                 }
-            }
-            Remember(*at);
-            if (*at == '\r' && escaping_ && markupEnd_.empty()) {
-                ok_ = Put(run, size_t(at - run)) && Put("&#13;", 5);
-                run = at + 1;
+                const char* lt = Find(at, cr, '<');
+                if (lt == cr) {  // a carriage return first, or nothing more
+                    if (cr == end) {
+                        break;
+                    }
+                    if (escaping_) {
+                        ok_ = Put(run, size_t(cr - run)) && Put("&#13;", 5);
+                        run = cr + 1;
+                    }
+                    at = cr + 1;
+                } else if (lt + 1 < end && lt[1] != '?' && lt[1] != '!') {
+                    at = lt + 1;  // an element's tag: nothing to follow
+                } else {
+                    opening_.assign(1, '<');
+                    at = lt + 1;
+                }
             }
         }
         ok_ = ok_ && Put(run, size_t(end - run));
@@ -106,40 +122,59 @@ class CarriageReturnEscaper : public pugi::xml_writer {
     void setEscaping(bool escaping) { escaping_ = escaping; }
 
   private:
-    // Follows the output into and out of markup whose content is written verbatim, a byte
-    // at a time from a "<" on.
-    void Remember(char c) {
-        const char before = last_;
-        const char beforeThat = beforeLast_;
-        beforeLast_ = last_;
-        last_ = c;
-        if (!markupEnd_.empty()) {
-            if (c == '>' && MarkupEndsHere(before, beforeThat)) {
-                markupEnd_ = {};
-            }
-            return;
-        }
-        if (opening_.empty() && c != '<') {
-            return;
-        }
-        opening_.push_back(c);
-        for (const auto& [opening, closing] : kVerbatim) {
-            if (opening_ == opening) {
-                markupEnd_ = closing;
-                opening_.clear();
-                return;
-            }
-        }
-        const bool partial =
-            std::any_of(std::begin(kVerbatim), std::end(kVerbatim),
-                        [this](const auto& v) { return v.first.starts_with(opening_); });
-        if (!partial) {
-            opening_.assign(c == '<' ? 1 : 0, '<');
-        }
+    static const char* Find(const char* from, const char* to, char c) {
+        const void* found = from < to ? std::memchr(from, c, size_t(to - from)) : nullptr;
+        return found != nullptr ? static_cast<const char*>(found) : to;
     }
-    bool MarkupEndsHere(char before, char beforeThat) const {
-        return markupEnd_.size() == 2 ? before == markupEnd_[0]
-                                      : before == markupEnd_[1] && beforeThat == markupEnd_[0];
+
+    // Follows "<" on into markup whose content is written verbatim, a byte at a time: it is
+    // rare, and its opening may be split between two writes. Returns where to go on.
+    const char* ReadOpening(const char* at, const char* end) {
+        for (; at < end; ++at) {
+            opening_.push_back(*at);
+            for (const auto& [opening, closing] : kVerbatim) {
+                if (opening_ == opening) {
+                    markupEnd_ = closing;
+                    opening_.clear();
+                    last_ = beforeLast_ = 0;
+                    return at + 1;
+                }
+            }
+            const bool partial =
+                std::any_of(std::begin(kVerbatim), std::end(kVerbatim),
+                            [this](const auto& v) { return v.first.starts_with(opening_); });
+            if (!partial) {
+                opening_.clear();
+                return at;  // looked at again as ordinary output: it may be a "<" itself
+            }
+        }
+        return at;
+    }
+
+    // Passes over verbatim markup up to its end. Returns where to go on.
+    const char* SkipVerbatim(const char* from, const char* end) {
+        for (const char* at = from; at < end;) {
+            const char* gt = Find(at, end, '>');
+            if (gt == end) {
+                break;
+            }
+            const char before = gt > from ? gt[-1] : last_;
+            const char beforeThat = gt > from + 1 ? gt[-2] : gt > from ? last_ : beforeLast_;
+            if (markupEnd_.size() == 2 ? before == markupEnd_[0]
+                                       : before == markupEnd_[1] && beforeThat == markupEnd_[0]) {
+                markupEnd_ = {};
+                return gt + 1;
+            }
+            at = gt + 1;
+        }
+        // The end may be split between this write and the next.
+        if (end - from >= 2) {
+            beforeLast_ = end[-2];
+        } else {
+            beforeLast_ = last_;
+        }
+        last_ = end[-1];
+        return end;
     }
 
     static constexpr std::pair<std::string_view, std::string_view> kVerbatim[] = {
@@ -148,7 +183,7 @@ class CarriageReturnEscaper : public pugi::xml_writer {
     bool ok_ = true;
     bool escaping_ = true;
     std::string opening_;  // the start of an opening of verbatim markup, seen so far
-    char last_ = 0;
+    char last_ = 0;        // the last two bytes of verbatim markup before this write
     char beforeLast_ = 0;
     std::string_view markupEnd_;
 };
@@ -169,7 +204,7 @@ bool WriteTo(const pugi::xml_document& document, CarriageReturnEscaper& writer) 
 // `systemError` gets errno of the write that failed: a file device only learns its own
 // reason (a full disk, say) later, at commit.
 bool WriteTo(const pugi::xml_document& document, QIODevice& device, int& systemError,
-             QCryptographicHash* hash = nullptr) {
+             StampHasher* hash = nullptr) {
     // pugixml hands over many small pieces, and each would be a system call on the unbuffered
     // file: they are gathered into large writes.
     constexpr size_t kChunk = 1 << 16;
@@ -177,7 +212,7 @@ bool WriteTo(const pugi::xml_document& document, QIODevice& device, int& systemE
     const auto flush = [&] {
         errno = 0;
         if (hash != nullptr) {
-            hash->addData(QByteArrayView(pending.data(), qsizetype(pending.size())));
+            hash->Add(pending.data(), pending.size());
         }
         const bool ok = pending.empty() || device.write(pending.data(), qint64(pending.size())) ==
                                                qint64(pending.size());
@@ -239,6 +274,8 @@ std::unique_ptr<pugi::xml_document> Read(const QString& path, QString& error, Fi
         error = file.errorString();
         return nullptr;
     }
+    // Taken before the read: a change made while it reads then shows at the next save.
+    FileStamp onDisk = StatOfDescriptor(file.handle());
     // Read straight into the buffer pugixml will parse in place: one copy of the file only.
     const auto expected = size_t(info.size());
     char* buffer = AllocateBuffer(expected);
@@ -256,7 +293,10 @@ std::unique_ptr<pugi::xml_document> Read(const QString& path, QString& error, Fi
         size += size_t(got);
     }
     if (stamp != nullptr) {
-        *stamp = StampOfBytes(buffer, size, info.lastModified());  // before the parse rewrites it
+        StampHasher hasher;
+        hasher.Add(buffer, size);  // before the parse rewrites it
+        onDisk.hash = hasher.Result();
+        *stamp = onDisk;
     }
     const PositionFinder where = [path](size_t offset) { return PositionInFile(path, offset); };
     return ParseOwned(buffer, size, where, error);
@@ -288,20 +328,19 @@ bool Save(const pugi::xml_document& document, const QString& path, QString& erro
     SafeSave::RemoveLeftoverTemporaries(path);
     // The stamp comes from the bytes as they go out: reading a large file back to hash it
     // would cost as much as writing it.
-    QCryptographicHash hash(kStampHash);
-    qint64 size = 0;
+    StampHasher hash;
     const bool saved = SafeSave::Save(
         path,
         [&](QIODevice& device) {
             int systemError = 0;
             const bool complete = WriteTo(document, device, systemError, &hash);
             errno = systemError;  // SafeSave names the reason from errno
-            size = device.pos();
             return complete;
         },
         error);
     if (saved && written != nullptr) {
-        *written = FileStamp{size, QFileInfo(path).lastModified(), hash.result()};
+        *written = StatOfFile(path);
+        written->hash = hash.Result();
     }
     return saved;
 }

@@ -3,55 +3,97 @@
 
 #include <QFont>
 
-#include <algorithm>
+#include <QStringList>
 
-#include "history/report.h"
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr int64_t kUnreadable = std::numeric_limits<int64_t>::min();
+// Rows handed to the view at a time: a screenful many times over, a year never at once.
+constexpr int kBatch = 1000;
+
+// `top` and every task below it, parents first, in document order; no paths, no copies.
+std::vector<pugi::xml_node> ElementsBelow(pugi::xml_node top) {
+    std::vector<pugi::xml_node> elements;
+    std::vector<pugi::xml_node> stack{top};
+    while (!stack.empty()) {
+        const pugi::xml_node next = stack.back();
+        stack.pop_back();
+        elements.push_back(next);
+        const size_t before = stack.size();
+        for (pugi::xml_node task : next.children("task")) {
+            stack.push_back(task);
+        }
+        std::reverse(stack.begin() + static_cast<std::ptrdiff_t>(before), stack.end());
+    }
+    return elements;
+}
+
+}  // namespace
 
 HistoryModel::HistoryModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void HistoryModel::Show(pugi::xml_node top, const QTimeZone& zone) {
     beginResetModel();
+    top_ = top;
     entries_.clear();
     rows_.clear();
-    LocalDays days(zone);
-    if (top) {
-        ForEachTask(top, [&](pugi::xml_node element, const QString& path, int) {
-            for (Session& session : ReadSessions(element)) {
-                const QDate day =
-                    session.valid ? days.DayOf(session.when, session.offset) : QDate();
-                entries_.push_back({std::move(session), element, path, day});
-            }
-        });
+    built_ = 0;
+    days_ = LocalDays(zone);
+    for (pugi::xml_node element : top ? ElementsBelow(top) : std::vector<pugi::xml_node>()) {
+        for (pugi::xml_node session : SessionNodes(element)) {
+            int64_t when = 0;
+            int offset = 0;
+            const bool valid = ParseSessionStart(session.attribute("start").value(), when, offset);
+            entries_.push_back({session, valid ? when : kUnreadable, offset});
+        }
     }
     // Newest first; periods whose start cannot be read go last, in document order.
-    std::stable_sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) {
-        if (a.session.valid != b.session.valid) {
-            return a.session.valid;
-        }
-        return a.session.when > b.session.when;
-    });
-    for (size_t i = 0; i < entries_.size(); ++i) {
-        if (i == 0 || entries_[i].day != entries_[i - 1].day) {
-            rows_.push_back({-1, entries_[i].day, 0});
-        }
-        entries_[i].row = static_cast<int>(rows_.size());
-        rows_.push_back({static_cast<int>(i), entries_[i].day, 0});
-    }
-    // Each day's total row sums the rows below it.
-    Row* total = nullptr;
-    for (Row& row : rows_) {
-        if (row.entry < 0) {
-            total = &row;
-        } else {
-            total->dayTotal = AddSeconds(total->dayTotal,
-                                         entries_[static_cast<size_t>(row.entry)].session.seconds);
-        }
-    }
+    std::stable_sort(entries_.begin(), entries_.end(),
+                     [](const Entry& a, const Entry& b) { return a.when > b.when; });
+    BuildRows(kBatch);
+    shown_ = static_cast<int>(rows_.size());
     endResetModel();
 }
 
+void HistoryModel::BuildRows(size_t count) {
+    size_t total = rows_.size();  // the day's total row being summed
+    for (; built_ < entries_.size(); ++built_) {
+        Entry& entry = entries_[built_];
+        entry.day = entry.when == kUnreadable ? QDate().toJulianDay()
+                                              : days_.DayOf(entry.when, entry.offset).toJulianDay();
+        const bool newDay = built_ == 0 || entry.day != entries_[built_ - 1].day;
+        if (newDay && rows_.size() >= count) {
+            break;  // a day is listed whole, with its total
+        }
+        if (newDay) {
+            total = rows_.size();
+            rows_.push_back({static_cast<int>(built_), true, 0});
+        }
+        rows_.push_back({static_cast<int>(built_), false, 0});
+        rows_[total].dayTotal =
+            AddSeconds(rows_[total].dayTotal, entry.session.attribute("seconds").as_llong());
+    }
+}
+
 int HistoryModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    return parent.isValid() ? 0 : shown_;
+}
+
+bool HistoryModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && built_ < entries_.size();
+}
+
+void HistoryModel::fetchMore(const QModelIndex& parent) {
+    if (!canFetchMore(parent)) {
+        return;
+    }
+    BuildRows(rows_.size() + kBatch);
+    beginInsertRows({}, shown_, static_cast<int>(rows_.size()) - 1);
+    shown_ = static_cast<int>(rows_.size());
+    endInsertRows();
 }
 
 int HistoryModel::columnCount(const QModelIndex& parent) const {
@@ -68,11 +110,11 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
 }
 
 QVariant HistoryModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= static_cast<int>(rows_.size())) {
+    if (!index.isValid() || index.row() >= shown_) {
         return {};
     }
     const Row& row = rows_[static_cast<size_t>(index.row())];
-    if (role == Qt::FontRole && row.entry < 0) {
+    if (role == Qt::FontRole && row.total) {
         QFont bold;
         bold.setBold(true);
         return bold;
@@ -83,86 +125,110 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole) {
         return {};
     }
-    if (row.entry < 0) {
-        switch (index.column()) {
-            case DateColumn:
-                return row.day.isValid() ? row.day.toString(Qt::ISODate) : QStringLiteral("?");
-            case SpanColumn:
-                return QStringLiteral("Total");
-            case DurationColumn:
-                return ClockText(row.dayTotal, true);
-            default:
-                return {};
-        }
-    }
-    const Entry& entry = entries_[static_cast<size_t>(row.entry)];
-    const Session& session = entry.session;
-    switch (index.column()) {
+    return row.total ? TotalData(row, index.column())
+                     : PeriodData(entries_[static_cast<size_t>(row.entry)], index.column());
+}
+
+QVariant HistoryModel::TotalData(const Row& row, int column) const {
+    const QDate day = QDate::fromJulianDay(entries_[static_cast<size_t>(row.entry)].day);
+    switch (column) {
         case DateColumn:
-            return row.day.isValid() ? row.day.toString(Qt::ISODate) : session.start;
-        case SpanColumn: {
-            if (session.correction) {
-                return QStringLiteral("Correction");  // a difference, not hours on a clock
-            }
-            if (!session.valid) {
-                return {};
-            }
-            // Shown in the offset the period was recorded in: the hours the person saw.
-            const QDateTime start =
-                QDateTime::fromSecsSinceEpoch(session.when, QTimeZone(session.offset));
-            // A fixed offset: the clock time of the end needs the seconds past whole days only,
-            // which keeps a period of any length within what QDateTime can add.
-            const QDateTime end = start.addSecs(std::max<int64_t>(session.seconds, 0) % 86400);
-            return start.toString(QStringLiteral("HH:mm")) + QStringLiteral("-") +
-                   end.toString(QStringLiteral("HH:mm"));
-        }
+            return day.isValid() ? day.toString(Qt::ISODate) : QStringLiteral("?");
+        case SpanColumn:
+            return QStringLiteral("Total");
         case DurationColumn:
-            return ClockText(session.seconds, true);
-        case TaskColumn:
-            return entry.path;
-        case NoteColumn:
-            return session.note;
+            return ClockText(row.dayTotal, true);
         default:
             return {};
     }
 }
 
+QVariant HistoryModel::PeriodData(const Entry& entry, int column) const {
+    const pugi::xml_node session = entry.session;
+    const int64_t seconds = session.attribute("seconds").as_llong();
+    switch (column) {
+        case DateColumn: {
+            const QDate day = QDate::fromJulianDay(entry.day);
+            return day.isValid() ? day.toString(Qt::ISODate)
+                                 : QString::fromUtf8(session.attribute("start").value());
+        }
+        case SpanColumn: {
+            if (IsCorrection(session)) {
+                return QStringLiteral("Correction");  // a difference, not hours on a clock
+            }
+            int64_t when = 0;
+            int offset = 0;
+            if (!ParseSessionStart(session.attribute("start").value(), when, offset)) {
+                return {};
+            }
+            // Shown in the offset the period was recorded in: the hours the person saw.
+            const QDateTime start = QDateTime::fromSecsSinceEpoch(when, QTimeZone(offset));
+            // A fixed offset: the clock time of the end needs the seconds past whole days only,
+            // which keeps a period of any length within what QDateTime can add.
+            const QDateTime end = start.addSecs(std::max<int64_t>(seconds, 0) % 86400);
+            return start.toString(QStringLiteral("HH:mm")) + QStringLiteral("-") +
+                   end.toString(QStringLiteral("HH:mm"));
+        }
+        case DurationColumn:
+            return ClockText(seconds, true);
+        case TaskColumn:
+            return PathOf(session.parent().parent());
+        case NoteColumn:
+            return QString::fromUtf8(session.attribute("note").value());
+        default:
+            return {};
+    }
+}
+
+// The names from below the listed node down to the element, joined by "/".
+QString HistoryModel::PathOf(pugi::xml_node element) const {
+    QStringList names;
+    for (pugi::xml_node at = element; at && at != top_; at = at.parent()) {
+        names.prepend(QString::fromUtf8(at.attribute("name").value()));
+    }
+    return names.join(QLatin1Char('/'));
+}
+
+int HistoryModel::RowOf(pugi::xml_node session) const {
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (!rows_[i].total && entries_[static_cast<size_t>(rows_[i].entry)].session == session) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
 void HistoryModel::UpdateOpenPeriod(pugi::xml_node element, const QString& start) {
-    // Read from the live element: a handle kept since Show may point nowhere by now.
+    // The open period is stored as the file holds it: only its day's total keeps a sum.
     const pugi::xml_node open = OpenSessionOf(element, start);
-    const auto listed = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) {
-        return entry.element == element && !entry.session.correction &&
-               entry.session.start == start;
-    });
-    if (!open || listed == entries_.end()) {
+    const int row = open ? RowOf(open) : -1;
+    if (row < 0) {
         return;
     }
-    const int64_t seconds = open.attribute("seconds").as_llong();
-    const int64_t grown = seconds - listed->session.seconds;
-    listed->session.node = open;
-    listed->session.seconds = seconds;
-    int total = listed->row;
-    while (total > 0 && rows_[static_cast<size_t>(total)].entry >= 0) {
+    int total = row;
+    while (total > 0 && !rows_[static_cast<size_t>(total)].total) {
         --total;
     }
-    int64_t& dayTotal = rows_[static_cast<size_t>(total)].dayTotal;
-    dayTotal = AddSeconds(dayTotal, grown);
-    emit dataChanged(index(total, DurationColumn), index(total, DurationColumn));
-    emit dataChanged(index(listed->row, SpanColumn), index(listed->row, DurationColumn));
+    // The day's sum again, from the stored periods: the tick's own seconds are not told.
+    int64_t dayTotal = 0;
+    for (size_t i = size_t(total) + 1; i < rows_.size() && !rows_[i].total; ++i) {
+        const pugi::xml_node session = entries_[static_cast<size_t>(rows_[i].entry)].session;
+        dayTotal = AddSeconds(dayTotal, session.attribute("seconds").as_llong());
+    }
+    rows_[static_cast<size_t>(total)].dayTotal = dayTotal;
+    if (row < shown_) {
+        emit dataChanged(index(total, DurationColumn), index(total, DurationColumn));
+        emit dataChanged(index(row, SpanColumn), index(row, DurationColumn));
+    }
 }
 
 pugi::xml_node HistoryModel::SessionAt(int row) const {
-    if (row < 0 || row >= static_cast<int>(rows_.size()) ||
-        rows_[static_cast<size_t>(row)].entry < 0) {
+    if (row < 0 || row >= shown_ || rows_[static_cast<size_t>(row)].total) {
         return {};
     }
-    return entries_[static_cast<size_t>(rows_[static_cast<size_t>(row)].entry)].session.node;
+    return entries_[static_cast<size_t>(rows_[static_cast<size_t>(row)].entry)].session;
 }
 
 pugi::xml_node HistoryModel::ElementAt(int row) const {
-    if (row < 0 || row >= static_cast<int>(rows_.size()) ||
-        rows_[static_cast<size_t>(row)].entry < 0) {
-        return {};
-    }
-    return entries_[static_cast<size_t>(rows_[static_cast<size_t>(row)].entry)].element;
+    return SessionAt(row).parent().parent();
 }

@@ -1,7 +1,9 @@
 #pragma once
 // The History frame's list: the periods of a node and of everything below it, newest first,
-// with a total row heading each day. Texts are made only for the rows the view shows. A
-// correction reads "Correction" where a period shows its hours, and counts on the day made.
+// with a total row heading each day. A year of periods is no burden: a period is its node,
+// start and day; texts (and a task's path) are made only for the rows the view shows, and
+// rows reach the view in batches as it scrolls. A correction reads "Correction" where a
+// period shows its hours, and counts on the day made.
 
 #include <QAbstractTableModel>
 #include <QDate>
@@ -10,6 +12,7 @@
 #include <pugixml.hpp>
 #include <vector>
 
+#include "history/report.h"
 #include "history/sessions.h"
 
 class HistoryModel : public QAbstractTableModel {
@@ -25,6 +28,8 @@ class HistoryModel : public QAbstractTableModel {
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
 
     // The timer's open period of `element` (begun at `start`, the stored form) now holds what
     // the file holds: its row and its day's total row say so. Nothing when it is not listed.
@@ -36,17 +41,27 @@ class HistoryModel : public QAbstractTableModel {
 
   private:
     struct Entry {
-        Session session;
-        pugi::xml_node element;
-        QString path;
-        QDate day;
-        int row = -1;  // the row that shows it
+        pugi::xml_node session;  // its element is the history's parent
+        int64_t when;            // kUnreadable when its start cannot be read
+        int offset;              // the UTC offset it was recorded in
+        int64_t day = 0;         // the Julian day it counts on, once it has a row
     };
     struct Row {
-        int entry;  // index into entries_, or -1 for a day's total
-        QDate day;
+        int entry;  // index into entries_: the period, or the first of a day's total
+        bool total;
         int64_t dayTotal;
     };
+    QVariant TotalData(const Row& row, int column) const;
+    QVariant PeriodData(const Entry& entry, int column) const;
+    QString PathOf(pugi::xml_node element) const;
+    int RowOf(pugi::xml_node session) const;
+    // Rows for the periods up to at least `count` rows, and on to the end of the last day.
+    void BuildRows(size_t count);
+
+    pugi::xml_node top_;
     std::vector<Entry> entries_;
     std::vector<Row> rows_;
+    size_t built_ = 0;  // the periods that have rows
+    int shown_ = 0;     // the rows handed to the view so far
+    LocalDays days_{QTimeZone::systemTimeZone()};
 };

@@ -285,9 +285,9 @@ void frmMain::CreateSubsystems() {
                            ui.txtSubTaskTime, ui.txtTotalTime});
     labels_ = std::make_unique<LabelEditing>(*tree_, ui.Timer2, *ui.txtName);
     drag_ = std::make_unique<TaskDragDrop>(*tree_);
-    timing_ = std::make_unique<TimingRun>(*tree_, Timing, ui.Timer1, platform_, [this] {
-        return ReadIdleMinutes(*platform_.settings) * 60.0;
-    });
+    idleLimitSeconds_ = ReadIdleMinutes(*platform_.settings) * 60.0;
+    timing_ = std::make_unique<TimingRun>(*tree_, Timing, ui.Timer1, platform_,
+                                          [this] { return idleLimitSeconds_; });
     recovery_ = std::make_unique<CrashRecovery>(*tree_, Timing, timing_->Sessions, Workspace,
                                                 *platform_.prompter, platform_.recoveryFolder);
     files_ = std::make_unique<ProjectFiles>(*tree_, Workspace, platform_);

@@ -182,6 +182,8 @@ class frmMain : public QMainWindow {
     bool unloaded_ = false;
     bool sessionEnding_ = false;
     QPointer<QDialog> optionsDialog_;
+    // Read once and again when the options are saved: the timer asks at every tick.
+    double idleLimitSeconds_ = 0;
     QPointer<QDialog> aboutDialog_;
     std::map<QString, QAction*> toolbarButtons_;
     std::map<QString, QAction*> treeBarButtons_;

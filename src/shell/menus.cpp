@@ -92,7 +92,11 @@ void frmMain::ShowOptions(bool modal) {
     ShowSingleDialog(
         optionsDialog_,
         [this] {
-            OptionsOwner owner{[this](const DisplayFlags& flags) { Display = flags; },
+            // Called once the dialog has saved the options: the idle limit among them.
+            OptionsOwner owner{[this](const DisplayFlags& flags) {
+                                   Display = flags;
+                                   idleLimitSeconds_ = ReadIdleMinutes(*platform_.settings) * 60.0;
+                               },
                                [this] { UpdateAllNodes(); },
                                [this](bool place) { ui.Tray->PlaceIcon(place); },
                                [this] { return platform_.idle && platform_.idle->IdleSeconds(); }};

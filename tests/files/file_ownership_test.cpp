@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -171,6 +172,23 @@ TEST_F(FileOwnership, AFileOpenAlreadyIsSelectedByAnyNameAndNotLoadedAgain) {
     EXPECT_EQ(window->ui.Tree->topLevelNode(1)->caption(), "Beta app");
 }
 
+// Other bytes of the same size, as another program leaves them: written in place a second
+// later, or put there by a rename that keeps the old file's time, as a sync tool does.
+void ChangeKeepingTheSize(const QString& path, bool byRename) {
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
+    const QString written = byRename ? path + QStringLiteral(".new") : path;
+    WriteFile(written, "<project name=\"thine\"/>");
+    struct timespec times[2] = {before.st_atim, before.st_mtim};
+    times[1].tv_sec += byRename ? 0 : 1;
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(written).constData(), times, 0), 0);
+    if (byRename) {
+        ASSERT_EQ(
+            ::rename(QFile::encodeName(written).constData(), QFile::encodeName(path).constData()),
+            0);
+    }
+}
+
 TEST_F(FileOwnership, SavingOverAFileChangedOnDiskAsksFirst) {
     for (const MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::No, MsgAnswer::Yes}) {
         window->ui.Tree->clear();
@@ -178,7 +196,7 @@ TEST_F(FileOwnership, SavingOverAFileChangedOnDiskAsksFirst) {
         window->ui.Tree->setCurrentItem(project);
         window->ui.txtName->setText(QStringLiteral("ours"));
         // Other bytes of the same size: the size alone does not tell the change.
-        WriteFile(TempPath("p.hvp"), "<project name=\"thine\"/>");
+        ChangeKeepingTheSize(TempPath("p.hvp"), answer == MsgAnswer::No);
         ASSERT_EQ(ReadFile(TempPath("p.hvp")).size(),
                   std::string("<project name=\"p.hvp\"/>").size());
         ExpectMessage("The file\r\n" + TempPath("p.hvp") +

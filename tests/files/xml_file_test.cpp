@@ -55,6 +55,27 @@ TEST(XmlFile, MarkupKeepsItsCarriageReturnsAndOldControlReferencesReadAsSpaces) 
               "<project name=\" x\"><?pi c\rd?> &#13;<![CDATA[<?]]>&#13;</project>");
 }
 
+// pugixml hands its output over in pieces of a few kilobytes: markup split between two of
+// them must still be followed, wherever the split falls.
+TEST(XmlFile, CarriageReturnsAreEscapedWhereverTheOutputIsSplit) {
+    for (size_t pad = 1; pad < 4200; ++pad) {
+        pugi::xml_document document;
+        pugi::xml_node project = document.append_child("project");
+        project.append_child("description").text().set(std::string(pad, 'x').c_str());
+        project.append_child(pugi::node_comment).set_value("a\r-\r>x>");
+        project.append_child(pugi::node_pi).set_name("p");
+        project.last_child().set_value("\r?\r");
+        project.append_child(pugi::node_pcdata).set_value("\r");
+        project.append_child(pugi::node_cdata).set_value("<!--\r]>");
+        project.append_child(pugi::node_pcdata).set_value("y\r");
+        ASSERT_EQ(XmlFile::Serialize(document),
+                  "<?xml version=\"1.0\"?><project><description>" + std::string(pad, 'x') +
+                      "</description><!--a\r-\r>x>--><?p \r?\r?>&#13;<![CDATA[<!--\r]>]]>y&#13;"
+                      "</project>")
+            << pad;
+    }
+}
+
 TEST(XmlFile, AMillionLevelsDeepNeitherOverflowsNorHangs) {
     std::string deep;
     for (int i = 0; i < 1000000; ++i) {

@@ -287,4 +287,36 @@ TEST_F(HistoryFrameTest, PeriodsOfAnyLengthFromAFileAreReportedForTheWeekOnly) {
     reports->close();
 }
 
+// A year of periods across many tasks: newest first, and the rows reach the list as it
+// scrolls, down to the oldest period.
+TEST_F(HistoryFrameTest, ALongHistoryIsListedNewestFirstAsTheListScrolls) {
+    std::string file = R"(<project name="Year">)";
+    for (int day = 0; day < 1500; ++day) {
+        const QString start =
+            SessionStartText(QDateTime(QDate(2025, 1, 1).addDays(day / 3), QTime(8 + day % 3, 0)));
+        file += QStringLiteral(R"(<task name="T%1"><history><session start="%2" seconds="60"/>)"
+                               R"(</history></task>)")
+                    .arg(day)
+                    .arg(start)
+                    .toStdString();
+    }
+    file += R"(<task name="Odd"><history><session start="soon" seconds="1"/></history></task>)";
+    const QString path = TempPath(QStringLiteral("year.hvp"));
+    WriteFile(path, file + "</project>");
+    QString name = path;
+    window->LoadProjects(name);
+    ClickNode(window->ui.Tree->topLevelNode(1));
+    EXPECT_EQ(Shown(1, HistoryModel::TaskColumn), "T1499");
+    EXPECT_EQ(Shown(0, HistoryModel::DurationColumn), "0:03:00");  // three periods that day
+    EXPECT_LT(frame->model->rowCount(), 2001);  // 1500 periods, 500 days and the odd one
+    for (int turn = 0; turn < 10 && frame->model->rowCount() < 2002; ++turn) {
+        frame->lstHistory->scrollToBottom();
+        QApplication::processEvents();
+    }
+    ASSERT_EQ(frame->model->rowCount(), 2002);
+    EXPECT_EQ(Shown(2001, HistoryModel::DateColumn), "soon");
+    EXPECT_EQ(Shown(1999, HistoryModel::TaskColumn), "T0");
+    EXPECT_EQ(Shown(1998, HistoryModel::DateColumn), "2025-01-01");
+}
+
 }  // namespace
