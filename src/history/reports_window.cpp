@@ -8,6 +8,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
 #include <QPainter>
 #include <QPrinter>
@@ -54,6 +55,14 @@ QString ProjectName(const TreeNode* project) {
 }
 
 }  // namespace
+
+QString AmountsText(const Timesheet& sheet) {
+    QStringList amounts;
+    for (const auto& [currency, amount] : sheet.amounts) {
+        amounts << MoneyText(amount, currency);
+    }
+    return amounts.join(QStringLiteral(" + "));
+}
 
 BarChart::BarChart(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("chart"));
@@ -122,14 +131,29 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
         edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     }
     cboRounding = new QComboBox(this);
-    cboRounding->addItems(
-        {QStringLiteral("Exact"), QStringLiteral("Minute"), QStringLiteral("Quarter Hour")});
-    cboRounding->setCurrentIndex(static_cast<int>(Rounding::Minute));
+    cboRounding->setAccessibleName(QStringLiteral("Rounding"));
+    cboRounding->addItems({QStringLiteral("Not rounded"), QStringLiteral("Up"),
+                           QStringLiteral("To the nearest"), QStringLiteral("Down")});
+    cboUnit = new QComboBox(this);
+    cboUnit->setAccessibleName(QStringLiteral("Rounding unit"));
+    for (const int minutes : kRoundingMinutes) {
+        cboUnit->addItem(
+            minutes == 1 ? QStringLiteral("1 minute") : QStringLiteral("%1 minutes").arg(minutes),
+            minutes);
+    }
+    cboScope = new QComboBox(this);
+    cboScope->setAccessibleName(QStringLiteral("Rounded"));
+    cboScope->addItems({QStringLiteral("per task and day"), QStringLiteral("per period"),
+                        QStringLiteral("per task over the range")});
+    auto* rounding = new QHBoxLayout;
+    rounding->addWidget(cboRounding);
+    rounding->addWidget(cboUnit);
+    rounding->addWidget(cboScope);
     chkDecimal = new QCheckBox(QStringLiteral("&Decimal hours"), this);
     form->addRow(QStringLiteral("&Period:"), cboPeriod);
     form->addRow(QStringLiteral("&From:"), txtFrom);
     form->addRow(QStringLiteral("&To:"), txtTo);
-    form->addRow(QStringLiteral("&Rounding:"), cboRounding);
+    form->addRow(QStringLiteral("&Rounding:"), rounding);
     form->addRow(QString(), chkDecimal);
     choices->addLayout(form);
     lstProjects = new QListWidget(this);
@@ -145,6 +169,9 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
     tvwSheet->setAccessibleName(QStringLiteral("Timesheet"));
     chart = new BarChart(split);
     layout->addWidget(split, 1);
+    lblRule = new QLabel(this);
+    lblRule->setObjectName(QStringLiteral("lblRule"));
+    layout->addWidget(lblRule);
 
     auto* buttons = new QHBoxLayout;
     cmdExport = Button(QStringLiteral("Export &CSV..."), this, buttons);
@@ -154,11 +181,13 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
     cmdPdf = Button(QStringLiteral("Save P&DF..."), this, buttons);
     layout->addLayout(buttons);
 
-    connect(cboPeriod, &QComboBox::currentIndexChanged, this, &ReportsWindow::Rebuild);
-    connect(txtFrom, &QDateEdit::dateChanged, this, &ReportsWindow::Rebuild);
-    connect(txtTo, &QDateEdit::dateChanged, this, &ReportsWindow::Rebuild);
-    connect(cboRounding, &QComboBox::currentIndexChanged, this, &ReportsWindow::Rebuild);
-    connect(chkDecimal, &QCheckBox::toggled, this, &ReportsWindow::Rebuild);
+    RestoreChoices();
+    for (QComboBox* choice : {cboPeriod, cboRounding, cboUnit, cboScope}) {
+        connect(choice, &QComboBox::currentIndexChanged, this, &ReportsWindow::ChoiceMade);
+    }
+    connect(txtFrom, &QDateEdit::dateChanged, this, &ReportsWindow::ChoiceMade);
+    connect(txtTo, &QDateEdit::dateChanged, this, &ReportsWindow::ChoiceMade);
+    connect(chkDecimal, &QCheckBox::toggled, this, &ReportsWindow::ChoiceMade);
     connect(lstProjects, &QListWidget::itemChanged, this, &ReportsWindow::Rebuild);
     connect(cmdExport, &QPushButton::clicked, this, [this] {
         ExportCsv(QStringLiteral("Export Report"), QStringLiteral("report.csv"),
@@ -285,36 +314,103 @@ std::vector<ReportProject> ReportsWindow::ChosenProjects() const {
     return projects;
 }
 
+ReportOptions ReportsWindow::CurrentOptions() const {
+    ReportOptions options;
+    options.rounding.mode = static_cast<RoundMode>(cboRounding->currentIndex());
+    options.rounding.minutes = cboUnit->currentData().toInt();
+    options.rounding.scope = static_cast<RoundScope>(cboScope->currentIndex());
+    options.decimal = chkDecimal->isChecked();
+    return options;
+}
+
 Timesheet ReportsWindow::CurrentSheet() {
     LocalDays days(zone);
-    return BuildTimesheet(ChosenProjects(), CurrentRange(), days,
-                          static_cast<Rounding>(cboRounding->currentIndex()));
+    return BuildTimesheet(ChosenProjects(), CurrentRange(), days, CurrentOptions());
 }
 
 QString ReportsWindow::CellText(int64_t seconds) const {
-    return chkDecimal->isChecked() ? DecimalHours(seconds) : ClockText(seconds, false);
+    return ShownTime(seconds, CurrentOptions());
+}
+
+namespace {
+const QString kPeriodKey = QStringLiteral("report_period");
+const QString kFromKey = QStringLiteral("report_from");
+const QString kToKey = QStringLiteral("report_to");
+const QString kRoundingKey = QStringLiteral("report_rounding");
+const QString kUnitKey = QStringLiteral("report_rounding_minutes");
+const QString kScopeKey = QStringLiteral("report_rounding_per");
+const QString kDecimalKey = QStringLiteral("report_decimal");
+
+// A stored index that fits the list, or the default.
+void ChooseStored(QComboBox* box, const QString& stored, int fallback) {
+    bool ok = false;
+    const int index = stored.toInt(&ok);
+    box->setCurrentIndex(ok && index >= 0 && index < box->count() ? index : fallback);
+}
+}  // namespace
+
+void ReportsWindow::RestoreChoices() {
+    const SettingsStore& store = *platform_.settings;
+    ChooseStored(cboPeriod, store.GetSetting(kPeriodKey, {}),
+                 static_cast<int>(ReportPeriod::ThisWeek));
+    for (const auto& [edit, key] : {std::pair{txtFrom, kFromKey}, std::pair{txtTo, kToKey}}) {
+        const QDate stored = QDate::fromString(store.GetSetting(key, {}), Qt::ISODate);
+        if (stored.isValid()) {
+            edit->setDate(stored);
+        }
+    }
+    ChooseStored(cboRounding, store.GetSetting(kRoundingKey, {}), 0);
+    const int unit = cboUnit->findData(store.GetSetting(kUnitKey, {}).toInt());
+    cboUnit->setCurrentIndex(std::max(unit, 0));
+    ChooseStored(cboScope, store.GetSetting(kScopeKey, {}), 0);
+    chkDecimal->setChecked(store.GetSetting(kDecimalKey, {}) == QStringLiteral("1"));
+}
+
+void ReportsWindow::ChoiceMade() {
+    SettingsStore& store = *platform_.settings;
+    store.SaveSetting(kPeriodKey, QString::number(cboPeriod->currentIndex()));
+    store.SaveSetting(kFromKey, txtFrom->date().toString(Qt::ISODate));
+    store.SaveSetting(kToKey, txtTo->date().toString(Qt::ISODate));
+    store.SaveSetting(kRoundingKey, QString::number(cboRounding->currentIndex()));
+    store.SaveSetting(kUnitKey, cboUnit->currentData().toString());
+    store.SaveSetting(kScopeKey, QString::number(cboScope->currentIndex()));
+    store.SaveSetting(kDecimalKey,
+                      chkDecimal->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    Rebuild();
 }
 
 void ReportsWindow::Rebuild() {
     const bool custom = cboPeriod->currentIndex() == static_cast<int>(ReportPeriod::Custom);
     txtFrom->setEnabled(custom);
     txtTo->setEnabled(custom);
+    const bool rounded = cboRounding->currentIndex() != static_cast<int>(RoundMode::None);
+    cboUnit->setEnabled(rounded);
+    cboScope->setEnabled(rounded);
     const Timesheet sheet = CurrentSheet();
     const int days = std::max(sheet.range.days(), 0);
+    const bool priced = !sheet.amounts.empty();
     QStringList headers{QStringLiteral("Task")};
     for (int day = 0; day < days; ++day) {
         headers << sheet.range.first.addDays(day).toString(QStringLiteral("ddd dd.MM"));
     }
     headers << QStringLiteral("Total");
+    if (priced) {
+        headers << QStringLiteral("Amount");
+    }
     tvwSheet->clear();
+    // Fewer columns than before (Today after This Week) must not leave the old ones standing.
+    tvwSheet->setColumnCount(static_cast<int>(headers.size()));
     tvwSheet->setHeaderLabels(headers);
+    const auto align = [](QTreeWidgetItem* item, int column) {
+        item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+    };
     auto fill = [&](QTreeWidgetItem* item, const std::map<int, int64_t>& cells, int64_t total) {
         for (const auto& [day, seconds] : cells) {
             item->setText(day + 1, CellText(seconds));
-            item->setTextAlignment(day + 1, Qt::AlignRight | Qt::AlignVCenter);
+            align(item, day + 1);
         }
         item->setText(days + 1, CellText(total));
-        item->setTextAlignment(days + 1, Qt::AlignRight | Qt::AlignVCenter);
+        align(item, days + 1);
     };
     std::vector<QTreeWidgetItem*> byDepth;
     for (const TimesheetRow& row : sheet.rows) {
@@ -327,6 +423,10 @@ void ReportsWindow::Rebuild() {
             parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tvwSheet);
         item->setText(0, row.name);
         fill(item, row.total, row.totalSum);
+        if (row.priced) {
+            item->setText(days + 2, MoneyText(row.amount, row.currency));
+            align(item, days + 2);
+        }
         byDepth[static_cast<size_t>(row.depth)] = item;
     }
     auto* totals = new QTreeWidgetItem(tvwSheet);
@@ -338,14 +438,19 @@ void ReportsWindow::Rebuild() {
         }
     }
     fill(totals, dayCells, sheet.grandTotal);
+    if (priced) {
+        totals->setText(days + 2, AmountsText(sheet));
+        align(totals, days + 2);
+    }
     QFont bold = totals->font(0);
     bold.setBold(true);
-    for (int column = 0; column < days + 2; ++column) {
+    for (int column = 0; column < tvwSheet->columnCount(); ++column) {
         totals->setFont(column, bold);
     }
     tvwSheet->expandAll();
     tvwSheet->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     chart->SetDays(sheet.range, sheet.dayTotals);
+    lblRule->setText(RoundingText(sheet.options));
 }
 
 void ReportsWindow::ExportCsv(const QString& title, const QString& name, const QByteArray& csv) {

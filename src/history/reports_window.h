@@ -12,12 +12,16 @@
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
+class QLabel;
 class QListWidget;
 class QPushButton;
 class QTimer;
 class QTreeWidget;
 class TaskTree;
 struct Platform;
+
+// The totals of a sheet's amounts, one per currency, joined by " + ".
+QString AmountsText(const Timesheet& sheet);
 
 // Hours per day as bars, with the day's date below each.
 class BarChart : public QWidget {
@@ -51,7 +55,9 @@ class ReportsWindow : public QWidget {
     QDateEdit* txtFrom;
     QDateEdit* txtTo;
     QListWidget* lstProjects;
-    QComboBox* cboRounding;
+    QComboBox* cboRounding;  // not rounded, up, to the nearest, down
+    QComboBox* cboUnit;
+    QComboBox* cboScope;
     QCheckBox* chkDecimal;
     QTreeWidget* tvwSheet;
     BarChart* chart;
@@ -59,9 +65,14 @@ class ReportsWindow : public QWidget {
     QPushButton* cmdExportSessions;
     QPushButton* cmdPrint;
     QPushButton* cmdPdf;
+    QLabel* lblRule;  // the rounding rule in words
 
   private:
     void Rebuild();
+    // The choices as the person left them last time, and kept at each change.
+    void RestoreChoices();
+    void ChoiceMade();
+    ReportOptions CurrentOptions() const;
     // Keeps the list on the tree's projects: an entry whose project left goes at once, and
     // the whole list and report follow once the change in hand is done.
     void FollowTree();
