@@ -6,11 +6,15 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLayout>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTreeView>
 
+#include <cstring>
+
+#include "history/billing_dialog.h"
 #include "history/history_model.h"
 #include "history/report.h"
 #include "history/reports_window.h"
@@ -79,6 +83,10 @@ HistoryFrame::HistoryFrame(ProjectTree& tree, DetailPane& pane, Platform& platfo
         return RunSessionDialog(this, title, initial, Now());
     };
     askTime = [this](int64_t current) { return RunTimeDialog(this, current); };
+    askBilling = [this](const QString& title, const BillingValues& initial, bool project) {
+        BillingDialog dialog(title, initial, project, this);
+        return dialog.exec() == QDialog::Accepted ? dialog.values : std::nullopt;
+    };
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -98,6 +106,10 @@ HistoryFrame::HistoryFrame(ProjectTree& tree, DetailPane& pane, Platform& platfo
     cmdDelete = Button(QStringLiteral("Delete"), this, row);
     cmdEditTime = Button(QStringLiteral("Edit Time..."), this, row);
     row->addStretch();
+    lblRate = new QLabel(this);
+    lblRate->setObjectName(QStringLiteral("lblRate"));
+    row->addWidget(lblRate);
+    cmdRates = Button(QStringLiteral("Rates..."), this, row);
     cmdReports = Button(QStringLiteral("Reports..."), this, row);
     layout->addLayout(row);
     frame->layout()->setContentsMargins(4, 2, 4, 4);  // the frame is short at the default size
@@ -129,6 +141,7 @@ HistoryFrame::HistoryFrame(ProjectTree& tree, DetailPane& pane, Platform& platfo
     connect(del, &QAction::triggered, this, &HistoryFrame::DeletePeriod);
     connect(cmdEditTime, &QPushButton::clicked, this, &HistoryFrame::EditTime);
     connect(cmdReports, &QPushButton::clicked, this, &HistoryFrame::ShowReports);
+    connect(cmdRates, &QPushButton::clicked, this, &HistoryFrame::EditBilling);
     connect(reportsKey, &QShortcut::activated, this, &HistoryFrame::ShowReports);
     connect(&tree_.view, &QTreeWidget::currentItemChanged, this, &HistoryFrame::Refresh);
     // An edit on the stack holds element handles: once any node leaves the tree (removed,
@@ -147,7 +160,44 @@ void HistoryFrame::Refresh() {
     TreeNode* node = tree_.SelectedNode();
     model->Show(node != nullptr ? node->element : pugi::xml_node());
     lstHistory->resizeColumnToContents(HistoryModel::DateColumn);
+    ShowRate();
     stale_ = false;
+}
+
+void HistoryFrame::ShowRate() {
+    TreeNode* node = tree_.SelectedNode();
+    cmdRates->setEnabled(node != nullptr);
+    if (node == nullptr) {
+        lblRate->clear();
+        return;
+    }
+    pugi::xml_node project = node->element;
+    while (project.parent() && std::strcmp(project.name(), "project") != 0) {
+        project = project.parent();
+    }
+    lblRate->setText(
+        RateInForceText(node->element, CurrencyOf(project), Now().date().toString(Qt::ISODate)));
+}
+
+void HistoryFrame::EditBilling() {
+    TreeNode* node = tree_.SelectedNode();
+    if (node == nullptr) {
+        return;
+    }
+    const bool project = std::strcmp(node->element.name(), "project") == 0;
+    const QString name = QString::fromUtf8(node->element.attribute("name").value());
+    const BillingValues current = BillingOf(node->element);
+    const auto values = askBilling(QStringLiteral("Rates of '%1'").arg(name), current, project);
+    if (values && *values != current) {
+        SetBillingOf(node, *values);
+    }
+}
+
+void HistoryFrame::SetBillingOf(TreeNode* node, const BillingValues& values) {
+    SetBilling(node->element, values);
+    tree_.MarkModified(node);
+    ShowRate();
+    PeriodsChanged();
 }
 
 void HistoryFrame::showEvent(QShowEvent* event) {

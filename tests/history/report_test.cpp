@@ -315,6 +315,31 @@ TEST(TimesheetProperties, ShownValuesAddUpAndNoWorkIsHidden) {
     }
 }
 
+// A task without rates takes those of the nearest element above it, each period at the rate of
+// the day it started; a task that is not billable has hours and no price, nor has what is below.
+TEST_F(Timesheets, RatesComeByDateFromTheNearestElementAbove) {
+    pugi::xml_node design = doc.first_child().child("task");
+    pugi::xml_node copy = design.append_child("task");
+    copy.append_attribute("name").set_value("Copy");
+    AddSession(copy, "2026-12-09T10:00:00+01:00", 3600);
+    pugi::xml_node logo = design.child("task");
+    pugi::xml_node sketch = logo.append_child("task");
+    sketch.append_attribute("name").set_value("Sketch");
+    AddSession(sketch, "2026-12-09T10:00:00+01:00", 3600);
+    const Timesheet sheet = BuildTimesheet(projects, week, days, {});
+    ASSERT_EQ(sheet.rows.size(), 5u);
+    const auto row = [&](const char* name) {
+        return *std::find_if(sheet.rows.begin(), sheet.rows.end(),
+                             [&](const TimesheetRow& r) { return r.name == name; });
+    };
+    EXPECT_EQ(row("Copy").ownAmount, (std::map<int, int64_t>{{2, 905000}}));
+    EXPECT_FALSE(row("Sketch").priced);
+    EXPECT_EQ(row("Sketch").totalSum, 3600);
+    EXPECT_EQ(row("Design").amount, 300000 + 300000 + 905000);
+    EXPECT_EQ(sheet.amounts, (std::map<QString, int64_t>{{"EUR", 133300 + 1505000}}));
+    EXPECT_EQ(MoneyNumber(sheet.amounts.at("EUR")), "163.83");
+}
+
 // What a new user saw: 20 s gone at minute rounding, and tenths that did not add up.
 TEST_F(Timesheets, ShortWorkKeepsItsRowAndDecimalsAddUp) {
     pugi::xml_node idle = doc.first_child().child("task").next_sibling("task");

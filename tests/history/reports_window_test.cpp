@@ -3,12 +3,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
 
+#include "history/billing_dialog.h"
 #include "history/history_frame.h"
 #include "history/reports_window.h"
 #include "history/sessions.h"
@@ -94,6 +98,93 @@ TEST_F(ReportsWindowTest, RoundingNeverHidesWorkAndIsRemembered) {
     EXPECT_EQ(reports->lblRule->text(), "Rounded up to 15 minutes per period");
     EXPECT_TRUE(reports->chkDecimal->isChecked());
     EXPECT_EQ(Cell("Glance", "Total"), "0.25");
+}
+
+// Rates set in the program price the report and its CSV; the file keeps what other programs
+// wrote in it, byte for byte, and the stored form is the one other versions read.
+TEST_F(ReportsWindowTest, RatesSetInTheProgramPriceTheReportAndKeepTheRestOfTheFile) {
+    const std::string morning = Today(9, 0).toStdString();
+    const std::string head =
+        R"(<?xml version="1.0"?>)"
+        R"(<project name="Site" currency="EUR" client="Acme" x-mine="kept" completed="" task_time="" subtask_time=""><description>d</description>)"
+        R"(<history/><rates><rate from="2000-01-01" hourly="80.00"/><other a="1"/></rates>)"
+        R"(<task name="Logo" x-flag="1" completed="" task_time="" subtask_time="">)"
+        R"(<description/><history><session start=")" +
+        morning + R"(" seconds="5400"/></history>)";
+    const std::string tail =
+        R"(<mine:thing xmlns:mine="urn:x">text &amp; more</mine:thing></task>)"
+        R"(<task name="Chat" billable="false" completed=""><history><session start=")" +
+        morning + R"(" seconds="1800"/></history></task></project>)";
+    Open("site.hvp", head + tail);
+    Choose("mnuSaveProj");
+    ASSERT_EQ(ReadFile(path), head + tail);  // loaded and saved, nothing changed
+
+    EXPECT_EQ(Cell("Logo", "Amount"), QLocale().toCurrencyString(120.0, "EUR", 2));
+    EXPECT_EQ(Cell("Chat", "Amount"), "");  // hours, but no price
+    EXPECT_EQ(Cell("Chat", "Total"), "0:30:00");
+
+    TreeNode* logo = static_cast<TreeNode*>(window->ui.Tree->topLevelNode(0)->child(0));
+    ClickNode(logo);
+    EXPECT_EQ(window->History->lblRate->text(), "80.00 EUR an hour (from 2000-01-01)");
+    const std::string today = QDate::currentDate().toString(Qt::ISODate).toStdString();
+    window->History->askBilling = [&](const QString& title, const BillingValues& initial,
+                                      bool project) {
+        EXPECT_EQ(title, "Rates of 'Logo'");
+        EXPECT_FALSE(project);
+        EXPECT_TRUE(initial.rates.empty());
+        return std::optional<BillingValues>(
+            BillingValues{{{"", 500000}, {today, 1000000}}, true, {}, {}});
+    };
+    QTest::mouseClick(window->History->cmdRates, Qt::LeftButton);
+    EXPECT_EQ(window->History->lblRate->text(),
+              QString::fromStdString("100.00 EUR an hour (from " + today + ")"));
+    // The morning's period began before the rate was set today: it started on today's date,
+    // so today's rate prices it.
+    EXPECT_EQ(Cell("Logo", "Amount"), QLocale().toCurrencyString(150.0, "EUR", 2));
+
+    seams->fileDialog->ExpectSave(TempPath("week.csv"));
+    QTest::mouseClick(reports->cmdExport, Qt::LeftButton);
+    const std::string csv = ReadFile(TempPath("week.csv"));
+    EXPECT_NE(csv.find(",Site,Logo,5400,1:30:00,1.50,100.00,150.00,EUR\r\n"), std::string::npos)
+        << csv;
+    EXPECT_NE(csv.find(",Site,Chat,1800,0:30:00,0.50,,,\r\n"), std::string::npos) << csv;
+
+    Choose("mnuSaveProj");
+    EXPECT_EQ(ReadFile(path), head + R"(<rates><rate hourly="50.00"/><rate from=")" + today +
+                                  R"(" hourly="100.00"/></rates>)" + tail);
+}
+
+TEST(BillingDialog, ReadsRatesAsTypedAndRefusesWhatDoesNotRead) {
+    QString error;
+    const QLocale german(QLocale::German);
+    const auto rates = RatesFromRows(
+        {{"2026-07-01", "90,5"}, {"", "85"}, {" ", ""}, {"2026-01-01", "12.3456"}}, error, german);
+    ASSERT_TRUE(rates) << error.toStdString();
+    EXPECT_EQ(*rates,
+              (std::vector<Rate>{{"", 850000}, {"2026-01-01", 123456}, {"2026-07-01", 905000}}));
+    const std::pair<std::vector<std::pair<QString, QString>>, const char*> refused[] = {
+        {{{"2026-13-01", "5"}}, "\"2026-13-01\" is not a date"},
+        {{{"", "ten"}}, "\"ten\" is not an hourly rate"},
+        {{{"", "-5"}}, "\"-5\" is not an hourly rate"},
+        {{{"", "5"}, {"", "6"}}, "Only one rate can hold from the beginning."},
+    };
+    for (const auto& [rows, reason] : refused) {
+        EXPECT_FALSE(RatesFromRows(rows, error, german));
+        EXPECT_TRUE(error.startsWith(reason)) << error.toStdString();
+    }
+
+    BillingDialog dialog("Rates of 'Site'", {{{"", 800000}}, true, "EUR", "Acme"}, true, nullptr);
+    dialog.show();
+    dialog.txtCurrency->setText("usd");
+    dialog.chkBillable->setChecked(false);
+    QTest::mouseClick(dialog.cmdAddRate, Qt::LeftButton);
+    dialog.tblRates->item(1, 1)->setText("95.5");  // the new rate, from today
+    dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    ASSERT_TRUE(dialog.values) << dialog.lblError->text().toStdString();
+    EXPECT_EQ(dialog.values->currency, "USD");
+    EXPECT_FALSE(dialog.values->billable);
+    EXPECT_EQ(dialog.values->rates.back(),
+              (Rate{QDate::currentDate().toString(Qt::ISODate).toStdString(), 955000}));
 }
 
 }  // namespace
