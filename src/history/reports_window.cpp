@@ -6,14 +6,17 @@
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTemporaryDir>
@@ -66,7 +69,7 @@ QString AmountsText(const Timesheet& sheet) {
 
 BarChart::BarChart(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("chart"));
-    setMinimumHeight(120);
+    setMinimumHeight(60);
 }
 
 void BarChart::SetDays(const DateRange& range, std::vector<int64_t> seconds) {
@@ -110,11 +113,14 @@ void BarChart::paintEvent(QPaintEvent*) {
 }
 
 ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& platform)
-    : QWidget(&owner, Qt::Window), tree_(tree), platform_(platform) {
+    : QDialog(&owner, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      tree_(tree),
+      platform_(platform) {
     setObjectName(QStringLiteral("frmReports"));
     setWindowTitle(kTitle);
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(900, 600);
+    setModal(false);
+    setSizeGripEnabled(true);
     auto* layout = new QVBoxLayout(this);
     auto* choices = new QHBoxLayout;
     auto* form = new QFormLayout;
@@ -150,11 +156,16 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
     rounding->addWidget(cboUnit);
     rounding->addWidget(cboScope);
     chkDecimal = new QCheckBox(QStringLiteral("&Decimal hours"), this);
+    txtName = new QLineEdit(this);
+    txtName->setPlaceholderText(QStringLiteral("Your name or business, for the PDF"));
+    chkNotes = new QCheckBox(QStringLiteral("List the periods and their &notes in the PDF"), this);
     form->addRow(QStringLiteral("&Period:"), cboPeriod);
     form->addRow(QStringLiteral("&From:"), txtFrom);
     form->addRow(QStringLiteral("&To:"), txtTo);
     form->addRow(QStringLiteral("&Rounding:"), rounding);
     form->addRow(QString(), chkDecimal);
+    form->addRow(QStringLiteral("&Name:"), txtName);
+    form->addRow(QString(), chkNotes);
     choices->addLayout(form);
     lstProjects = new QListWidget(this);
     lstProjects->setObjectName(QStringLiteral("lstProjects"));
@@ -179,6 +190,10 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
     buttons->addStretch();
     cmdPrint = Button(QStringLiteral("&Print..."), this, buttons);
     cmdPdf = Button(QStringLiteral("Save P&DF..."), this, buttons);
+    cmdClose = Button(QStringLiteral("Close"), this, buttons);
+    for (QPushButton* button : {cmdExport, cmdExportSessions, cmdPrint, cmdPdf, cmdClose}) {
+        button->setAutoDefault(false);  // Enter in a field does not save a file
+    }
     layout->addLayout(buttons);
 
     RestoreChoices();
@@ -188,6 +203,9 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
     connect(txtFrom, &QDateEdit::dateChanged, this, &ReportsWindow::ChoiceMade);
     connect(txtTo, &QDateEdit::dateChanged, this, &ReportsWindow::ChoiceMade);
     connect(chkDecimal, &QCheckBox::toggled, this, &ReportsWindow::ChoiceMade);
+    connect(chkNotes, &QCheckBox::toggled, this, &ReportsWindow::ChoiceMade);
+    connect(txtName, &QLineEdit::editingFinished, this, &ReportsWindow::ChoiceMade);
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(lstProjects, &QListWidget::itemChanged, this, &ReportsWindow::Rebuild);
     connect(cmdExport, &QPushButton::clicked, this, [this] {
         ExportCsv(QStringLiteral("Export Report"), QStringLiteral("report.csv"),
@@ -200,13 +218,31 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
     });
     connect(cmdPrint, &QPushButton::clicked, this, &ReportsWindow::Print);
     connect(cmdPdf, &QPushButton::clicked, this, &ReportsWindow::SavePdf);
-    auto* close = new QShortcut(QKeySequence::Close, this);
+    auto* close = new QShortcut(QKeySequence::Close, this);  // Ctrl+W; Escape is the dialog's
     connect(close, &QShortcut::activated, this, &QWidget::close);
     refreshSoon_ = new QTimer(this);
     refreshSoon_->setSingleShot(true);
     refreshSoon_->setInterval(0);
     connect(refreshSoon_, &QTimer::timeout, this, &ReportsWindow::Refresh);
     FollowTree();
+    PlaceOver(owner);
+}
+
+void ReportsWindow::PlaceOver(const QWidget& owner) {
+    const QScreen* screen =
+        owner.screen() != nullptr ? owner.screen() : QGuiApplication::primaryScreen();
+    const QRect room = screen->availableGeometry();
+    // Room for the window manager's frame, whose size is not known before the first showing.
+    const QSize frame(16, 48);
+    const QSize size = QSize(900, 600)
+                           .boundedTo(room.size() - frame)
+                           .expandedTo(minimumSizeHint().boundedTo(room.size() - frame));
+    resize(size);
+    QRect placed(QPoint(), size + frame);
+    placed.moveCenter(owner.frameGeometry().center());
+    placed.moveLeft(std::clamp(placed.left(), room.left(), room.right() + 1 - placed.width()));
+    placed.moveTop(std::clamp(placed.top(), room.top(), room.bottom() + 1 - placed.height()));
+    move(placed.topLeft());
 }
 
 void ReportsWindow::FollowTree() {
@@ -340,6 +376,8 @@ const QString kRoundingKey = QStringLiteral("report_rounding");
 const QString kUnitKey = QStringLiteral("report_rounding_minutes");
 const QString kScopeKey = QStringLiteral("report_rounding_per");
 const QString kDecimalKey = QStringLiteral("report_decimal");
+const QString kNameKey = QStringLiteral("report_name");
+const QString kNotesKey = QStringLiteral("report_notes");
 
 // A stored index that fits the list, or the default.
 void ChooseStored(QComboBox* box, const QString& stored, int fallback) {
@@ -364,6 +402,8 @@ void ReportsWindow::RestoreChoices() {
     cboUnit->setCurrentIndex(std::max(unit, 0));
     ChooseStored(cboScope, store.GetSetting(kScopeKey, {}), 0);
     chkDecimal->setChecked(store.GetSetting(kDecimalKey, {}) == QStringLiteral("1"));
+    chkNotes->setChecked(store.GetSetting(kNotesKey, {}) == QStringLiteral("1"));
+    txtName->setText(store.GetSetting(kNameKey, {}));
 }
 
 void ReportsWindow::ChoiceMade() {
@@ -376,6 +416,8 @@ void ReportsWindow::ChoiceMade() {
     store.SaveSetting(kScopeKey, QString::number(cboScope->currentIndex()));
     store.SaveSetting(kDecimalKey,
                       chkDecimal->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    store.SaveSetting(kNotesKey, chkNotes->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    store.SaveSetting(kNameKey, txtName->text().trimmed());
     Rebuild();
 }
 

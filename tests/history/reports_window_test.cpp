@@ -100,6 +100,30 @@ TEST_F(ReportsWindowTest, RoundingNeverHidesWorkAndIsRemembered) {
     EXPECT_EQ(Cell("Glance", "Total"), "0.25");
 }
 
+// Opened from a main window in a corner of the screen, the window lies wholly on the screen
+// and as near the main window's centre as it can; Escape and Close both close it.
+TEST_F(ReportsWindowTest, OpensOnTheScreenAndClosesWithEscapeOrClose) {
+    const QRect room = window->screen()->availableGeometry();
+    window->resize(room.width() / 2, room.height() / 2);
+    window->move(room.right() - window->width(), room.bottom() - window->height());
+    Open("empty.hvp", "<project name=\"Empty\"/>");
+    const QRect placed = reports->geometry();
+    EXPECT_TRUE(room.contains(placed))
+        << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
+    EXPECT_TRUE(room.contains(
+        reports->cmdPdf->mapTo(reports, reports->cmdPdf->rect().bottomRight()) + placed.topLeft()));
+    reports->show();
+    QTest::keyClick(reports->cboPeriod, Qt::Key_Escape);
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(reports == nullptr);
+
+    OpenReports();
+    QTest::mouseClick(reports->cmdClose, Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(reports == nullptr);
+}
+
 // Rates set in the program price the report and its CSV; the file keeps what other programs
 // wrote in it, byte for byte, and the stored form is the one other versions read.
 TEST_F(ReportsWindowTest, RatesSetInTheProgramPriceTheReportAndKeepTheRestOfTheFile) {
