@@ -424,6 +424,14 @@ QString MoneyText(int64_t amount, const QString& currency) {
     return QLocale().toCurrencyString(static_cast<double>(amount) / kMoneyUnit, currency, 2);
 }
 
+QString AmountsText(const Timesheet& sheet) {
+    QStringList amounts;
+    for (const auto& [currency, amount] : sheet.amounts) {
+        amounts << MoneyText(amount, currency);
+    }
+    return amounts.join(QStringLiteral(" + "));
+}
+
 QString MoneyNumber(int64_t amount) {
     const uint64_t cents = Magnitude(amount) / (kMoneyUnit / 100);
     return QStringLiteral("%1%2.%3")

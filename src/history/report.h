@@ -129,6 +129,9 @@ struct ReportProject {
 QString CurrencyOf(pugi::xml_node project);
 // An amount in the currency, as the locale writes money ("1.234,50 EUR" or "EUR1,234.50").
 QString MoneyText(int64_t amount, const QString& currency);
+// The totals of a sheet's amounts, one per currency, joined by " + ".
+struct Timesheet;
+QString AmountsText(const Timesheet& sheet);
 // An amount with a dot and no grouping, for files: "1234.50".
 QString MoneyNumber(int64_t amount);
 

@@ -27,6 +27,7 @@
 
 #include <algorithm>
 
+#include "history/report_pdf.h"
 #include "history/sessions.h"
 #include "platform/platform.h"
 #include "tree/task_tree.h"
@@ -58,14 +59,6 @@ QString ProjectName(const TreeNode* project) {
 }
 
 }  // namespace
-
-QString AmountsText(const Timesheet& sheet) {
-    QStringList amounts;
-    for (const auto& [currency, amount] : sheet.amounts) {
-        amounts << MoneyText(amount, currency);
-    }
-    return amounts.join(QStringLiteral(" + "));
-}
 
 BarChart::BarChart(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("chart"));
@@ -529,46 +522,30 @@ void ReportsWindow::TellNotSaved(const QString& path, const QString& reason) {
                             MsgButtons::OK, kTitle);
 }
 
-QString ReportsWindow::SheetHtml(const Timesheet& sheet) const {
-    const int days = std::max(sheet.range.days(), 0);
-    QString html =
-        QStringLiteral(
-            "<h2>%1 %2 - %3</h2><table border=1 cellspacing=0 cellpadding=2><tr><th>Task</th>")
-            .arg(kTitle.toHtmlEscaped(), sheet.range.first.toString(Qt::ISODate),
-                 sheet.range.last.toString(Qt::ISODate));
-    for (int day = 0; day < days; ++day) {
-        html += QStringLiteral("<th>%1</th>")
-                    .arg(sheet.range.first.addDays(day).toString(QStringLiteral("dd.MM")));
-    }
-    html += QStringLiteral("<th>Total</th></tr>");
-    auto cells = [&](const std::map<int, int64_t>& values, int64_t total) {
-        QString row;
-        for (int day = 0; day < days; ++day) {
-            const auto cell = values.find(day);
-            row += QStringLiteral("<td align=right>%1</td>")
-                       .arg(cell == values.end() ? QString() : CellText(cell->second));
+QString ReportsWindow::ReportText() {
+    const std::vector<ReportProject> projects = ChosenProjects();
+    ReportHeading heading;
+    heading.author = txtName->text().trimmed();
+    for (const ReportProject& project : projects) {
+        heading.projects << project.name;
+        const QString client = QString::fromUtf8(project.element.attribute("client").value());
+        if (!client.isEmpty() && !heading.clients.contains(client)) {
+            heading.clients << client;
         }
-        return row + QStringLiteral("<td align=right><b>%1</b></td></tr>").arg(CellText(total));
-    };
-    for (const TimesheetRow& row : sheet.rows) {
-        html +=
-            QStringLiteral("<tr><td>%1%2</td>")
-                .arg(QStringLiteral("&nbsp;&nbsp;").repeated(row.depth), row.name.toHtmlEscaped()) +
-            cells(row.total, row.totalSum);
     }
-    std::map<int, int64_t> totals;
-    for (int day = 0; day < days; ++day) {
-        totals[day] = sheet.dayTotals[static_cast<size_t>(day)];
-    }
-    return html + QStringLiteral("<tr><td><b>Total</b></td>") + cells(totals, sheet.grandTotal) +
-           QStringLiteral("</table>");
+    heading.made = LocalTimeOfReading(platform_.clock->SecondsSinceMidnight()).date();
+    const Timesheet sheet = CurrentSheet();
+    LocalDays days(zone);
+    const QString periods =
+        chkNotes->isChecked() ? PeriodsHtml(projects, sheet.range, days, sheet.options) : QString();
+    return ReportHtml(sheet, heading, periods);
 }
 
 void ReportsWindow::Print() {
     QPrinter printer;
     if (platform_.printDialog->Ask(printer, this)) {
         QTextDocument document;
-        document.setHtml(SheetHtml(CurrentSheet()));
+        document.setHtml(ReportText());
         document.print(&printer);
     }
 }
@@ -583,13 +560,11 @@ void ReportsWindow::SavePdf() {
     // all: it draws into a scratch file, and the bytes are saved as any other file is.
     QTemporaryDir scratch;
     const QString drawn = scratch.filePath(QStringLiteral("report.pdf"));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(drawn);
-    printer.setPageOrientation(QPageLayout::Landscape);
-    QTextDocument document;
-    document.setHtml(SheetHtml(CurrentSheet()));
-    document.print(&printer);
+    QString error;
+    if (!DrawReportPdf(drawn, ReportText(), NeedsLandscape(CurrentSheet()), error)) {
+        TellNotSaved(*path, error);
+        return;
+    }
     QFile pdf(drawn);
     if (!pdf.open(QIODevice::ReadOnly)) {
         TellNotSaved(*path, pdf.errorString());

@@ -21,9 +21,6 @@ class QTreeWidget;
 class TaskTree;
 struct Platform;
 
-// The totals of a sheet's amounts, one per currency, joined by " + ".
-QString AmountsText(const Timesheet& sheet);
-
 // Hours per day as bars, with the day's date below each.
 class BarChart : public QWidget {
     Q_OBJECT
@@ -98,7 +95,8 @@ class ReportsWindow : public QDialog {
     // Saves whole or not at all, and says why not.
     void SaveBytes(const QString& path, const QByteArray& bytes);
     void TellNotSaved(const QString& path, const QString& reason);
-    QString SheetHtml(const Timesheet& sheet) const;
+    // The report as a client reads it, on paper or in a PDF.
+    QString ReportText();
     void Print();
     void SavePdf();
 

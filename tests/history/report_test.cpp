@@ -7,6 +7,7 @@
 #include <set>
 
 #include "history/report.h"
+#include "history/report_pdf.h"
 #include "history/sessions.h"
 
 namespace {
@@ -338,6 +339,31 @@ TEST_F(Timesheets, RatesComeByDateFromTheNearestElementAbove) {
     EXPECT_EQ(row("Design").amount, 300000 + 300000 + 905000);
     EXPECT_EQ(sheet.amounts, (std::map<QString, int64_t>{{"EUR", 133300 + 1505000}}));
     EXPECT_EQ(MoneyNumber(sheet.amounts.at("EUR")), "163.83");
+}
+
+// Beyond a week the PDF lists each task's day on a row of its own, week by week, each week
+// with its total; the period in words follows the calendar.
+TEST_F(Timesheets, LongRangesAreListedDayByDayWeekByWeek) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    const DateRange fortnight{QDate(2026, 12, 7), QDate(2026, 12, 20)};
+    const Timesheet sheet = BuildTimesheet(projects, fortnight, days, kNearestMinute);
+    const QString html =
+        ReportHtml(sheet, {"Me", {"Acme"}, {"Acme, Inc."}, QDate(2026, 12, 21)}, {});
+    EXPECT_EQ(html.count("Week of "), 2);
+    EXPECT_EQ(html.count("Week total"), 2);
+    EXPECT_TRUE(html.contains("Acme, Inc. / Design/Logo &quot;v2&quot;")) << html.toStdString();
+    const std::pair<DateRange, const char*> words[] = {
+        {{QDate(2026, 12, 7), QDate(2026, 12, 13)}, "7 to 13 December 2026"},
+        {{QDate(2026, 11, 30), QDate(2026, 12, 6)}, "30 November to 6 December 2026"},
+        {{QDate(2026, 12, 28), QDate(2027, 1, 3)}, "28 December 2026 to 3 January 2027"},
+        {{QDate(2026, 12, 7), QDate(2026, 12, 7)}, "7 December 2026"},
+    };
+    for (const auto& [range, text] : words) {
+        EXPECT_EQ(RangeInWords(range), text);
+    }
+    EXPECT_EQ(PaperOf(QLocale(QLocale::English, QLocale::UnitedStates)), QPageSize::Letter);
+    EXPECT_EQ(PaperOf(QLocale(QLocale::German, QLocale::Germany)), QPageSize::A4);
+    QLocale::setDefault(QLocale::c());
 }
 
 // What a new user saw: 20 s gone at minute rounding, and tenths that did not add up.

@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -176,6 +179,44 @@ TEST_F(ReportsWindowTest, RatesSetInTheProgramPriceTheReportAndKeepTheRestOfTheF
     Choose("mnuSaveProj");
     EXPECT_EQ(ReadFile(path), head + R"(<rates><rate hourly="50.00"/><rate from=")" + today +
                                   R"(" hourly="100.00"/></rates>)" + tail);
+}
+
+// The PDF a client reads: read back with pdftotext, its words are those of the golden text.
+TEST_F(ReportsWindowTest, ThePdfReadsAsTheGoldenText) {
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
+        GTEST_SKIP() << "pdftotext (poppler-utils, scripts/setup) is not installed";
+    }
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    Open(
+        "site.hvp",
+        R"(<project name="Website" client="Acme Ltd" currency="EUR"><rates><rate hourly="80"/></rates>)"
+        R"(<history><session start="2026-12-07T09:00:00+01:00" seconds="1210" note="First call"/>)"
+        R"(</history><task name="Design"><history>)"
+        R"(<session start="2026-12-08T10:00:00+01:00" seconds="5400" note="Logo &amp; colours"/>)"
+        R"(<session start="2026-12-09T14:00:00+01:00" seconds="24"/></history></task>)"
+        R"(<task name="Support" billable="false"><history>)"
+        R"(<session start="2026-12-10T16:00:00+01:00" seconds="1800"/></history></task></project>)");
+    reports->zone = QTimeZone("Europe/Berlin");
+    reports->txtFrom->setDate(QDate(2026, 12, 7));
+    reports->txtTo->setDate(QDate(2026, 12, 13));
+    reports->cboPeriod->setCurrentIndex(static_cast<int>(ReportPeriod::Custom));
+    reports->cboRounding->setCurrentIndex(static_cast<int>(RoundMode::Up));
+    reports->cboUnit->setCurrentIndex(reports->cboUnit->findData(6));
+    reports->chkNotes->setChecked(true);
+    reports->txtName->setText("Jane Doe Design");
+    seams->fileDialog->ExpectSave(TempPath("week.pdf"));
+    QTest::mouseClick(reports->cmdPdf, Qt::LeftButton);
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", {TempPath("week.pdf"), "-"});
+    ASSERT_TRUE(pdftotext.waitForFinished(30000));
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+    QFile golden(QStringLiteral(HORAVEL_TEST_DATA "/../../history/data/week_pdf.txt"));
+    ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
+    const QString made = QLocale().toString(QDate::currentDate(), QStringLiteral("d MMMM yyyy"));
+    EXPECT_EQ(
+        text.toStdString(),
+        QString::fromUtf8(golden.readAll()).simplified().replace("{made}", made).toStdString());
+    QLocale::setDefault(QLocale::c());
 }
 
 TEST(BillingDialog, ReadsRatesAsTypedAndRefusesWhatDoesNotRead) {
