@@ -47,7 +47,7 @@ void BM_YearReport(benchmark::State& state) {
     for (auto _ : state) {
         LocalDays days(QTimeZone("Europe/Berlin"));
         const Timesheet sheet = BuildTimesheet(projects, {QDate(2026, 1, 1), QDate(2026, 12, 31)},
-                                               days, Rounding::QuarterHour);
+                                               days, {{RoundMode::Nearest, 15}, false});
         rows = sheet.rows.size();
         benchmark::DoNotOptimize(sheet.grandTotal);
     }

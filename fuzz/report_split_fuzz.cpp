@@ -84,9 +84,12 @@ void CheckSplit(LocalDays& days, int64_t when, int offset, int64_t seconds,
 }
 
 void CheckNumbers(int64_t seconds) {
-    for (const Rounding rounding : {Rounding::None, Rounding::Minute, Rounding::QuarterHour}) {
-        const int64_t rounded = RoundSeconds(seconds, rounding);
-        Check((rounded < 0) == (seconds < 0) || rounded == 0);
+    for (const RoundMode mode :
+         {RoundMode::None, RoundMode::Up, RoundMode::Nearest, RoundMode::Down}) {
+        for (const int minutes : kRoundingMinutes) {
+            const int64_t rounded = RoundSeconds(seconds, mode, int64_t{minutes} * 60);
+            Check((rounded < 0) == (seconds < 0) || rounded == 0);
+        }
     }
     Check(!ClockText(seconds, true).isEmpty() && !DecimalHours(seconds).isEmpty());
 }
@@ -121,8 +124,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         session.append_attribute("seconds").set_value(static_cast<long long>(seconds));
     }
     const std::vector<ReportProject> projects{{QStringLiteral("P"), project}};
-    const auto rounding = static_cast<Rounding>((shape >> 1) % 3);
-    TimesheetCsv(BuildTimesheet(projects, range, days, rounding));
+    ReportOptions options;
+    options.rounding = {static_cast<RoundMode>((shape >> 1) % 4), kRoundingMinutes[shape % 7],
+                        static_cast<RoundScope>((shape >> 3) % 3)};
+    options.decimal = (shape & 0x40) != 0;
+    TimesheetCsv(BuildTimesheet(projects, range, days, options));
     SessionsCsv(projects, range, days);
     return 0;
 }

@@ -6,11 +6,15 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLayout>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTreeView>
 
+#include <cstring>
+
+#include "history/billing_dialog.h"
 #include "history/history_model.h"
 #include "history/report.h"
 #include "history/reports_window.h"
@@ -79,6 +83,10 @@ HistoryFrame::HistoryFrame(ProjectTree& tree, DetailPane& pane, Platform& platfo
         return RunSessionDialog(this, title, initial, Now());
     };
     askTime = [this](int64_t current) { return RunTimeDialog(this, current); };
+    askBilling = [this](const QString& title, const BillingValues& initial, bool project) {
+        BillingDialog dialog(title, initial, project, this);
+        return dialog.exec() == QDialog::Accepted ? dialog.values : std::nullopt;
+    };
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -98,6 +106,10 @@ HistoryFrame::HistoryFrame(ProjectTree& tree, DetailPane& pane, Platform& platfo
     cmdDelete = Button(QStringLiteral("Delete"), this, row);
     cmdEditTime = Button(QStringLiteral("Edit Time..."), this, row);
     row->addStretch();
+    lblRate = new QLabel(this);
+    lblRate->setObjectName(QStringLiteral("lblRate"));
+    row->addWidget(lblRate);
+    cmdRates = Button(QStringLiteral("Rates..."), this, row);
     cmdReports = Button(QStringLiteral("Reports..."), this, row);
     layout->addLayout(row);
     frame->layout()->setContentsMargins(4, 2, 4, 4);  // the frame is short at the default size
@@ -116,6 +128,7 @@ HistoryFrame::HistoryFrame(ProjectTree& tree, DetailPane& pane, Platform& platfo
     connect(del, &QAction::triggered, this, &HistoryFrame::DeletePeriod);
     connect(cmdEditTime, &QPushButton::clicked, this, &HistoryFrame::EditTime);
     connect(cmdReports, &QPushButton::clicked, this, &HistoryFrame::ShowReports);
+    connect(cmdRates, &QPushButton::clicked, this, &HistoryFrame::EditBilling);
     connect(reportsKey, &QShortcut::activated, this, &HistoryFrame::ShowReports);
     connect(&tree_.view, &QTreeWidget::currentItemChanged, this, &HistoryFrame::Refresh);
     // The list holds element handles: once any node leaves the tree (removed, or replaced
@@ -132,7 +145,79 @@ void HistoryFrame::Refresh() {
     TreeNode* node = tree_.SelectedNode();
     model->Show(node != nullptr ? node->element : pugi::xml_node());
     lstHistory->resizeColumnToContents(HistoryModel::DateColumn);
+    ShowRate();
     stale_ = false;
+}
+
+void HistoryFrame::ShowRate() {
+    TreeNode* node = tree_.SelectedNode();
+    cmdRates->setEnabled(node != nullptr);
+    if (node == nullptr) {
+        lblRate->clear();
+        return;
+    }
+    pugi::xml_node project = node->element;
+    while (project.parent() && std::strcmp(project.name(), "project") != 0) {
+        project = project.parent();
+    }
+    lblRate->setText(
+        RateInForceText(node->element, CurrencyOf(project), Now().date().toString(Qt::ISODate)));
+}
+
+void HistoryFrame::EditBilling() {
+    TreeNode* node = tree_.SelectedNode();
+    if (node == nullptr) {
+        return;
+    }
+    const bool project = std::strcmp(node->element.name(), "project") == 0;
+    const QString name = QString::fromUtf8(node->element.attribute("name").value());
+    const BillingValues current = BillingOf(node->element);
+    const auto values = askBilling(QStringLiteral("Rates of '%1'").arg(name), current, project);
+    if (values && *values != current) {
+        SetBillingOf(node, *values);
+    }
+}
+
+namespace {
+
+// Rates, currency and billable of one node, as one undo step.
+class BillingEdit : public EditStep {
+  public:
+    BillingEdit(ProjectTree& tree, TreeNode* node, BillingValues after,
+                std::function<void()> changed)
+        : EditStep(QStringLiteral("Changed the rates of \"%1\"")
+                       .arg(QString::fromUtf8(node->element.attribute("name").value()))),
+          tree_(tree),
+          place_(tree.PlaceOf(node)),
+          before_(BillingOf(node->element)),
+          after_(std::move(after)),
+          changed_(std::move(changed)) {}
+    void redo() override { Set(after_); }
+    void undo() override { Set(before_); }
+
+  private:
+    void Set(const BillingValues& values) {
+        if (TreeNode* node = tree_.NodeAt(place_)) {
+            SetBilling(node->element, values);
+            tree_.MarkModified(node);
+            changed_();
+        }
+    }
+
+    ProjectTree& tree_;
+    NodePlace place_;
+    BillingValues before_;
+    BillingValues after_;
+    std::function<void()> changed_;
+};
+
+}  // namespace
+
+void HistoryFrame::SetBillingOf(TreeNode* node, const BillingValues& values) {
+    tree_.Edits().Do(std::make_unique<BillingEdit>(tree_, node, values, [this] {
+        ShowRate();
+        PeriodsChanged();
+    }));
 }
 
 void HistoryFrame::showEvent(QShowEvent* event) {

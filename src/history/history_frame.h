@@ -12,11 +12,13 @@
 #include <utility>
 
 #include "history/corrections.h"
+#include "model/billing.h"
 
 class DetailPane;
 class HistoryModel;
 class ProjectTree;
 class QGroupBox;
+class QLabel;
 class QPushButton;
 class QTreeView;
 class ReportsWindow;
@@ -34,6 +36,9 @@ class HistoryFrame : public QWidget {
     std::function<std::optional<SessionValues>(const QString& title, const SessionValues& initial)>
         askSession;
     std::function<std::optional<std::pair<int64_t, QString>>(int64_t current)> askTime;
+    std::function<std::optional<BillingValues>(const QString& title, const BillingValues& initial,
+                                               bool project)>
+        askBilling;
 
     // Lists the selected node's periods now when the frame is visible, else when it shows.
     void Refresh();
@@ -43,6 +48,9 @@ class HistoryFrame : public QWidget {
     // another tick: its row follows while the list shows.
     void OpenPeriodChanged(pugi::xml_node element, const QString& start);
     void ShowReports();
+    // The one change of a node's rates, billable, currency and client: the document, the
+    // project marked modified, the pane's rate and an open report follow.
+    void SetBillingOf(TreeNode* node, const BillingValues& values);
 
     QTreeView* lstHistory;
     HistoryModel* model;
@@ -50,7 +58,9 @@ class HistoryFrame : public QWidget {
     QPushButton* cmdChange;
     QPushButton* cmdDelete;
     QPushButton* cmdEditTime;
+    QPushButton* cmdRates;
     QPushButton* cmdReports;
+    QLabel* lblRate;  // the rate in force today on the selected node
     QPointer<ReportsWindow> reports;
 
   private:
@@ -59,6 +69,8 @@ class HistoryFrame : public QWidget {
     void ChangePeriod();
     void DeletePeriod();
     void EditTime();
+    void EditBilling();
+    void ShowRate();
     QDateTime Now() const;
     // Whether a period typed in may be recorded (in place of `replaced`, if any): never one
     // that ends after now; one that overlaps a recorded period only if the person says so.

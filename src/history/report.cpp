@@ -2,6 +2,7 @@
 #include "history/report.h"
 
 #include <QDateTime>
+#include <QLocale>
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -32,10 +33,89 @@ QString NameOf(pugi::xml_node element) {
     return QString::fromUtf8(element.attribute("name").value());
 }
 
-// Sums of the element's own periods per day of the range, each cell rounded.
-std::map<int, int64_t> OwnDays(pugi::xml_node element, const DateRange& range, LocalDays& days,
-                               Rounding rounding) {
-    std::map<int, int64_t> own;
+using Cells = std::map<int, int64_t>;
+
+// Rounds the values of a row so that they add up to their rounded sum.
+void RoundCellsRunning(Cells& cells, RoundMode mode, int64_t step) {
+    std::vector<int64_t*> values;
+    for (auto& cell : cells) {
+        values.push_back(&cell.second);
+    }
+    RoundRunning(values, mode, step);
+}
+
+// Adds one period's pieces (index of the day, seconds) into the cells, the period rounded
+// as a whole first when the rule rounds each period.
+void AddPeriod(Cells& own, std::vector<std::pair<int, int64_t>>& pieces, const RoundingRule& rule) {
+    if (rule.scope == RoundScope::Period && rule.mode != RoundMode::None) {
+        std::vector<int64_t*> values;
+        for (auto& piece : pieces) {
+            values.push_back(&piece.second);
+        }
+        RoundRunning(values, rule.mode, rule.step());
+    }
+    for (const auto& [day, seconds] : pieces) {
+        int64_t& cell = own[day];
+        cell = AddSeconds(cell, seconds);
+    }
+}
+
+// Any number of seconds times any rate fits in 128 bits.
+__extension__ using Wide = __int128;
+
+// Seconds at an hourly rate, to the cent, halves away from zero; held at the largest amount.
+int64_t PriceOf(int64_t seconds, int64_t hourly) {
+    constexpr Wide kCent = kMoneyUnit / 100;
+    const Wide exact = static_cast<Wide>(seconds) * hourly;  // in kMoneyUnit / 3600
+    const Wide per = 3600 * kCent;
+    const Wide cents = (exact < 0 ? exact - per / 2 : exact + per / 2) / per;
+    const Wide most = std::numeric_limits<int64_t>::max() / 100 * 100;
+    return static_cast<int64_t>(std::clamp(cents * kCent, -most, most));
+}
+
+// What the element's rates and billable say of its row, given the row above it.
+struct Pricing {
+    std::vector<Rate> rates;
+    bool billable = true;
+};
+
+// What the raw seconds of each day were worth, each period at the rate in force on the day
+// it started: the rate a day's shown seconds are priced at.
+struct DayWorth {
+    int64_t seconds = 0;
+    Wide worth = 0;  // seconds times hourly rate
+    bool priced = false;
+};
+using Worths = std::map<int, DayWorth>;
+
+// The rate in force on each start day, looked up once per day rather than once per period.
+class RateByDay {
+  public:
+    explicit RateByDay(const Pricing& pricing) : pricing_(pricing) {}
+    std::optional<int64_t> On(QDate day) {
+        if (!pricing_.billable || pricing_.rates.empty()) {
+            return std::nullopt;
+        }
+        if (day != day_) {
+            day_ = day;
+            rate_ = RateOn(pricing_.rates, day.toString(Qt::ISODate).toStdString());
+        }
+        return rate_;
+    }
+
+  private:
+    const Pricing& pricing_;
+    QDate day_;
+    std::optional<int64_t> rate_;
+};
+
+// The element's own periods per day of the range, as shown: rounded by the rule, then kept
+// to hundredths of an hour for decimal hours. Every day with a period keeps its cell.
+Cells OwnDays(pugi::xml_node element, const DateRange& range, LocalDays& days,
+              const ReportOptions& options, const Pricing& pricing, Worths& worths) {
+    Cells own;
+    RateByDay rates(pricing);
+    std::vector<std::pair<int, int64_t>> pieces;
     for (pugi::xml_node session : SessionNodes(element)) {
         int64_t when = 0;
         int offset = 0;
@@ -47,26 +127,60 @@ std::map<int, int64_t> OwnDays(pugi::xml_node element, const DateRange& range, L
         if (!day.isValid()) {
             continue;
         }
+        pieces.clear();
         // Most periods stay within their day: no split, no allocation. A correction belongs
         // whole to the day it was made.
         if (seconds <= 0 || IsCorrection(session) ||
             AddSeconds(when, seconds) <= days.MidnightOf(day.addDays(1))) {
             if (range.contains(day)) {
-                int64_t& cell = own[static_cast<int>(range.first.daysTo(day))];
-                cell = AddSeconds(cell, seconds);
+                pieces.emplace_back(static_cast<int>(range.first.daysTo(day)), seconds);
             }
-            continue;
+        } else {
+            for (const auto& [piece, pieceSeconds] : days.Split(when, offset, seconds, range)) {
+                pieces.emplace_back(static_cast<int>(range.first.daysTo(piece)), pieceSeconds);
+            }
         }
-        for (const auto& [piece, pieceSeconds] : days.Split(when, offset, seconds, range)) {
-            int64_t& cell = own[static_cast<int>(range.first.daysTo(piece))];
-            cell = AddSeconds(cell, pieceSeconds);
+        if (const auto hourly = rates.On(day)) {
+            for (const auto& [index, pieceSeconds] : pieces) {
+                DayWorth& worth = worths[index];
+                worth.seconds = AddSeconds(worth.seconds, pieceSeconds);
+                worth.worth += static_cast<Wide>(pieceSeconds) * *hourly;
+                worth.priced = true;
+            }
         }
+        AddPeriod(own, pieces, options.rounding);
     }
-    for (auto it = own.begin(); it != own.end();) {
-        it->second = RoundSeconds(it->second, rounding);
-        it = it->second == 0 ? own.erase(it) : std::next(it);
+    const RoundingRule& rule = options.rounding;
+    if (rule.mode != RoundMode::None && rule.scope == RoundScope::TaskDay) {
+        for (auto& cell : own) {
+            cell.second = RoundSeconds(cell.second, rule.mode, rule.step());
+        }
+    } else if (rule.mode != RoundMode::None && rule.scope == RoundScope::TaskRange) {
+        RoundCellsRunning(own, rule.mode, rule.step());
+    }
+    if (options.decimal && rule.step() % 36 != 0) {
+        RoundCellsRunning(own, rule.mode == RoundMode::None ? RoundMode::Nearest : rule.mode, 36);
     }
     return own;
+}
+
+// Each day's shown seconds at the rate its periods were worth: the rate in force on their
+// start, or the mean of the rates when periods that started under different ones share a day.
+void PriceRow(TimesheetRow& row, const Pricing& pricing, const DateRange& range,
+              const Worths& worths) {
+    row.billable = pricing.billable;
+    row.rate = RateOn(pricing.rates, range.last.toString(Qt::ISODate).toStdString());
+    for (const auto& [day, worth] : worths) {
+        const auto shown = row.own.find(day);
+        if (!worth.priced || shown == row.own.end()) {
+            continue;
+        }
+        const int64_t hourly =
+            worth.seconds == 0 ? 0 : static_cast<int64_t>(worth.worth / worth.seconds);
+        row.ownAmount[day] = PriceOf(shown->second, hourly);
+        row.dayRate[day] = hourly;
+        row.priced = true;
+    }
 }
 
 void AddInto(std::map<int, int64_t>& into, const std::map<int, int64_t>& from) {
@@ -85,31 +199,49 @@ int64_t SumOf(const std::map<int, int64_t>& cells) {
 
 // Appends the project's row and those below it, parents first, in document order.
 void AddRows(std::vector<TimesheetRow>& rows, const ReportProject& project, const DateRange& range,
-             LocalDays& days, Rounding rounding) {
+             LocalDays& days, const ReportOptions& options) {
     const size_t first = rows.size();
+    const QString currency = CurrencyOf(project.element);
     std::vector<size_t> parents;
     std::vector<size_t> lastAtDepth;  // the row last added at each level: the next one's parent
+    std::vector<Pricing> pricingAtDepth;
     ForEachTask(project.element, [&](pugi::xml_node element, const QString& path, int depth) {
-        rows.push_back({project.name,
-                        path,
-                        depth == 0 ? project.name : NameOf(element),
-                        depth,
-                        OwnDays(element, range, days, rounding),
-                        {},
-                        0,
-                        0});
         const auto level = static_cast<size_t>(depth);
+        Pricing pricing{OwnRates(element), OwnBillable(element)};
+        if (level > 0) {
+            const Pricing& above = pricingAtDepth[level - 1];
+            if (pricing.rates.empty()) {
+                pricing.rates = above.rates;
+            }
+            pricing.billable = pricing.billable && above.billable;
+        }
+        TimesheetRow row;
+        row.project = project.name;
+        row.path = path;
+        row.name = depth == 0 ? project.name : NameOf(element);
+        row.depth = depth;
+        Worths worths;
+        row.own = OwnDays(element, range, days, options, pricing, worths);
+        row.currency = currency;
+        PriceRow(row, pricing, range, worths);
+        rows.push_back(std::move(row));
         parents.push_back(level == 0 ? SIZE_MAX : lastAtDepth[level - 1]);
         lastAtDepth.resize(level + 1);
         lastAtDepth[level] = rows.size() - 1;
+        pricingAtDepth.resize(level + 1);
+        pricingAtDepth[level] = std::move(pricing);
     });
     for (size_t i = rows.size(); i-- > first;) {
         TimesheetRow& row = rows[i];
         AddInto(row.total, row.own);
         row.ownSum = SumOf(row.own);
         row.totalSum = SumOf(row.total);
+        row.amount = AddSeconds(row.amount, SumOf(row.ownAmount));
         if (parents[i - first] != SIZE_MAX) {
-            AddInto(rows[parents[i - first]].total, row.total);
+            TimesheetRow& parent = rows[parents[i - first]];
+            AddInto(parent.total, row.total);
+            parent.amount = AddSeconds(parent.amount, row.amount);
+            parent.priced = parent.priced || row.priced;
         }
     }
 }
@@ -224,17 +356,88 @@ DateRange RangeOf(ReportPeriod period, QDate today, Qt::DayOfWeek firstDay, Date
     return custom;
 }
 
-int64_t RoundSeconds(int64_t seconds, Rounding rounding) {
-    const int64_t step = rounding == Rounding::Minute        ? 60
-                         : rounding == Rounding::QuarterHour ? 900
-                                                             : 1;
+int64_t RoundSeconds(int64_t seconds, RoundMode mode, int64_t step) {
+    if (mode == RoundMode::None || step <= 1) {
+        return seconds;
+    }
     const uint64_t magnitude = Magnitude(seconds);
-    const uint64_t up = (magnitude % step) * 2 >= static_cast<uint64_t>(step) ? 1 : 0;
+    const auto unit = static_cast<uint64_t>(step);
+    const uint64_t rest = magnitude % unit;
+    // Away from zero for up on a positive value and down on a negative one.
+    const bool away = mode == RoundMode::Nearest                 ? rest * 2 >= unit
+                      : (mode == RoundMode::Up) == (seconds > 0) ? rest != 0
+                                                                 : false;
     // Held at the largest step that fits, as the sums are.
-    const uint64_t most = static_cast<uint64_t>(std::numeric_limits<int64_t>::max() / step * step);
-    const auto rounded = static_cast<int64_t>(std::min(
-        (magnitude / static_cast<uint64_t>(step) + up) * static_cast<uint64_t>(step), most));
+    const uint64_t most = static_cast<uint64_t>(std::numeric_limits<int64_t>::max()) / unit * unit;
+    const auto rounded =
+        static_cast<int64_t>(std::min((magnitude / unit + (away ? 1 : 0)) * unit, most));
     return seconds < 0 ? -rounded : rounded;
+}
+
+void RoundRunning(std::vector<int64_t*>& values, RoundMode mode, int64_t step) {
+    int64_t sum = 0;
+    int64_t shown = 0;
+    for (int64_t* value : values) {
+        sum = AddSeconds(sum, *value);
+        const int64_t rounded = RoundSeconds(sum, mode, step);
+        *value = AddSeconds(rounded, -shown);
+        shown = rounded;
+    }
+}
+
+QString RoundingText(const ReportOptions& options) {
+    const RoundingRule& rule = options.rounding;
+    QString text;
+    if (rule.mode == RoundMode::None) {
+        text = QStringLiteral("Not rounded");
+    } else {
+        const QString how = rule.mode == RoundMode::Up     ? QStringLiteral("up")
+                            : rule.mode == RoundMode::Down ? QStringLiteral("down")
+                                                           : QStringLiteral("to the nearest");
+        const QString unit = rule.minutes == 1 ? QStringLiteral("minute")
+                                               : QStringLiteral("%1 minutes").arg(rule.minutes);
+        const QString per = rule.scope == RoundScope::Period ? QStringLiteral("per period")
+                            : rule.scope == RoundScope::TaskRange
+                                ? QStringLiteral("per task")
+                                : QStringLiteral("per task and day");
+        text = QStringLiteral("Rounded %1 %2%3 %4")
+                   .arg(how, rule.mode == RoundMode::Nearest ? QString() : QStringLiteral("to "),
+                        unit, per);
+    }
+    if (options.decimal && rule.step() % 36 != 0) {
+        text += QStringLiteral("; hours to two decimals, each row adding up to its total");
+    }
+    return text;
+}
+
+QString ShownTime(int64_t seconds, const ReportOptions& options) {
+    return options.decimal ? DecimalHours(seconds)
+                           : ClockText(seconds, options.rounding.mode == RoundMode::None);
+}
+
+QString CurrencyOf(pugi::xml_node project) {
+    const QString own = QString::fromUtf8(project.attribute("currency").value()).trimmed();
+    return own.isEmpty() ? QLocale().currencySymbol(QLocale::CurrencyIsoCode) : own;
+}
+
+QString MoneyText(int64_t amount, const QString& currency) {
+    return QLocale().toCurrencyString(static_cast<double>(amount) / kMoneyUnit, currency, 2);
+}
+
+QString AmountsText(const Timesheet& sheet) {
+    QStringList amounts;
+    for (const auto& [currency, amount] : sheet.amounts) {
+        amounts << MoneyText(amount, currency);
+    }
+    return amounts.join(QStringLiteral(" + "));
+}
+
+QString MoneyNumber(int64_t amount) {
+    const uint64_t cents = Magnitude(amount) / (kMoneyUnit / 100);
+    return QStringLiteral("%1%2.%3")
+        .arg(amount < 0 ? QStringLiteral("-") : QString())
+        .arg(cents / 100)
+        .arg(cents % 100, 2, 10, QChar('0'));
 }
 
 QString ClockText(int64_t seconds, bool showSeconds) {
@@ -259,18 +462,23 @@ QString DecimalHours(int64_t seconds) {
 }
 
 Timesheet BuildTimesheet(const std::vector<ReportProject>& projects, DateRange range,
-                         LocalDays& days, Rounding rounding) {
+                         LocalDays& days, const ReportOptions& options) {
     Timesheet sheet;
     sheet.range = range;
+    sheet.options = options;
     sheet.dayTotals.assign(std::max(range.days(), 0), 0);
     std::vector<TimesheetRow> rows;
     for (const ReportProject& project : projects) {
         const size_t top = rows.size();
-        AddRows(rows, project, range, days, rounding);
+        AddRows(rows, project, range, days, options);
         for (const auto& [day, seconds] : rows[top].total) {
             sheet.dayTotals[day] = AddSeconds(sheet.dayTotals[day], seconds);
         }
         sheet.grandTotal = AddSeconds(sheet.grandTotal, rows[top].totalSum);
+        if (rows[top].priced) {
+            int64_t& amount = sheet.amounts[rows[top].currency];
+            amount = AddSeconds(amount, rows[top].amount);
+        }
     }
     std::copy_if(rows.begin(), rows.end(), std::back_inserter(sheet.rows),
                  [](const TimesheetRow& row) { return !row.total.empty(); });
@@ -289,15 +497,23 @@ QString CsvField(const QString& text) {
 QByteArray TimesheetCsv(const Timesheet& sheet) {
     QString csv =
         CsvLine({QStringLiteral("Date"), QStringLiteral("Project"), QStringLiteral("Task"),
-                 QStringLiteral("Seconds"), QStringLiteral("Time"), QStringLiteral("Hours")});
+                 QStringLiteral("Seconds"), QStringLiteral("Time"), QStringLiteral("Hours"),
+                 QStringLiteral("Rate"), QStringLiteral("Amount"), QStringLiteral("Currency")});
     for (int day = 0; day < sheet.range.days(); ++day) {
-        const QString date = sheet.range.first.addDays(day).toString(Qt::ISODate);
+        const QDate date = sheet.range.first.addDays(day);
         for (const TimesheetRow& row : sheet.rows) {
             const auto cell = row.own.find(day);
-            if (cell != row.own.end()) {
-                csv += CsvLine({date, row.project, row.path, QString::number(cell->second),
-                                ClockText(cell->second, true), DecimalHours(cell->second)});
+            if (cell == row.own.end()) {
+                continue;
             }
+            const auto amount = row.ownAmount.find(day);
+            const bool priced = amount != row.ownAmount.end();
+            csv += CsvLine(
+                {date.toString(Qt::ISODate), row.project, row.path, QString::number(cell->second),
+                 ClockText(cell->second, true), DecimalHours(cell->second),
+                 priced ? QString::fromStdString(HourlyText(row.dayRate.at(day))) : QString(),
+                 priced ? MoneyNumber(amount->second) : QString(),
+                 priced ? row.currency : QString()});
         }
     }
     return csv.toUtf8();

@@ -6,13 +6,17 @@
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTemporaryDir>
@@ -23,6 +27,7 @@
 
 #include <algorithm>
 
+#include "history/report_pdf.h"
 #include "history/sessions.h"
 #include "platform/platform.h"
 #include "tree/task_tree.h"
@@ -57,7 +62,7 @@ QString ProjectName(const TreeNode* project) {
 
 BarChart::BarChart(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("chart"));
-    setMinimumHeight(120);
+    setMinimumHeight(60);
 }
 
 void BarChart::SetDays(const DateRange& range, std::vector<int64_t> seconds) {
@@ -101,11 +106,14 @@ void BarChart::paintEvent(QPaintEvent*) {
 }
 
 ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& platform)
-    : QWidget(&owner, Qt::Window), tree_(tree), platform_(platform) {
+    : QDialog(&owner, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      tree_(tree),
+      platform_(platform) {
     setObjectName(QStringLiteral("frmReports"));
     setWindowTitle(kTitle);
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(900, 600);
+    setModal(false);
+    setSizeGripEnabled(true);
     auto* layout = new QVBoxLayout(this);
     auto* choices = new QHBoxLayout;
     auto* form = new QFormLayout;
@@ -122,15 +130,35 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
         edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     }
     cboRounding = new QComboBox(this);
-    cboRounding->addItems(
-        {QStringLiteral("Exact"), QStringLiteral("Minute"), QStringLiteral("Quarter Hour")});
-    cboRounding->setCurrentIndex(static_cast<int>(Rounding::Minute));
+    cboRounding->setAccessibleName(QStringLiteral("Rounding"));
+    cboRounding->addItems({QStringLiteral("Not rounded"), QStringLiteral("Up"),
+                           QStringLiteral("To the nearest"), QStringLiteral("Down")});
+    cboUnit = new QComboBox(this);
+    cboUnit->setAccessibleName(QStringLiteral("Rounding unit"));
+    for (const int minutes : kRoundingMinutes) {
+        cboUnit->addItem(
+            minutes == 1 ? QStringLiteral("1 minute") : QStringLiteral("%1 minutes").arg(minutes),
+            minutes);
+    }
+    cboScope = new QComboBox(this);
+    cboScope->setAccessibleName(QStringLiteral("Rounded"));
+    cboScope->addItems({QStringLiteral("per task and day"), QStringLiteral("per period"),
+                        QStringLiteral("per task over the range")});
+    auto* rounding = new QHBoxLayout;
+    rounding->addWidget(cboRounding);
+    rounding->addWidget(cboUnit);
+    rounding->addWidget(cboScope);
     chkDecimal = new QCheckBox(QStringLiteral("&Decimal hours"), this);
+    txtName = new QLineEdit(this);
+    txtName->setPlaceholderText(QStringLiteral("Your name or business, for the PDF"));
+    chkNotes = new QCheckBox(QStringLiteral("List the periods and their &notes in the PDF"), this);
     form->addRow(QStringLiteral("&Period:"), cboPeriod);
     form->addRow(QStringLiteral("&From:"), txtFrom);
     form->addRow(QStringLiteral("&To:"), txtTo);
-    form->addRow(QStringLiteral("&Rounding:"), cboRounding);
+    form->addRow(QStringLiteral("&Rounding:"), rounding);
     form->addRow(QString(), chkDecimal);
+    form->addRow(QStringLiteral("&Name:"), txtName);
+    form->addRow(QString(), chkNotes);
     choices->addLayout(form);
     lstProjects = new QListWidget(this);
     lstProjects->setObjectName(QStringLiteral("lstProjects"));
@@ -145,6 +173,9 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
     tvwSheet->setAccessibleName(QStringLiteral("Timesheet"));
     chart = new BarChart(split);
     layout->addWidget(split, 1);
+    lblRule = new QLabel(this);
+    lblRule->setObjectName(QStringLiteral("lblRule"));
+    layout->addWidget(lblRule);
 
     auto* buttons = new QHBoxLayout;
     cmdExport = Button(QStringLiteral("Export &CSV..."), this, buttons);
@@ -152,13 +183,22 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
     buttons->addStretch();
     cmdPrint = Button(QStringLiteral("&Print..."), this, buttons);
     cmdPdf = Button(QStringLiteral("Save P&DF..."), this, buttons);
+    cmdClose = Button(QStringLiteral("Close"), this, buttons);
+    for (QPushButton* button : {cmdExport, cmdExportSessions, cmdPrint, cmdPdf, cmdClose}) {
+        button->setAutoDefault(false);  // Enter in a field does not save a file
+    }
     layout->addLayout(buttons);
 
-    connect(cboPeriod, &QComboBox::currentIndexChanged, this, &ReportsWindow::Rebuild);
-    connect(txtFrom, &QDateEdit::dateChanged, this, &ReportsWindow::Rebuild);
-    connect(txtTo, &QDateEdit::dateChanged, this, &ReportsWindow::Rebuild);
-    connect(cboRounding, &QComboBox::currentIndexChanged, this, &ReportsWindow::Rebuild);
-    connect(chkDecimal, &QCheckBox::toggled, this, &ReportsWindow::Rebuild);
+    RestoreChoices();
+    for (QComboBox* choice : {cboPeriod, cboRounding, cboUnit, cboScope}) {
+        connect(choice, &QComboBox::currentIndexChanged, this, &ReportsWindow::ChoiceMade);
+    }
+    connect(txtFrom, &QDateEdit::dateChanged, this, &ReportsWindow::ChoiceMade);
+    connect(txtTo, &QDateEdit::dateChanged, this, &ReportsWindow::ChoiceMade);
+    connect(chkDecimal, &QCheckBox::toggled, this, &ReportsWindow::ChoiceMade);
+    connect(chkNotes, &QCheckBox::toggled, this, &ReportsWindow::ChoiceMade);
+    connect(txtName, &QLineEdit::editingFinished, this, &ReportsWindow::ChoiceMade);
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(lstProjects, &QListWidget::itemChanged, this, &ReportsWindow::Rebuild);
     connect(cmdExport, &QPushButton::clicked, this, [this] {
         ExportCsv(QStringLiteral("Export Report"), QStringLiteral("report.csv"),
@@ -171,13 +211,31 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
     });
     connect(cmdPrint, &QPushButton::clicked, this, &ReportsWindow::Print);
     connect(cmdPdf, &QPushButton::clicked, this, &ReportsWindow::SavePdf);
-    auto* close = new QShortcut(QKeySequence::Close, this);
+    auto* close = new QShortcut(QKeySequence::Close, this);  // Ctrl+W; Escape is the dialog's
     connect(close, &QShortcut::activated, this, &QWidget::close);
     refreshSoon_ = new QTimer(this);
     refreshSoon_->setSingleShot(true);
     refreshSoon_->setInterval(0);
     connect(refreshSoon_, &QTimer::timeout, this, &ReportsWindow::Refresh);
     FollowTree();
+    PlaceOver(owner);
+}
+
+void ReportsWindow::PlaceOver(const QWidget& owner) {
+    const QScreen* screen =
+        owner.screen() != nullptr ? owner.screen() : QGuiApplication::primaryScreen();
+    const QRect room = screen->availableGeometry();
+    // Room for the window manager's frame, whose size is not known before the first showing.
+    const QSize frame(16, 48);
+    const QSize size = QSize(900, 600)
+                           .boundedTo(room.size() - frame)
+                           .expandedTo(minimumSizeHint().boundedTo(room.size() - frame));
+    resize(size);
+    QRect placed(QPoint(), size + frame);
+    placed.moveCenter(owner.frameGeometry().center());
+    placed.moveLeft(std::clamp(placed.left(), room.left(), room.right() + 1 - placed.width()));
+    placed.moveTop(std::clamp(placed.top(), room.top(), room.bottom() + 1 - placed.height()));
+    move(placed.topLeft());
 }
 
 void ReportsWindow::FollowTree() {
@@ -285,36 +343,109 @@ std::vector<ReportProject> ReportsWindow::ChosenProjects() const {
     return projects;
 }
 
+ReportOptions ReportsWindow::CurrentOptions() const {
+    ReportOptions options;
+    options.rounding.mode = static_cast<RoundMode>(cboRounding->currentIndex());
+    options.rounding.minutes = cboUnit->currentData().toInt();
+    options.rounding.scope = static_cast<RoundScope>(cboScope->currentIndex());
+    options.decimal = chkDecimal->isChecked();
+    return options;
+}
+
 Timesheet ReportsWindow::CurrentSheet() {
     LocalDays days(zone);
-    return BuildTimesheet(ChosenProjects(), CurrentRange(), days,
-                          static_cast<Rounding>(cboRounding->currentIndex()));
+    return BuildTimesheet(ChosenProjects(), CurrentRange(), days, CurrentOptions());
 }
 
 QString ReportsWindow::CellText(int64_t seconds) const {
-    return chkDecimal->isChecked() ? DecimalHours(seconds) : ClockText(seconds, false);
+    return ShownTime(seconds, CurrentOptions());
+}
+
+namespace {
+const QString kPeriodKey = QStringLiteral("report_period");
+const QString kFromKey = QStringLiteral("report_from");
+const QString kToKey = QStringLiteral("report_to");
+const QString kRoundingKey = QStringLiteral("report_rounding");
+const QString kUnitKey = QStringLiteral("report_rounding_minutes");
+const QString kScopeKey = QStringLiteral("report_rounding_per");
+const QString kDecimalKey = QStringLiteral("report_decimal");
+const QString kNameKey = QStringLiteral("report_name");
+const QString kNotesKey = QStringLiteral("report_notes");
+
+// A stored index that fits the list, or the default.
+void ChooseStored(QComboBox* box, const QString& stored, int fallback) {
+    bool ok = false;
+    const int index = stored.toInt(&ok);
+    box->setCurrentIndex(ok && index >= 0 && index < box->count() ? index : fallback);
+}
+}  // namespace
+
+void ReportsWindow::RestoreChoices() {
+    const SettingsStore& store = *platform_.settings;
+    ChooseStored(cboPeriod, store.GetSetting(kPeriodKey, {}),
+                 static_cast<int>(ReportPeriod::ThisWeek));
+    for (const auto& [edit, key] : {std::pair{txtFrom, kFromKey}, std::pair{txtTo, kToKey}}) {
+        const QDate stored = QDate::fromString(store.GetSetting(key, {}), Qt::ISODate);
+        if (stored.isValid()) {
+            edit->setDate(stored);
+        }
+    }
+    ChooseStored(cboRounding, store.GetSetting(kRoundingKey, {}), 0);
+    const int unit = cboUnit->findData(store.GetSetting(kUnitKey, {}).toInt());
+    cboUnit->setCurrentIndex(std::max(unit, 0));
+    ChooseStored(cboScope, store.GetSetting(kScopeKey, {}), 0);
+    chkDecimal->setChecked(store.GetSetting(kDecimalKey, {}) == QStringLiteral("1"));
+    chkNotes->setChecked(store.GetSetting(kNotesKey, {}) == QStringLiteral("1"));
+    txtName->setText(store.GetSetting(kNameKey, {}));
+}
+
+void ReportsWindow::ChoiceMade() {
+    SettingsStore& store = *platform_.settings;
+    store.SaveSetting(kPeriodKey, QString::number(cboPeriod->currentIndex()));
+    store.SaveSetting(kFromKey, txtFrom->date().toString(Qt::ISODate));
+    store.SaveSetting(kToKey, txtTo->date().toString(Qt::ISODate));
+    store.SaveSetting(kRoundingKey, QString::number(cboRounding->currentIndex()));
+    store.SaveSetting(kUnitKey, cboUnit->currentData().toString());
+    store.SaveSetting(kScopeKey, QString::number(cboScope->currentIndex()));
+    store.SaveSetting(kDecimalKey,
+                      chkDecimal->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    store.SaveSetting(kNotesKey, chkNotes->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    store.SaveSetting(kNameKey, txtName->text().trimmed());
+    Rebuild();
 }
 
 void ReportsWindow::Rebuild() {
     const bool custom = cboPeriod->currentIndex() == static_cast<int>(ReportPeriod::Custom);
     txtFrom->setEnabled(custom);
     txtTo->setEnabled(custom);
+    const bool rounded = cboRounding->currentIndex() != static_cast<int>(RoundMode::None);
+    cboUnit->setEnabled(rounded);
+    cboScope->setEnabled(rounded);
     const Timesheet sheet = CurrentSheet();
     const int days = std::max(sheet.range.days(), 0);
+    const bool priced = !sheet.amounts.empty();
     QStringList headers{QStringLiteral("Task")};
     for (int day = 0; day < days; ++day) {
         headers << sheet.range.first.addDays(day).toString(QStringLiteral("ddd dd.MM"));
     }
     headers << QStringLiteral("Total");
+    if (priced) {
+        headers << QStringLiteral("Amount");
+    }
     tvwSheet->clear();
+    // Fewer columns than before (Today after This Week) must not leave the old ones standing.
+    tvwSheet->setColumnCount(static_cast<int>(headers.size()));
     tvwSheet->setHeaderLabels(headers);
+    const auto align = [](QTreeWidgetItem* item, int column) {
+        item->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+    };
     auto fill = [&](QTreeWidgetItem* item, const std::map<int, int64_t>& cells, int64_t total) {
         for (const auto& [day, seconds] : cells) {
             item->setText(day + 1, CellText(seconds));
-            item->setTextAlignment(day + 1, Qt::AlignRight | Qt::AlignVCenter);
+            align(item, day + 1);
         }
         item->setText(days + 1, CellText(total));
-        item->setTextAlignment(days + 1, Qt::AlignRight | Qt::AlignVCenter);
+        align(item, days + 1);
     };
     std::vector<QTreeWidgetItem*> byDepth;
     for (const TimesheetRow& row : sheet.rows) {
@@ -327,6 +458,10 @@ void ReportsWindow::Rebuild() {
             parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tvwSheet);
         item->setText(0, row.name);
         fill(item, row.total, row.totalSum);
+        if (row.priced) {
+            item->setText(days + 2, MoneyText(row.amount, row.currency));
+            align(item, days + 2);
+        }
         byDepth[static_cast<size_t>(row.depth)] = item;
     }
     auto* totals = new QTreeWidgetItem(tvwSheet);
@@ -338,14 +473,19 @@ void ReportsWindow::Rebuild() {
         }
     }
     fill(totals, dayCells, sheet.grandTotal);
+    if (priced) {
+        totals->setText(days + 2, AmountsText(sheet));
+        align(totals, days + 2);
+    }
     QFont bold = totals->font(0);
     bold.setBold(true);
-    for (int column = 0; column < days + 2; ++column) {
+    for (int column = 0; column < tvwSheet->columnCount(); ++column) {
         totals->setFont(column, bold);
     }
     tvwSheet->expandAll();
     tvwSheet->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     chart->SetDays(sheet.range, sheet.dayTotals);
+    lblRule->setText(RoundingText(sheet.options));
 }
 
 void ReportsWindow::ExportCsv(const QString& title, const QString& name, const QByteArray& csv) {
@@ -382,46 +522,30 @@ void ReportsWindow::TellNotSaved(const QString& path, const QString& reason) {
                             MsgButtons::OK, kTitle);
 }
 
-QString ReportsWindow::SheetHtml(const Timesheet& sheet) const {
-    const int days = std::max(sheet.range.days(), 0);
-    QString html =
-        QStringLiteral(
-            "<h2>%1 %2 - %3</h2><table border=1 cellspacing=0 cellpadding=2><tr><th>Task</th>")
-            .arg(kTitle.toHtmlEscaped(), sheet.range.first.toString(Qt::ISODate),
-                 sheet.range.last.toString(Qt::ISODate));
-    for (int day = 0; day < days; ++day) {
-        html += QStringLiteral("<th>%1</th>")
-                    .arg(sheet.range.first.addDays(day).toString(QStringLiteral("dd.MM")));
-    }
-    html += QStringLiteral("<th>Total</th></tr>");
-    auto cells = [&](const std::map<int, int64_t>& values, int64_t total) {
-        QString row;
-        for (int day = 0; day < days; ++day) {
-            const auto cell = values.find(day);
-            row += QStringLiteral("<td align=right>%1</td>")
-                       .arg(cell == values.end() ? QString() : CellText(cell->second));
+QString ReportsWindow::ReportText() {
+    const std::vector<ReportProject> projects = ChosenProjects();
+    ReportHeading heading;
+    heading.author = txtName->text().trimmed();
+    for (const ReportProject& project : projects) {
+        heading.projects << project.name;
+        const QString client = QString::fromUtf8(project.element.attribute("client").value());
+        if (!client.isEmpty() && !heading.clients.contains(client)) {
+            heading.clients << client;
         }
-        return row + QStringLiteral("<td align=right><b>%1</b></td></tr>").arg(CellText(total));
-    };
-    for (const TimesheetRow& row : sheet.rows) {
-        html +=
-            QStringLiteral("<tr><td>%1%2</td>")
-                .arg(QStringLiteral("&nbsp;&nbsp;").repeated(row.depth), row.name.toHtmlEscaped()) +
-            cells(row.total, row.totalSum);
     }
-    std::map<int, int64_t> totals;
-    for (int day = 0; day < days; ++day) {
-        totals[day] = sheet.dayTotals[static_cast<size_t>(day)];
-    }
-    return html + QStringLiteral("<tr><td><b>Total</b></td>") + cells(totals, sheet.grandTotal) +
-           QStringLiteral("</table>");
+    heading.made = LocalTimeOfReading(platform_.clock->SecondsSinceMidnight()).date();
+    const Timesheet sheet = CurrentSheet();
+    LocalDays days(zone);
+    const QString periods =
+        chkNotes->isChecked() ? PeriodsHtml(projects, sheet.range, days, sheet.options) : QString();
+    return ReportHtml(sheet, heading, periods);
 }
 
 void ReportsWindow::Print() {
     QPrinter printer;
     if (platform_.printDialog->Ask(printer, this)) {
         QTextDocument document;
-        document.setHtml(SheetHtml(CurrentSheet()));
+        document.setHtml(ReportText());
         document.print(&printer);
     }
 }
@@ -436,13 +560,11 @@ void ReportsWindow::SavePdf() {
     // all: it draws into a scratch file, and the bytes are saved as any other file is.
     QTemporaryDir scratch;
     const QString drawn = scratch.filePath(QStringLiteral("report.pdf"));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(drawn);
-    printer.setPageOrientation(QPageLayout::Landscape);
-    QTextDocument document;
-    document.setHtml(SheetHtml(CurrentSheet()));
-    document.print(&printer);
+    QString error;
+    if (!DrawReportPdf(drawn, ReportText(), NeedsLandscape(CurrentSheet()), error)) {
+        TellNotSaved(*path, error);
+        return;
+    }
     QFile pdf(drawn);
     if (!pdf.open(QIODevice::ReadOnly)) {
         TellNotSaved(*path, pdf.errorString());

@@ -2,7 +2,7 @@
 // The Reports window: a period and the open projects to include in, a timesheet and a bar
 // chart of hours per day out, with CSV export, printing and PDF.
 
-#include <QWidget>
+#include <QDialog>
 
 #include <optional>
 #include <vector>
@@ -12,6 +12,8 @@
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
+class QLabel;
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTimer;
@@ -35,10 +37,12 @@ class BarChart : public QWidget {
     std::vector<int64_t> seconds_;
 };
 
-class ReportsWindow : public QWidget {
+// A dialog that does not block: the accessibility bus sees a dialog, and Escape closes it.
+class ReportsWindow : public QDialog {
     Q_OBJECT
   public:
-    // A window of its own, owned by `owner`, over the projects open in `tree`.
+    // A window of its own, owned by `owner` and centred on it, over the projects open in
+    // `tree`.
     ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& platform);
     // Re-reads the open projects and rebuilds the report.
     void Refresh();
@@ -51,7 +55,9 @@ class ReportsWindow : public QWidget {
     QDateEdit* txtFrom;
     QDateEdit* txtTo;
     QListWidget* lstProjects;
-    QComboBox* cboRounding;
+    QComboBox* cboRounding;  // not rounded, up, to the nearest, down
+    QComboBox* cboUnit;
+    QComboBox* cboScope;
     QCheckBox* chkDecimal;
     QTreeWidget* tvwSheet;
     BarChart* chart;
@@ -59,9 +65,19 @@ class ReportsWindow : public QWidget {
     QPushButton* cmdExportSessions;
     QPushButton* cmdPrint;
     QPushButton* cmdPdf;
+    QPushButton* cmdClose;
+    QLineEdit* txtName;   // the person's name or business, at the head of the PDF
+    QCheckBox* chkNotes;  // the PDF lists the periods with their notes
+    QLabel* lblRule;      // the rounding rule in words
 
   private:
     void Rebuild();
+    // Sized to fit the screen the owner is on, and centred on the owner within it.
+    void PlaceOver(const QWidget& owner);
+    // The choices as the person left them last time, and kept at each change.
+    void RestoreChoices();
+    void ChoiceMade();
+    ReportOptions CurrentOptions() const;
     // Keeps the list on the tree's projects: an entry whose project left goes at once, and
     // the whole list and report follow once the change in hand is done.
     void FollowTree();
@@ -79,7 +95,8 @@ class ReportsWindow : public QWidget {
     // Saves whole or not at all, and says why not.
     void SaveBytes(const QString& path, const QByteArray& bytes);
     void TellNotSaved(const QString& path, const QString& reason);
-    QString SheetHtml(const Timesheet& sheet) const;
+    // The report as a client reads it, on paper or in a PDF.
+    QString ReportText();
     void Print();
     void SavePdf();
 

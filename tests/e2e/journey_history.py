@@ -38,9 +38,10 @@ def journey(journey):
     program.press("Export CSV...", within=reports)
     program.answer_dialog("Export Report", journey.path("today.csv"))
     rows = e2e.wait_for("the CSV", lambda: list(csv.reader(open(journey.path("today.csv")))))
-    expect_equal(rows, [["Date", "Project", "Task", "Seconds", "Time", "Hours"],
+    expect_equal(rows, [["Date", "Project", "Task", "Seconds", "Time", "Hours", "Rate", "Amount",
+                         "Currency"],
                         [datetime.date.today().isoformat(), "Bakery", "Menu cards", str(seconds),
-                         task_time, f"{seconds / 3600:.2f}"]], "the exported report")
+                         task_time, f"{seconds / 3600:.2f}", "", "", ""]], "the exported report")
 
     journey.step("close the report; Save Project: the task's history holds the period")
     program.keys("ctrl+w")

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -209,7 +210,7 @@ TEST_F(HistoryFrameTest, ATimedPeriodIsListedAndReportedOnceItBooksAndWhenTheTim
     seams->clock->now += 5;
     ClickToolbar("toggletimer");
     EXPECT_EQ(Shown(1, HistoryModel::DurationColumn), "0:01:05");
-    EXPECT_EQ(reportTotal(), "0:01");  // h:mm, as a timesheet shows it
+    EXPECT_EQ(reportTotal(), "0:01:05");  // not rounded: every second shows
 
     seams->fileDialog->ExpectSave(TempPath("week.pdf"));
     QTest::mouseClick(frame->reports->cmdPdf, Qt::LeftButton);
@@ -264,6 +265,7 @@ TEST_F(HistoryFrameTest, PeriodsOfAnyLengthFromAFileAreReportedForTheWeekOnly) {
     QTest::mouseClick(frame->cmdReports, Qt::LeftButton);
     ReportsWindow* reports = frame->reports;
     ASSERT_TRUE(reports != nullptr);
+    reports->cboRounding->setCurrentIndex(static_cast<int>(RoundMode::Nearest));  // 1 minute
     const DateRange week =
         RangeOf(ReportPeriod::ThisWeek, QDate::currentDate(), QLocale().firstDayOfWeek());
     const auto midnight = [&](QDate day) {

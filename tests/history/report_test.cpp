@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <random>
+#include <set>
 
 #include "history/report.h"
+#include "history/report_pdf.h"
 #include "history/sessions.h"
 
 namespace {
 
 using Pieces = std::vector<std::pair<QDate, int64_t>>;
+const ReportOptions kNearestMinute{{RoundMode::Nearest, 1}, false};
 
 TEST(LocalDays, SplitPeriodsAtLocalMidnightIncludingDaysOf23And25Hours) {
     struct Case {
@@ -76,8 +80,8 @@ TEST(LocalDays, AnyLengthOfPeriodSplitsIntoTheRangesDaysOnly) {
     EXPECT_EQ(AddSeconds(kMost, 1), kMost);
     EXPECT_EQ(AddSeconds(kLeast, kLeast), kLeast);
     EXPECT_EQ(AddSeconds(kMost, kLeast), -1);
-    EXPECT_EQ(RoundSeconds(kLeast, Rounding::QuarterHour), -(kMost / 900 * 900));
-    EXPECT_EQ(RoundSeconds(kMost, Rounding::None), kMost);
+    EXPECT_EQ(RoundSeconds(kLeast, RoundMode::Nearest, 900), -(kMost / 900 * 900));
+    EXPECT_EQ(RoundSeconds(kMost, RoundMode::None, 900), kMost);
     EXPECT_EQ(ClockText(kLeast, true), "-2562047788015215:30:08");
     EXPECT_EQ(DecimalHours(kLeast), "-2562047788015215.50");
     EXPECT_EQ(DecimalHours(kMost), "2562047788015215.50");
@@ -113,14 +117,29 @@ TEST(ReportRanges, FollowTheWeekStartAndTheCalendar) {
 }
 
 TEST(ReportNumbers, RoundAndPrintTheSameWayInEveryLocale) {
-    const std::tuple<int64_t, Rounding, int64_t> rounded[] = {
-        {37, Rounding::None, 37},           {89, Rounding::Minute, 60},
-        {90, Rounding::Minute, 120},        {-90, Rounding::Minute, -120},
-        {449, Rounding::QuarterHour, 0},    {450, Rounding::QuarterHour, 900},
-        {1349, Rounding::QuarterHour, 900}, {1350, Rounding::QuarterHour, 1800},
+    // A value, then what up, nearest and down make of it, counted in units.
+    struct Case {
+        int64_t seconds;
+        int64_t up, nearest, down;
     };
-    for (const auto& [seconds, rounding, expected] : rounded) {
-        EXPECT_EQ(RoundSeconds(seconds, rounding), expected) << seconds;
+    const auto cases = [](int64_t step) {
+        return std::vector<Case>{
+            {1, 1, 0, 0},           {step / 2, 1, 1, 0},     {step / 2 - 1, 1, 0, 0},
+            {step + 1, 2, 1, 1},    {3 * step, 3, 3, 3},     {-1, 0, 0, -1},
+            {-step / 2, 0, -1, -1}, {-step - 1, -1, -1, -2},
+        };
+    };
+    for (const int minutes : kRoundingMinutes) {
+        const int64_t step = int64_t{minutes} * 60;
+        for (const Case& c : cases(step)) {
+            EXPECT_EQ(RoundSeconds(c.seconds, RoundMode::Up, step), c.up * step)
+                << c.seconds << " up to " << minutes;
+            EXPECT_EQ(RoundSeconds(c.seconds, RoundMode::Nearest, step), c.nearest * step)
+                << c.seconds << " nearest " << minutes;
+            EXPECT_EQ(RoundSeconds(c.seconds, RoundMode::Down, step), c.down * step)
+                << c.seconds << " down to " << minutes;
+            EXPECT_EQ(RoundSeconds(c.seconds, RoundMode::None, step), c.seconds);
+        }
     }
     QLocale::setDefault(QLocale(QLocale::German));
     const std::tuple<int64_t, const char*, const char*, const char*> texts[] = {
@@ -140,11 +159,13 @@ class Timesheets : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(doc.load_string(
-            R"(<project name="Acme, Inc." task_time="" subtask_time=""><description/><history>)"
-            R"(<session start="2026-12-07T08:00:00+01:00" seconds="600"/></history>)"
+            R"(<project name="Acme, Inc." task_time="" subtask_time="" currency="EUR"><description/>)"
+            R"(<history><session start="2026-12-07T08:00:00+01:00" seconds="600"/></history>)"
+            R"(<rates><rate hourly="80.00"/></rates>)"
             R"(<task name="Design"><description/><history><session start="2026-12-07T23:30:00+01:00")"
             R"( seconds="3600" note="Late, &quot;urgent&quot;"/></history>)"
-            R"(<task name="Logo &quot;v2&quot;"><description/><history>)"
+            R"(<rates><rate hourly="60"/><rate from="2026-12-08" hourly="90.5"/></rates>)"
+            R"(<task name="Logo &quot;v2&quot;" billable="false"><description/><history>)"
             R"(<session start="2026-12-08T09:00:00+01:00" seconds="5430"/>)"
             R"(<session start="2026-12-15T09:00:00+01:00" seconds="60"/></history></task></task>)"
             R"(<task name="Idle"><description/><history/></task></project>)"));
@@ -157,7 +178,7 @@ class Timesheets : public ::testing::Test {
 };
 
 TEST_F(Timesheets, TotalsAddUpFromTheRoundedCells) {
-    const Timesheet sheet = BuildTimesheet(projects, week, days, Rounding::Minute);
+    const Timesheet sheet = BuildTimesheet(projects, week, days, kNearestMinute);
     ASSERT_EQ(sheet.rows.size(), 3u);  // the task without time is left out
     EXPECT_EQ(sheet.rows[2].path, "Design/Logo \"v2\"");
     EXPECT_EQ(sheet.rows[2].own, (std::map<int, int64_t>{{1, 5460}}));
@@ -172,7 +193,7 @@ TEST_F(Timesheets, TotalsAddUpFromTheRoundedCells) {
 TEST_F(Timesheets, ACorrectionCountsWholeOnTheDayItWasMade) {
     pugi::xml_node design = doc.first_child().child("task");
     AddSession(design, "2026-12-07T23:30:00+01:00", 7200, "From the timesheet", true);
-    const Timesheet sheet = BuildTimesheet(projects, week, days, Rounding::None);
+    const Timesheet sheet = BuildTimesheet(projects, week, days, {});
     EXPECT_EQ(sheet.rows[1].own, (std::map<int, int64_t>{{0, 1800 + 7200}, {1, 1800}}));
     EXPECT_EQ(sheet.dayTotals, (std::vector<int64_t>{9600, 7230, 0, 0, 0, 0, 0}));
     EXPECT_TRUE(QString::fromUtf8(SessionsCsv(projects, week, days))
@@ -183,7 +204,7 @@ TEST_F(Timesheets, ACorrectionCountsWholeOnTheDayItWasMade) {
 TEST_F(Timesheets, CsvMatchesTheGoldenFile) {
     QFile golden(QStringLiteral(HORAVEL_TEST_DATA "/../../history/data/week.csv"));
     ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
-    EXPECT_EQ(TimesheetCsv(BuildTimesheet(projects, week, days, Rounding::Minute)).toStdString(),
+    EXPECT_EQ(TimesheetCsv(BuildTimesheet(projects, week, days, kNearestMinute)).toStdString(),
               golden.readAll().toStdString());
     const QString sessions = QString::fromUtf8(SessionsCsv(projects, week, days));
     EXPECT_EQ(sessions.count(QStringLiteral("\r\n")), 4);  // header and three periods in the week
@@ -192,6 +213,189 @@ TEST_F(Timesheets, CsvMatchesTheGoldenFile) {
                                          "\"Acme, Inc.\",Design,3600,1:00:00,1.00,"
                                          "\"Late, \"\"urgent\"\"\",period\r\n")))
         << sessions.toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+// Hundredths of an hour as a decimal text reads them: "-1.25" is -125.
+int64_t Hundredths(const QString& text) {
+    const QStringList parts = text.split('.');
+    const int64_t magnitude = std::abs(parts[0].toLongLong()) * 100 + parts.value(1).toLongLong();
+    return text.startsWith('-') ? -magnitude : magnitude;
+}
+
+// A project of a few tasks two levels deep, with random periods in a fortnight, some across
+// midnight and some of a few seconds only.
+struct RandomProject {
+    explicit RandomProject(std::mt19937& random) {
+        pugi::xml_node project = doc.append_child("project");
+        project.append_attribute("name").set_value("P");
+        std::vector<pugi::xml_node> elements{project};
+        for (int i = 0; i < 5; ++i) {
+            pugi::xml_node parent = elements[random() % elements.size()];
+            pugi::xml_node task = parent.append_child("task");
+            task.append_attribute("name").set_value(("T" + std::to_string(i)).c_str());
+            elements.push_back(task);
+        }
+        const int64_t first = QDateTime(QDate(2026, 12, 7), QTime(0, 0), QTimeZone("Europe/Berlin"))
+                                  .toSecsSinceEpoch();
+        for (int i = random() % 12; i-- > 0;) {
+            const int64_t when = first + static_cast<int64_t>(random() % (13 * 86400));
+            const int64_t seconds = random() % 3 == 0 ? random() % 60 + 1 : random() % 20000 + 1;
+            pugi::xml_node element = elements[random() % elements.size()];
+            AddSession(
+                element,
+                SessionStartText(QDateTime::fromSecsSinceEpoch(when, QTimeZone("Europe/Berlin"))),
+                seconds);
+            worked.insert(element.internal_object());
+            rawSeconds += seconds;
+        }
+    }
+    pugi::xml_document doc;
+    std::set<void*> worked;
+    int64_t rawSeconds = 0;
+};
+
+// Over random periods and every rule: nothing is lost before rounding, every task that
+// worked keeps its row, and every total shown is the sum of what is shown under it.
+TEST(TimesheetProperties, ShownValuesAddUpAndNoWorkIsHidden) {
+    std::mt19937 random(20261207);
+    const DateRange fortnight{QDate(2026, 12, 7), QDate(2026, 12, 20)};
+    for (int round = 0; round < 300; ++round) {
+        RandomProject made(random);
+        const std::vector<ReportProject> projects{{"P", made.doc.first_child()}};
+        LocalDays days{QTimeZone("Europe/Berlin")};
+        EXPECT_EQ(BuildTimesheet(projects, fortnight, days, {}).grandTotal, made.rawSeconds);
+
+        ReportOptions options;
+        options.rounding = {static_cast<RoundMode>(random() % 4), kRoundingMinutes[random() % 7],
+                            static_cast<RoundScope>(random() % 3)};
+        options.decimal = random() % 2 == 0;
+        const Timesheet sheet = BuildTimesheet(projects, fortnight, days, options);
+        const std::string rule = RoundingText(options).toStdString();
+        const int64_t step = options.rounding.step();
+        const int64_t unit = options.decimal && step % 36 != 0 ? 36 : step;
+        size_t rowsThatWorked = 0;
+        std::vector<int64_t> dayTotals(14, 0);
+        int64_t shownTotal = 0;
+        for (size_t i = 0; i < sheet.rows.size(); ++i) {
+            const TimesheetRow& row = sheet.rows[i];
+            rowsThatWorked += row.own.empty() ? 0 : 1;
+            int64_t cells = 0;
+            int64_t decimals = 0;
+            for (const auto& [day, seconds] : row.total) {
+                cells += seconds;
+                decimals += Hundredths(DecimalHours(seconds));
+                EXPECT_EQ(seconds % unit, 0) << rule;
+                if (row.depth == 0) {
+                    dayTotals[static_cast<size_t>(day)] += seconds;
+                }
+            }
+            EXPECT_EQ(row.totalSum, cells) << rule;
+            if (options.decimal) {
+                EXPECT_EQ(Hundredths(DecimalHours(row.totalSum)), decimals) << rule;
+            }
+            // The row's total is its own time and its children's, as shown.
+            int64_t below = row.ownSum;
+            for (size_t j = i + 1; j < sheet.rows.size() && sheet.rows[j].depth > row.depth; ++j) {
+                below += sheet.rows[j].depth == row.depth + 1 ? sheet.rows[j].totalSum : 0;
+            }
+            EXPECT_EQ(row.totalSum, below) << rule;
+            if (options.rounding.mode == RoundMode::Up) {
+                EXPECT_GT(row.totalSum, 0) << rule;  // never rounded away
+            }
+        }
+        EXPECT_EQ(rowsThatWorked, made.worked.size()) << rule;
+        EXPECT_EQ(sheet.dayTotals, dayTotals) << rule;
+        for (const int64_t seconds : dayTotals) {
+            shownTotal += seconds;
+        }
+        EXPECT_EQ(sheet.grandTotal, shownTotal) << rule;
+    }
+}
+
+// A task without rates takes those of the nearest element above it, each period at the rate of
+// the day it started; a task that is not billable has hours and no price, nor has what is below.
+TEST_F(Timesheets, RatesComeByDateFromTheNearestElementAbove) {
+    pugi::xml_node design = doc.first_child().child("task");
+    pugi::xml_node copy = design.append_child("task");
+    copy.append_attribute("name").set_value("Copy");
+    AddSession(copy, "2026-12-09T10:00:00+01:00", 3600);
+    pugi::xml_node logo = design.child("task");
+    pugi::xml_node sketch = logo.append_child("task");
+    sketch.append_attribute("name").set_value("Sketch");
+    AddSession(sketch, "2026-12-09T10:00:00+01:00", 3600);
+    const Timesheet sheet = BuildTimesheet(projects, week, days, {});
+    ASSERT_EQ(sheet.rows.size(), 5u);
+    const auto row = [&](const char* name) {
+        return *std::find_if(sheet.rows.begin(), sheet.rows.end(),
+                             [&](const TimesheetRow& r) { return r.name == name; });
+    };
+    EXPECT_EQ(row("Copy").ownAmount, (std::map<int, int64_t>{{2, 905000}}));
+    EXPECT_FALSE(row("Sketch").priced);
+    EXPECT_EQ(row("Sketch").totalSum, 3600);
+    EXPECT_EQ(row("Design").amount, 300000 + 300000 + 905000);
+    EXPECT_EQ(sheet.amounts, (std::map<QString, int64_t>{{"EUR", 133300 + 1505000}}));
+    EXPECT_EQ(MoneyNumber(sheet.amounts.at("EUR")), "163.83");
+}
+
+// Beyond a week the PDF lists each task's day on a row of its own, week by week, each week
+// with its total; the period in words follows the calendar.
+TEST_F(Timesheets, LongRangesAreListedDayByDayWeekByWeek) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    const DateRange fortnight{QDate(2026, 12, 7), QDate(2026, 12, 20)};
+    const Timesheet sheet = BuildTimesheet(projects, fortnight, days, kNearestMinute);
+    const QString html =
+        ReportHtml(sheet, {"Me", {"Acme"}, {"Acme, Inc."}, QDate(2026, 12, 21)}, {});
+    EXPECT_EQ(html.count("Week of "), 2);
+    EXPECT_EQ(html.count("Week total"), 2);
+    EXPECT_TRUE(html.contains("Acme, Inc. / Design/Logo &quot;v2&quot;")) << html.toStdString();
+    const std::pair<DateRange, const char*> words[] = {
+        {{QDate(2026, 12, 7), QDate(2026, 12, 13)}, "7 to 13 December 2026"},
+        {{QDate(2026, 11, 30), QDate(2026, 12, 6)}, "30 November to 6 December 2026"},
+        {{QDate(2026, 12, 28), QDate(2027, 1, 3)}, "28 December 2026 to 3 January 2027"},
+        {{QDate(2026, 12, 7), QDate(2026, 12, 7)}, "7 December 2026"},
+    };
+    for (const auto& [range, text] : words) {
+        EXPECT_EQ(RangeInWords(range), text);
+    }
+    EXPECT_EQ(PaperOf(QLocale(QLocale::English, QLocale::UnitedStates)), QPageSize::Letter);
+    EXPECT_EQ(PaperOf(QLocale(QLocale::German, QLocale::Germany)), QPageSize::A4);
+    QLocale::setDefault(QLocale::c());
+}
+
+// What a new user saw: 20 s gone at minute rounding, and tenths that did not add up.
+TEST_F(Timesheets, ShortWorkKeepsItsRowAndDecimalsAddUp) {
+    pugi::xml_node idle = doc.first_child().child("task").next_sibling("task");
+    AddSession(idle, "2026-12-09T10:00:00+01:00", 20);
+    ReportOptions options{{RoundMode::Nearest, 1}, false};
+    Timesheet sheet = BuildTimesheet(projects, week, days, options);
+    ASSERT_EQ(sheet.rows.size(), 4u);
+    EXPECT_EQ(sheet.rows[3].name, "Idle");
+    EXPECT_EQ(ShownTime(sheet.rows[3].totalSum, options), "0:00");
+    EXPECT_EQ(ShownTime(BuildTimesheet(projects, week, days, {}).rows[3].totalSum, {}), "0:00:20");
+
+    // Parent 100 s, children 100 s and 40 s: each 0.03 and 0.01 alone, 0.07 together.
+    pugi::xml_document small;
+    small.load_string(
+        R"(<project name="S"><history>)"
+        R"(<session start="2026-12-07T09:00:00+01:00" seconds="100"/></history>)"
+        R"(<task name="A"><history><session start="2026-12-07T10:00:00+01:00" seconds="100"/>)"
+        R"(</history></task><task name="B"><history><session start="2026-12-07T11:00:00+01:00")"
+        R"( seconds="40"/></history></task></project>)");
+    options = {{}, true};
+    sheet = BuildTimesheet({{"S", small.first_child()}}, week, days, options);
+    ASSERT_EQ(sheet.rows.size(), 3u);
+    const int64_t parts = Hundredths(ShownTime(sheet.rows[0].ownSum, options)) +
+                          Hundredths(ShownTime(sheet.rows[1].totalSum, options)) +
+                          Hundredths(ShownTime(sheet.rows[2].totalSum, options));
+    EXPECT_EQ(Hundredths(ShownTime(sheet.rows[0].totalSum, options)), parts);
+    EXPECT_EQ(RoundingText(options),
+              "Not rounded; hours to two decimals, each row adding up to its total");
+    EXPECT_EQ(RoundingText({{RoundMode::Up, 6, RoundScope::TaskDay}, false}),
+              "Rounded up to 6 minutes per task and day");
 }
 
 }  // namespace

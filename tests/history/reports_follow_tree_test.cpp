@@ -105,9 +105,9 @@ TEST_F(ReportsFollowTree, AMovedProjectKeepsItsHoursAndItsTick) {
     EXPECT_EQ(Exported("now.csv"), (Lines{"Alpha/Logo=3600"}));
     Settle();
     EXPECT_EQ(Entries(), (Ticks{{"Beta", false}, {"Alpha", true}}));
-    EXPECT_EQ(Sheet(), (Rows{{"Alpha", "1:00"}, {"Total", "1:00"}}));
+    EXPECT_EQ(Sheet(), (Rows{{"Alpha", "1:00:00"}, {"Total", "1:00:00"}}));
     Tick(0, true);
-    EXPECT_EQ(Sheet(), (Rows{{"Beta", "0:30"}, {"Alpha", "1:00"}, {"Total", "1:30"}}));
+    EXPECT_EQ(Sheet(), (Rows{{"Beta", "0:30:00"}, {"Alpha", "1:00:00"}, {"Total", "1:30:00"}}));
 }
 
 TEST_F(ReportsFollowTree, RenamedRemovedAndLoadedProjectsAreFollowed) {
@@ -116,7 +116,7 @@ TEST_F(ReportsFollowTree, RenamedRemovedAndLoadedProjectsAreFollowed) {
     window->ui.txtName->setText(QStringLiteral("Beta app"));
     Settle();
     EXPECT_EQ(Entries(), (Ticks{{"Alpha", false}, {"Beta app", true}}));
-    EXPECT_EQ(Sheet(), (Rows{{"Beta app", "0:30"}, {"Total", "0:30"}}));
+    EXPECT_EQ(Sheet(), (Rows{{"Beta app", "0:30:00"}, {"Total", "0:30:00"}}));
 
     ClickNode(alpha);
     ClickTreeBar("remove");  // unmodified: removed without a question
@@ -124,7 +124,7 @@ TEST_F(ReportsFollowTree, RenamedRemovedAndLoadedProjectsAreFollowed) {
     TreeNode* gamma = Load("Gamma", "Ads", 900);  // may take the memory Alpha let go
     Settle();
     EXPECT_EQ(Entries(), (Ticks{{"Beta app", true}, {"Gamma", true}}));
-    EXPECT_EQ(Sheet(), (Rows{{"Beta app", "0:30"}, {"Gamma", "0:15"}, {"Total", "0:45"}}));
+    EXPECT_EQ(Sheet(), (Rows{{"Beta app", "0:30:00"}, {"Gamma", "0:15:00"}, {"Total", "0:45:00"}}));
 
     ClickNode(gamma);
     ClickTreeBar("up");

@@ -1,0 +1,255 @@
+// The Reports window as a person uses it: its choices, what it shows and what it saves, over
+// project files on disk.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "history/billing_dialog.h"
+#include "history/history_frame.h"
+#include "history/reports_window.h"
+#include "history/sessions.h"
+#include "support/window_fixture.h"
+
+namespace {
+
+class ReportsWindowTest : public WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        window->resize(1000, 800);
+        window->show();
+    }
+    void TearDown() override {
+        if (reports != nullptr) {
+            reports->close();
+        }
+        WindowTest::TearDown();
+    }
+    // Writes the file, loads it and opens the Reports window on it.
+    void Open(const QString& name, const std::string& bytes) {
+        path = TempPath(name);
+        WriteFile(path, bytes);
+        QString loading = path;
+        window->LoadProjects(loading);
+        OpenReports();
+    }
+    void OpenReports() {
+        ClickNode(window->ui.Tree->topLevelNode(0));
+        QTest::mouseClick(window->History->cmdReports, Qt::LeftButton);
+        reports = window->History->reports;
+        ASSERT_TRUE(reports != nullptr);
+    }
+    QStringList Headers() const {
+        QStringList headers;
+        for (int i = 0; i < reports->tvwSheet->columnCount(); ++i) {
+            headers << reports->tvwSheet->headerItem()->text(i);
+        }
+        return headers;
+    }
+    // The row's text in the column of that header.
+    QString Cell(const QString& row, const QString& header) const {
+        const auto found = reports->tvwSheet->findItems(row, Qt::MatchExactly | Qt::MatchRecursive);
+        const auto column = Headers().indexOf(header);
+        return found.size() == 1 && column >= 0 ? found[0]->text(static_cast<int>(column))
+                                                : QStringLiteral("?");
+    }
+    static QString Today(int h, int m) {
+        return SessionStartText(QDateTime(QDate::currentDate(), QTime(h, m)));
+    }
+
+    QString path;
+    QPointer<ReportsWindow> reports;
+};
+
+// A task of 20 s is a row of its own at every rounding, and the choices made stay for the next
+// opening; Today shows today's column only, whatever was shown before.
+TEST_F(ReportsWindowTest, RoundingNeverHidesWorkAndIsRemembered) {
+    Open("short.hvp", "<project name=\"Short\"><task name=\"Glance\"><history><session start=\"" +
+                          Today(9, 0).toStdString() +
+                          "\" seconds=\"20\"/></history></task></project>");
+    EXPECT_EQ(Cell("Glance", "Total"), "0:00:20");
+    EXPECT_EQ(reports->lblRule->text(), "Not rounded");
+    reports->cboRounding->setCurrentIndex(static_cast<int>(RoundMode::Down));
+    reports->cboUnit->setCurrentIndex(reports->cboUnit->findData(15));
+    EXPECT_EQ(Cell("Glance", "Total"), "0:00");  // still there
+    reports->cboRounding->setCurrentIndex(static_cast<int>(RoundMode::Up));
+    reports->cboScope->setCurrentIndex(static_cast<int>(RoundScope::Period));
+    reports->chkDecimal->setChecked(true);
+    EXPECT_EQ(Cell("Short", "Total"), "0.25");
+    EXPECT_EQ(reports->lblRule->text(), "Rounded up to 15 minutes per period");
+
+    reports->cboPeriod->setCurrentIndex(static_cast<int>(ReportPeriod::ThisWeek));
+    reports->cboPeriod->setCurrentIndex(static_cast<int>(ReportPeriod::Today));
+    EXPECT_EQ(Headers(),
+              (QStringList{"Task", QDate::currentDate().toString("ddd dd.MM"), "Total"}));
+
+    reports->close();
+    QApplication::processEvents();
+    OpenReports();
+    EXPECT_EQ(reports->cboPeriod->currentIndex(), static_cast<int>(ReportPeriod::Today));
+    EXPECT_EQ(reports->lblRule->text(), "Rounded up to 15 minutes per period");
+    EXPECT_TRUE(reports->chkDecimal->isChecked());
+    EXPECT_EQ(Cell("Glance", "Total"), "0.25");
+}
+
+// Opened from a main window in a corner of the screen, the window lies wholly on the screen
+// and as near the main window's centre as it can; Escape and Close both close it.
+TEST_F(ReportsWindowTest, OpensOnTheScreenAndClosesWithEscapeOrClose) {
+    const QRect room = window->screen()->availableGeometry();
+    window->resize(room.width() / 2, room.height() / 2);
+    window->move(room.right() - window->width(), room.bottom() - window->height());
+    Open("empty.hvp", "<project name=\"Empty\"/>");
+    const QRect placed = reports->geometry();
+    EXPECT_TRUE(room.contains(placed))
+        << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
+    EXPECT_TRUE(room.contains(
+        reports->cmdPdf->mapTo(reports, reports->cmdPdf->rect().bottomRight()) + placed.topLeft()));
+    reports->show();
+    QTest::keyClick(reports->cboPeriod, Qt::Key_Escape);
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(reports == nullptr);
+
+    OpenReports();
+    QTest::mouseClick(reports->cmdClose, Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(reports == nullptr);
+}
+
+// Rates set in the program price the report and its CSV; the file keeps what other programs
+// wrote in it, byte for byte, and the stored form is the one other versions read.
+TEST_F(ReportsWindowTest, RatesSetInTheProgramPriceTheReportAndKeepTheRestOfTheFile) {
+    const std::string morning = Today(9, 0).toStdString();
+    const std::string head =
+        R"(<?xml version="1.0"?>)"
+        R"(<project name="Site" currency="EUR" client="Acme" x-mine="kept" completed="" task_time="" subtask_time=""><description>d</description>)"
+        R"(<history/><rates><rate from="2000-01-01" hourly="80.00"/><other a="1"/></rates>)"
+        R"(<task name="Logo" x-flag="1" completed="" task_time="" subtask_time="">)"
+        R"(<description/><history><session start=")" +
+        morning + R"(" seconds="5400"/></history>)";
+    const std::string tail =
+        R"(<mine:thing xmlns:mine="urn:x">text &amp; more</mine:thing></task>)"
+        R"(<task name="Chat" billable="false" completed=""><history><session start=")" +
+        morning + R"(" seconds="1800"/></history></task></project>)";
+    Open("site.hvp", head + tail);
+    Choose("mnuSaveProj");
+    ASSERT_EQ(ReadFile(path), head + tail);  // loaded and saved, nothing changed
+
+    EXPECT_EQ(Cell("Logo", "Amount"), QLocale().toCurrencyString(120.0, "EUR", 2));
+    EXPECT_EQ(Cell("Chat", "Amount"), "");  // hours, but no price
+    EXPECT_EQ(Cell("Chat", "Total"), "0:30:00");
+
+    TreeNode* logo = static_cast<TreeNode*>(window->ui.Tree->topLevelNode(0)->child(0));
+    ClickNode(logo);
+    EXPECT_EQ(window->History->lblRate->text(), "80.00 EUR an hour (from 2000-01-01)");
+    const std::string today = QDate::currentDate().toString(Qt::ISODate).toStdString();
+    window->History->askBilling = [&](const QString& title, const BillingValues& initial,
+                                      bool project) {
+        EXPECT_EQ(title, "Rates of 'Logo'");
+        EXPECT_FALSE(project);
+        EXPECT_TRUE(initial.rates.empty());
+        return std::optional<BillingValues>(
+            BillingValues{{{"", 500000}, {today, 1000000}}, true, {}, {}});
+    };
+    QTest::mouseClick(window->History->cmdRates, Qt::LeftButton);
+    EXPECT_EQ(window->History->lblRate->text(),
+              QString::fromStdString("100.00 EUR an hour (from " + today + ")"));
+    // The morning's period began before the rate was set today: it started on today's date,
+    // so today's rate prices it.
+    EXPECT_EQ(Cell("Logo", "Amount"), QLocale().toCurrencyString(150.0, "EUR", 2));
+
+    seams->fileDialog->ExpectSave(TempPath("week.csv"));
+    QTest::mouseClick(reports->cmdExport, Qt::LeftButton);
+    const std::string csv = ReadFile(TempPath("week.csv"));
+    EXPECT_NE(csv.find(",Site,Logo,5400,1:30:00,1.50,100.00,150.00,EUR\r\n"), std::string::npos)
+        << csv;
+    EXPECT_NE(csv.find(",Site,Chat,1800,0:30:00,0.50,,,\r\n"), std::string::npos) << csv;
+
+    Choose("mnuSaveProj");
+    EXPECT_EQ(ReadFile(path), head + R"(<rates><rate hourly="50.00"/><rate from=")" + today +
+                                  R"(" hourly="100.00"/></rates>)" + tail);
+}
+
+// The PDF a client reads: read back with pdftotext, its words are those of the golden text.
+TEST_F(ReportsWindowTest, ThePdfReadsAsTheGoldenText) {
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
+        GTEST_SKIP() << "pdftotext (poppler-utils, scripts/setup) is not installed";
+    }
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    Open(
+        "site.hvp",
+        R"(<project name="Website" client="Acme Ltd" currency="EUR"><rates><rate hourly="80"/></rates>)"
+        R"(<history><session start="2026-12-07T09:00:00+01:00" seconds="1210" note="First call"/>)"
+        R"(</history><task name="Design"><history>)"
+        R"(<session start="2026-12-08T10:00:00+01:00" seconds="5400" note="Logo &amp; colours"/>)"
+        R"(<session start="2026-12-09T14:00:00+01:00" seconds="24"/></history></task>)"
+        R"(<task name="Support" billable="false"><history>)"
+        R"(<session start="2026-12-10T16:00:00+01:00" seconds="1800"/></history></task></project>)");
+    reports->zone = QTimeZone("Europe/Berlin");
+    reports->txtFrom->setDate(QDate(2026, 12, 7));
+    reports->txtTo->setDate(QDate(2026, 12, 13));
+    reports->cboPeriod->setCurrentIndex(static_cast<int>(ReportPeriod::Custom));
+    reports->cboRounding->setCurrentIndex(static_cast<int>(RoundMode::Up));
+    reports->cboUnit->setCurrentIndex(reports->cboUnit->findData(6));
+    reports->chkNotes->setChecked(true);
+    reports->txtName->setText("Jane Doe Design");
+    seams->fileDialog->ExpectSave(TempPath("week.pdf"));
+    QTest::mouseClick(reports->cmdPdf, Qt::LeftButton);
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", {TempPath("week.pdf"), "-"});
+    ASSERT_TRUE(pdftotext.waitForFinished(30000));
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
+    QFile golden(QStringLiteral(HORAVEL_TEST_DATA "/../../history/data/week_pdf.txt"));
+    ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
+    const QString made = QLocale().toString(QDate::currentDate(), QStringLiteral("d MMMM yyyy"));
+    EXPECT_EQ(
+        text.toStdString(),
+        QString::fromUtf8(golden.readAll()).simplified().replace("{made}", made).toStdString());
+    QLocale::setDefault(QLocale::c());
+}
+
+TEST(BillingDialog, ReadsRatesAsTypedAndRefusesWhatDoesNotRead) {
+    QString error;
+    const QLocale german(QLocale::German);
+    const auto rates = RatesFromRows(
+        {{"2026-07-01", "90,5"}, {"", "85"}, {" ", ""}, {"2026-01-01", "12.3456"}}, error, german);
+    ASSERT_TRUE(rates) << error.toStdString();
+    EXPECT_EQ(*rates,
+              (std::vector<Rate>{{"", 850000}, {"2026-01-01", 123456}, {"2026-07-01", 905000}}));
+    const std::pair<std::vector<std::pair<QString, QString>>, const char*> refused[] = {
+        {{{"2026-13-01", "5"}}, "\"2026-13-01\" is not a date"},
+        {{{"", "ten"}}, "\"ten\" is not an hourly rate"},
+        {{{"", "-5"}}, "\"-5\" is not an hourly rate"},
+        {{{"", "5"}, {"", "6"}}, "Only one rate can hold from the beginning."},
+    };
+    for (const auto& [rows, reason] : refused) {
+        EXPECT_FALSE(RatesFromRows(rows, error, german));
+        EXPECT_TRUE(error.startsWith(reason)) << error.toStdString();
+    }
+
+    BillingDialog dialog("Rates of 'Site'", {{{"", 800000}}, true, "EUR", "Acme"}, true, nullptr);
+    dialog.show();
+    dialog.txtCurrency->setText("usd");
+    dialog.chkBillable->setChecked(false);
+    QTest::mouseClick(dialog.cmdAddRate, Qt::LeftButton);
+    dialog.tblRates->item(1, 1)->setText("95.5");  // the new rate, from today
+    dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    ASSERT_TRUE(dialog.values) << dialog.lblError->text().toStdString();
+    EXPECT_EQ(dialog.values->currency, "USD");
+    EXPECT_FALSE(dialog.values->billable);
+    EXPECT_EQ(dialog.values->rates.back(),
+              (Rate{QDate::currentDate().toString(Qt::ISODate).toStdString(), 955000}));
+}
+
+}  // namespace
