@@ -14,6 +14,7 @@
 #include <pugixml.hpp>
 
 #include "platform/platform.h"
+#include "platform/remote_command.h"
 #include "shell/command_guard.h"
 #include "shell/main_controls.h"
 #include "tree/caption.h"
@@ -75,6 +76,10 @@ class frmMain : public QMainWindow {
     void Timer1_Timer();
     // Stops a running timer whatever is selected (the tray's and the clear's way to stop).
     void StopTimer();
+    // A command from a desktop shortcut or a script, sent by a second start of the program
+    // (shell/remote_control.cpp): done as the window's own command would, then answered
+    // with what the timer field says (or its JSON form).
+    RemoteAnswer AnswerRemoteCommand(const RemoteCommand& command);
 
     // ---- Project and workspace files (files/) ----
     bool CDSave(FileDialogSetup& CD);
@@ -153,6 +158,10 @@ class frmMain : public QMainWindow {
     void ExplainIfCannotAct(NodeCommand command);
     // What the toolbar button and the pop-up entry offer next.
     void ShowTimerState(bool running);
+    // --start: the task at the path timed, switching from any other; refused with the
+    // reason when the path names no task or several.
+    RemoteAnswer StartTimingAt(const QString& taskPath);
+    RemoteAnswer TimingStatusAnswer(bool json) const;
     // Window size and place (shell/window_memory.cpp).
     void RestoreWindowGeometry();
     void StoreWindowGeometry();
