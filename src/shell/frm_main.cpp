@@ -1,4 +1,5 @@
 #include "shell/frm_main.h"
+#include "shell/window_accessibility.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -37,6 +38,7 @@
 frmMain::frmMain(Platform platform, QWidget* parent)
     : QMainWindow(parent), platform_(std::move(platform)) {
     setWindowTitle(QStringLiteral("Horavel"));
+    InstallWindowAccessibility();
     CreateControls();
     CreateMenus();
     CreateTray();
@@ -142,6 +144,8 @@ void frmMain::CreatePaneControls() {
     ui.lblDescription = label("lblDescription", QStringLiteral("Task Description:"));
     ui.txtDescription = new QPlainTextEdit(this);
     ui.txtDescription->setObjectName(QStringLiteral("txtDescription"));
+    // Tab moves on to the next field, as in every other field of the pane.
+    ui.txtDescription->setTabChangesFocus(true);
     ui.lblTimeHead = label("lblTimeHead", QStringLiteral("(h:mm:ss)"));
     ui.lblTimeHead->setAlignment(Qt::AlignHCenter);
     ui.lblTaskTime = label("lblTaskTime", QStringLiteral("Task Time:"));

@@ -1,4 +1,5 @@
 // Where a person sees that the timer runs: the status bar's timer field and the tray.
+#include <QAccessible>
 #include <QTest>
 
 #include "model/xml.h"
@@ -20,6 +21,10 @@ TEST_F(TimingStatus, TrayAndStatusBarFollowTheTimer) {
     window->Timer1_Timer();
     EXPECT_EQ(seams->tray->toolTip, "Horavel - Design 1:02:05");
     EXPECT_EQ(window->ui.lblTimerStatus->text(), "Timing Design 1:02:05");
+    QAccessibleInterface* field = QAccessible::queryAccessibleInterface(window->ui.lblTimerStatus);
+    EXPECT_EQ(field->text(QAccessible::Name), "Timer");
+    EXPECT_EQ(field->text(QAccessible::Description), "Timing Design 1:02:05")
+        << "what a screen reader reads of it";
     EXPECT_NE(seams->tray->icon.cacheKey(), plainIcon) << "the running variant";
 
     QTest::mouseClick(button, Qt::LeftButton);
