@@ -364,8 +364,12 @@ void frmMain::ConnectSubsystems() {
         }
     });
     connect(timing_.get(), &TimingRun::Changed, this, [this] {
-        pane_->RefreshTimes();
-        ShowTimingStatus();
+        ShowTimingStatus();  // the tray's tooltip is seen while the window is not
+        if (IsSeen()) {
+            pane_->RefreshTimes();
+        } else {
+            behindWhileUnseen_ = true;
+        }
     });
     connect(timing_.get(), &TimingRun::PeriodStarted, recovery_.get(),
             &CrashRecovery::NoteUnsavedChange);

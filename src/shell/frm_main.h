@@ -120,6 +120,9 @@ class frmMain : public QMainWindow {
     // the widgets only when what they show changes.
     void ShowTimingStatus();
 
+    // Whether any of the window can be seen: shown, not minimized, not wholly covered.
+    bool IsSeen() const;
+
     // The tree's selected node, or none.
     TreeNode* SelectedNode() const { return ui.Tree->selectedNode(); }
     // Toolbar buttons by key ("toggletimer", "newproject", ...).
@@ -170,6 +173,10 @@ class frmMain : public QMainWindow {
     QMenu* createPopupMenu() override { return nullptr; }
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    // What ticks left undrawn while nobody saw the window, drawn now that it is seen.
+    void CatchUpOnSight();
 
     Platform platform_;
     // One object per subsystem, each given the state and the seams it needs.
@@ -187,6 +194,7 @@ class frmMain : public QMainWindow {
     bool timer1WasEnabled_ = false;  // Timer1's state when a splitter drag began
     bool unloaded_ = false;
     bool sessionEnding_ = false;
+    bool behindWhileUnseen_ = false;  // ticks booked while unseen left the pane as it was
     QPointer<QDialog> optionsDialog_;
     QPointer<QDialog> aboutDialog_;
     std::map<QString, QAction*> toolbarButtons_;

@@ -32,4 +32,43 @@ TEST_F(TimingStatus, TrayAndStatusBarFollowTheTimer) {
     EXPECT_EQ(window->ui.lblTimerStatus->text(), "Timer stopped");
 }
 
+// Counts the paints a widget receives.
+class PaintCounter : public QObject {
+  public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+TEST_F(TimingStatus, MinimizedTicksDrawNothingAndTheWindowCatchesUpWhenSeen) {
+    TreeNode* design = AddProject("Design");
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    ClickToolbar("toggletimer");
+    window->showMinimized();
+    QCoreApplication::processEvents();
+    const PaintCounter tree(window->ui.Tree->viewport());
+    const PaintCounter pane(window->ui.txtTaskTime);
+    for (int i = 0; i < 3; ++i) {
+        seams->clock->now += 1;
+        window->Timer1_Timer();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(Text(design, "@task_time"), "0:00:03") << "booked all the same";
+    EXPECT_EQ(seams->tray->toolTip, "Horavel - Design 0:00:03") << "the tray is still seen";
+    EXPECT_EQ(tree.paints + pane.paints, 0);
+    EXPECT_EQ(window->ui.txtTaskTime->text(), "0:00:00") << "the pane waits to be seen";
+
+    window->showNormal();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->ui.txtTaskTime->text(), "0:00:03");
+    EXPECT_GT(tree.paints, 0);
+}
+
 }  // namespace
