@@ -364,12 +364,11 @@ void frmMain::ConnectSubsystems() {
         }
     });
     connect(timing_.get(), &TimingRun::Changed, this, [this] {
-        ShowTimingStatus();  // the tray's tooltip is seen while the window is not
-        if (IsSeen()) {
-            pane_->RefreshTimes();
-        } else {
-            behindWhileUnseen_ = true;
-        }
+        // The pane's fields keep up (Qt paints nothing of a window that is not exposed);
+        // the tree's rows are left undrawn until the window is seen again.
+        pane_->RefreshTimes();
+        ShowTimingStatus();
+        behindWhileUnseen_ = behindWhileUnseen_ || !IsSeen();
     });
     connect(timing_.get(), &TimingRun::PeriodStarted, recovery_.get(),
             &CrashRecovery::NoteUnsavedChange);

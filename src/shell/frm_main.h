@@ -194,6 +194,7 @@ class frmMain : public QMainWindow {
     bool timer1WasEnabled_ = false;  // Timer1's state when a splitter drag began
     bool unloaded_ = false;
     bool sessionEnding_ = false;
+    bool shownOnce_ = false;
     bool behindWhileUnseen_ = false;  // ticks booked while unseen left the pane as it was
     QPointer<QDialog> optionsDialog_;
     QPointer<QDialog> aboutDialog_;

@@ -97,6 +97,11 @@ void frmMain::ResizeHandle1_Move(double position) {
 // ---- Quiet while unseen: a tick draws nothing nobody can see ----
 
 bool frmMain::IsSeen() const {
+    // Until its first show the window is still being put together: its fields keep up,
+    // so that the first sight of it is current.
+    if (!shownOnce_) {
+        return true;
+    }
     const QWindow* handle = windowHandle();
     return isVisible() && !isMinimized() && handle != nullptr && handle->isExposed();
 }
@@ -110,6 +115,7 @@ void frmMain::changeEvent(QEvent* event) {
 
 void frmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    shownOnce_ = true;
     // The native window exists from the first show: its exposure tells when it is covered.
     if (QWindow* handle = windowHandle()) {
         handle->removeEventFilter(this);

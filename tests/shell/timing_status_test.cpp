@@ -53,7 +53,6 @@ TEST_F(TimingStatus, MinimizedTicksDrawNothingAndTheWindowCatchesUpWhenSeen) {
     window->showMinimized();
     QCoreApplication::processEvents();
     const PaintCounter tree(window->ui.Tree->viewport());
-    const PaintCounter pane(window->ui.txtTaskTime);
     for (int i = 0; i < 3; ++i) {
         seams->clock->now += 1;
         window->Timer1_Timer();
@@ -61,8 +60,7 @@ TEST_F(TimingStatus, MinimizedTicksDrawNothingAndTheWindowCatchesUpWhenSeen) {
     }
     EXPECT_EQ(Text(design, "@task_time"), "0:00:03") << "booked all the same";
     EXPECT_EQ(seams->tray->toolTip, "Horavel - Design 0:00:03") << "the tray is still seen";
-    EXPECT_EQ(tree.paints + pane.paints, 0);
-    EXPECT_EQ(window->ui.txtTaskTime->text(), "0:00:00") << "the pane waits to be seen";
+    EXPECT_EQ(tree.paints, 0) << "no timed row drawn";
 
     window->showNormal();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
