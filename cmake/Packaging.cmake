@@ -19,9 +19,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the binary links come from dpkg-shlibdeps. Qt loads its platform plug-in at
-# run time, which no linker sees: without qt6-qpa-plugins the program cannot open a window.
+# run time, which no linker sees: without qt6-qpa-plugins the program cannot open a window
+# on X11, and without qt6-wayland not on a Wayland session (it would fall back to XWayland,
+# where idle time counts only input to X clients).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland")
 # The program runs without these. The first three turn the installed files into a menu
 # entry with an icon and a known file type; Qt loads libXcursor when it is there, for the
 # desktop's themed mouse pointers on X11.

@@ -107,6 +107,17 @@ std::optional<int64_t> HoursSeconds(const QString& typed, const QLocale& locale)
     return match.captured(1).toLongLong() * 3600 + fraction;
 }
 
+// A date or time field that Tab leaves, as every other field: Qt's own walks through its
+// day, month and year first, so a start time typed after Tab would land in the year.
+template <typename Edit>
+class TabLeavingEdit : public Edit {
+  public:
+    using Edit::Edit;
+
+  protected:
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+};
+
 }  // namespace
 
 std::optional<int64_t> ParseDuration(const QString& text, const QLocale& locale) {
@@ -169,9 +180,9 @@ SessionDialog::SessionDialog(const QString& title, const SessionValues& initial,
     if (!start.isValid()) {
         start = QDateTime::currentDateTime();
     }
-    txtDate = new QDateEdit(start.date(), this);
+    txtDate = new TabLeavingEdit<QDateEdit>(start.date(), this);
     txtDate->setCalendarPopup(true);
-    txtStart = new QTimeEdit(start.time(), this);
+    txtStart = new TabLeavingEdit<QTimeEdit>(start.time(), this);
     txtStart->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     txtDuration = new QLineEdit(ClockText(initial.seconds, true), this);
     txtNote = NoteField(initial.note, this);

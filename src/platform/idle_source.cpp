@@ -11,6 +11,10 @@
 namespace {
 
 std::optional<double> FromX11() {
+    // Under XWayland the X server sees only input to X clients: no X11 call off xcb.
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
+        return std::nullopt;
+    }
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     Display* display = x11 ? x11->display() : nullptr;
     int eventBase = 0;

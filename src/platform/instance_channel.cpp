@@ -1,5 +1,6 @@
 #include "platform/instance_channel.h"
 
+#include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QRegularExpression>
@@ -37,6 +38,8 @@ QStringList Decode(const QByteArray& bytes) {
 }
 
 constexpr int kWaitMs = 2000;
+// The window answers as soon as it reads a command; a window busy this long is stuck.
+constexpr int kAnswerWaitMs = 3000;
 constexpr int kSilenceMs = 10000;
 
 }  // namespace
@@ -77,6 +80,32 @@ bool InstanceChannel::Send(const QByteArray& message) const {
     return sent;
 }
 
+std::optional<RemoteAnswer> InstanceChannel::Ask(const RemoteCommand& command) {
+    QLocalSocket socket;
+    socket.connectToServer(name_);
+    if (!socket.waitForConnected(kWaitMs)) {
+        return std::nullopt;
+    }
+    socket.write(EncodeCommand(command));
+    QByteArray answer;
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < kAnswerWaitMs) {
+        if (const std::optional<RemoteAnswer> decoded = DecodeAnswer(answer)) {
+            return decoded;
+        }
+        if (!socket.waitForReadyRead(int(kAnswerWaitMs - waited.elapsed())) &&
+            socket.state() != QLocalSocket::ConnectedState && socket.bytesAvailable() == 0) {
+            break;
+        }
+        answer += socket.readAll();
+    }
+    if (const std::optional<RemoteAnswer> decoded = DecodeAnswer(answer)) {
+        return decoded;
+    }
+    return RemoteAnswer{kExitNotRunning, QStringLiteral("Horavel did not answer")};
+}
+
 bool InstanceChannel::Listen() {
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
@@ -104,19 +133,37 @@ void InstanceChannel::Receive() {
             incoming->bytes.clear();
             socket->abort();
         };
-        const auto take = [socket, incoming, refuse] {
+        const auto answer = [this, socket, incoming](const RemoteCommand& command) {
+            incoming->refused = true;  // answered: nothing more is read from it
+            const RemoteAnswer reply =
+                commandHandler_
+                    ? commandHandler_(command)
+                    : RemoteAnswer{kExitRefused, QStringLiteral("Horavel takes no commands")};
+            socket->write(EncodeAnswer(reply));
+            socket->disconnectFromServer();
+        };
+        const auto take = [socket, incoming, refuse, answer] {
             if (incoming->refused) {
                 return;
             }
             incoming->bytes += socket->read(kMaxMessageBytes + 1 - incoming->bytes.size());
             if (incoming->bytes.size() > kMaxMessageBytes) {
                 refuse();  // no list of files is this long: whatever it is, it goes
+            } else if (IsCommandMessage(incoming->bytes)) {
+                bool malformed = false;
+                if (const std::optional<RemoteCommand> command =
+                        DecodeCommand(incoming->bytes, malformed)) {
+                    answer(*command);
+                } else if (malformed) {
+                    refuse();
+                }
             }
         };
         const auto deliver = [this, socket, incoming, take] {
             take();
             socket->deleteLater();
-            if (!incoming->refused) {
+            // A command cut off before its end is no list of files either.
+            if (!incoming->refused && !IsCommandMessage(incoming->bytes)) {
                 emit FilesHandedOver(Decode(incoming->bytes));
             }
         };

@@ -6,6 +6,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
+
+#include "platform/remote_command.h"
+
 class QLocalServer;
 
 class InstanceChannel : public QObject {
@@ -25,6 +30,13 @@ class InstanceChannel : public QObject {
     // false when listening failed (the program then simply runs alone).
     bool Listen();
 
+    // Sends a command to the copy listening and waits for its answer; none when no copy
+    // listens. A copy that takes the command but does not answer in time answers for it.
+    std::optional<RemoteAnswer> Ask(const RemoteCommand& command);
+    // How this copy answers commands; it answers as soon as a command has arrived whole.
+    using CommandHandler = std::function<RemoteAnswer(const RemoteCommand&)>;
+    void SetCommandHandler(CommandHandler handler) { commandHandler_ = std::move(handler); }
+
   signals:
     void FilesHandedOver(const QStringList& files);
 
@@ -32,5 +44,6 @@ class InstanceChannel : public QObject {
     bool Send(const QByteArray& message) const;
     void Receive();
     QString name_;
+    CommandHandler commandHandler_;
     QLocalServer* server_ = nullptr;
 };

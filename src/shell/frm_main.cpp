@@ -142,6 +142,8 @@ void frmMain::CreatePaneControls() {
     ui.lblDescription = label("lblDescription", QStringLiteral("Task Description:"));
     ui.txtDescription = new QPlainTextEdit(this);
     ui.txtDescription->setObjectName(QStringLiteral("txtDescription"));
+    // Tab moves on to the next field, as in every other field of the pane.
+    ui.txtDescription->setTabChangesFocus(true);
     ui.lblTimeHead = label("lblTimeHead", QStringLiteral("(h:mm:ss)"));
     ui.lblTimeHead->setAlignment(Qt::AlignHCenter);
     ui.lblTaskTime = label("lblTaskTime", QStringLiteral("Task Time:"));
@@ -367,8 +369,11 @@ void frmMain::ConnectSubsystems() {
         }
     });
     connect(timing_.get(), &TimingRun::Changed, this, [this] {
+        // The pane's fields keep up (Qt paints nothing of a window that is not exposed);
+        // the tree's rows are left undrawn until the window is seen again.
         pane_->RefreshTimes();
         ShowTimingStatus();
+        behindWhileUnseen_ = behindWhileUnseen_ || !IsSeen();
     });
     connect(timing_.get(), &TimingRun::PeriodStarted, recovery_.get(),
             &CrashRecovery::NoteUnsavedChange);

@@ -14,6 +14,7 @@
 #include <pugixml.hpp>
 
 #include "platform/platform.h"
+#include "platform/remote_command.h"
 #include "shell/command_guard.h"
 #include "shell/main_controls.h"
 #include "tree/caption.h"
@@ -78,6 +79,10 @@ class frmMain : public QMainWindow {
     void Timer1_Timer();
     // Stops a running timer whatever is selected (the tray's and the clear's way to stop).
     void StopTimer();
+    // A command from a desktop shortcut or a script, sent by a second start of the program
+    // (shell/remote_control.cpp): done as the window's own command would, then answered
+    // with what the timer field says (or its JSON form).
+    RemoteAnswer AnswerRemoteCommand(const RemoteCommand& command);
 
     // ---- Project and workspace files (files/) ----
     bool CDSave(FileDialogSetup& CD);
@@ -118,6 +123,9 @@ class frmMain : public QMainWindow {
     // the widgets only when what they show changes.
     void ShowTimingStatus();
 
+    // Whether any of the window can be seen: shown, not minimized, not wholly covered.
+    bool IsSeen() const;
+
     // The tree's selected node, or none.
     TreeNode* SelectedNode() const { return ui.Tree->selectedNode(); }
     // Toolbar buttons by key ("toggletimer", "newproject", ...).
@@ -156,6 +164,10 @@ class frmMain : public QMainWindow {
     void ExplainIfCannotAct(NodeCommand command);
     // What the toolbar button and the pop-up entry offer next.
     void ShowTimerState(bool running);
+    // --start: the task at the path timed, switching from any other; refused with the
+    // reason when the path names no task or several.
+    RemoteAnswer StartTimingAt(const QString& taskPath);
+    RemoteAnswer TimingStatusAnswer(bool json) const;
     // Window size and place (shell/window_memory.cpp).
     void RestoreWindowGeometry();
     void StoreWindowGeometry();
@@ -164,6 +176,10 @@ class frmMain : public QMainWindow {
     QMenu* createPopupMenu() override { return nullptr; }
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    // What ticks left undrawn while nobody saw the window, drawn now that it is seen.
+    void CatchUpOnSight();
 
     Platform platform_;
     // One object per subsystem, each given the state and the seams it needs.
@@ -181,6 +197,8 @@ class frmMain : public QMainWindow {
     bool timer1WasEnabled_ = false;  // Timer1's state when a splitter drag began
     bool unloaded_ = false;
     bool sessionEnding_ = false;
+    bool shownOnce_ = false;
+    bool behindWhileUnseen_ = false;  // ticks booked while unseen left the pane as it was
     QPointer<QDialog> optionsDialog_;
     // Read once and again when the options are saved: the timer asks at every tick.
     double idleLimitSeconds_ = 0;

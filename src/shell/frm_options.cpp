@@ -129,12 +129,13 @@ void frmOptions::CreateIdleMinutes() {
 }
 
 void frmOptions::SetTabOrder() {
-    QWidget* const order[] = {tt_none,       tt_tasktime, tt_totaltime, tt_hmm,        tt_hmmss,
-                              chkAutoLoadWS, cmdOK,       Command1,     chkAutoSaveWS, chkTrayIcon};
+    // As the eye reads the dialog: the left column down, then the right one, the buttons last.
+    QWidget* const order[] = {tt_none,        tt_tasktime,   tt_totaltime,  tt_hmm,
+                              tt_hmmss,       chkAutoSaveWS, chkAutoLoadWS, chkTrayIcon,
+                              spnIdleMinutes, cmdOK,         Command1};
     for (size_t i = 0; i + 1 < std::size(order); ++i) {
         setTabOrder(order[i], order[i + 1]);
     }
-    setTabOrder(chkTrayIcon, spnIdleMinutes);
 }
 
 // The rules run on every change of a control, also those the loading step makes.

@@ -45,6 +45,9 @@ void frmMain::ShowTimingStatus() {
     shownTimingSummary_ = summary;
     const QString text = TimerFieldText(summary);
     ui.lblTimerStatus->setText(text);
+    // Its accessible name says what the field is ("Timer"); a screen reader reads its state
+    // from the description.
+    ui.lblTimerStatus->setAccessibleDescription(text);
     // A label free to change size has the status bar laid out again for every new text,
     // once a second while timing. Held at its text's size, it repaints only itself. Digits
     // are equally wide in interface fonts, so its size is measured again (text shaping,

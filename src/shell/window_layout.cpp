@@ -6,17 +6,21 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QToolBar>
+#include <QWindow>
 
 #include <algorithm>
 
 #include "shell/frm_main.h"
 #include "shell/layout.h"
 #include "shell/resize_handle.h"
+#include "tree/detail_pane.h"
 #include "tree/project_tree.h"
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == client_ && event->type() == QEvent::Resize) {
         Form_Resize();
+    } else if (watched == windowHandle() && event->type() == QEvent::Expose && IsSeen()) {
+        CatchUpOnSight();  // uncovered, or shown again by the compositor
     }
     // A burst of typing in the name or the description ends when the field loses the focus.
     if ((watched == ui.txtName || watched == ui.txtDescription) &&
@@ -94,4 +98,43 @@ void frmMain::ResizeHandle1_Move(double position) {
     if (ui.Timer1.enabled()) {
         Timer1_Timer();
     }
+}
+
+// ---- Quiet while unseen: a tick draws nothing nobody can see ----
+
+bool frmMain::IsSeen() const {
+    // Until its first show the window is still being put together: its fields keep up,
+    // so that the first sight of it is current.
+    if (!shownOnce_) {
+        return true;
+    }
+    const QWindow* handle = windowHandle();
+    return isVisible() && !isMinimized() && handle != nullptr && handle->isExposed();
+}
+
+void frmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && IsSeen()) {
+        CatchUpOnSight();
+    }
+}
+
+void frmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    shownOnce_ = true;
+    // The native window exists from the first show: its exposure tells when it is covered.
+    if (QWindow* handle = windowHandle()) {
+        handle->removeEventFilter(this);
+        handle->installEventFilter(this);
+    }
+    CatchUpOnSight();
+}
+
+void frmMain::CatchUpOnSight() {
+    if (!behindWhileUnseen_) {
+        return;
+    }
+    behindWhileUnseen_ = false;
+    pane_->RefreshTimes();
+    ui.Tree->viewport()->update();  // the timed rows' captions, changed without a repaint
 }

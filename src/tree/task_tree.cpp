@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWindow>
 
 #include <algorithm>
 #include <vector>
@@ -47,6 +48,12 @@ void TaskTree::expandAll() {
 }
 
 void TaskTree::repaintChainOnScreen(const QTreeWidgetItem* node) {
+    // Nothing of a minimized or covered window is drawn: the window repaints the whole
+    // view once it is seen again.
+    const QWindow* handle = window()->windowHandle();
+    if (!isVisible() || window()->isMinimized() || handle == nullptr || !handle->isExposed()) {
+        return;
+    }
     std::vector<const QTreeWidgetItem*> chain;
     for (; node != nullptr; node = node->parent()) {
         chain.push_back(node);
@@ -64,6 +71,24 @@ void TaskTree::repaintChainOnScreen(const QTreeWidgetItem* node) {
             area->update(0, rect.top(), area->width(), rect.height());
         }
     }
+}
+
+QString TaskTree::EmptyTreeHint() {
+    return QStringLiteral(
+        "No project open.\n\nNew Project (Ctrl+Shift+N) starts one;\nLoad Project (Ctrl+O) "
+        "opens one.");
+}
+
+void TaskTree::paintEvent(QPaintEvent* event) {
+    QTreeWidget::paintEvent(event);
+    if (topLevelItemCount() != 0) {
+        return;
+    }
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    const int margin = fontMetrics().height();
+    painter.drawText(viewport()->rect().adjusted(margin, margin, -margin, -margin),
+                     Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, EmptyTreeHint());
 }
 
 void TaskTree::keyPressEvent(QKeyEvent* event) {

@@ -23,6 +23,8 @@ class TaskTree : public QTreeWidget {
     }
     // Starts the in-place edit of the selected node's label.
     void StartLabelEdit();
+    // What the empty tree says at the first start and after Clear Workspace.
+    static QString EmptyTreeHint();
     // Repaints the rows on screen that show the node or a node above it.
     void repaintChainOnScreen(const QTreeWidgetItem* node);
 
@@ -57,6 +59,8 @@ class TaskTree : public QTreeWidget {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // An empty tree says how to begin.
+    void paintEvent(QPaintEvent* event) override;
     // Does not open the branch down to a node too deep to be opened.
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
     void mousePressEvent(QMouseEvent* event) override;

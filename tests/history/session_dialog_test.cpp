@@ -1,11 +1,13 @@
 #include <QApplication>
 #include <QClipboard>
+#include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimeEdit>
 
 #include <gtest/gtest.h>
 
@@ -102,6 +104,23 @@ TEST(SessionDialog, OkGivesThePeriodTypedAndStaysOpenOnABadOne) {
         EXPECT_EQ(dialog.values->note, "Call, \"short\"");
         EXPECT_FALSE(dialog.values->correction);
     }
+}
+
+// A person fills the fields top down with Tab between them: what is typed after the date
+// lands in the start, not in the date's year.
+TEST(SessionDialog, TabLeavesTheDateAndTheStartForTheNextField) {
+    SessionDialog dialog("Add Time",
+                         {SessionStartText(QDateTime(QDate(2026, 12, 7), QTime(9, 0))), 3600, {}},
+                         nullptr);
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    dialog.txtDate->setFocus();
+    QTest::keyClick(dialog.txtDate, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(dialog.txtStart));
+    QTest::keyClick(dialog.txtStart, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(dialog.txtDuration));
+    EXPECT_EQ(dialog.txtDate->date(), QDate(2026, 12, 7));
 }
 
 // What a file cannot hold becomes a space as it comes in, however it comes: the note of the

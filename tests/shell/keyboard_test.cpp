@@ -1,12 +1,17 @@
 // The window-level shortcuts and the commands that say why they cannot act, through the
 // keys and clicks a person uses on the shown window.
+#include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
+#include "history/history_frame.h"
+#include "history/reports_window.h"
 #include "shell/frm_options.h"
 #include "support/window_fixture.h"
 
@@ -140,6 +145,43 @@ TEST_F(Keyboard, NoPopUpHidesTheToolbar) {
     }
     EXPECT_FALSE(popped);
     EXPECT_TRUE(window->ui.Toolbar1->isVisible());
+}
+
+TEST_F(Keyboard, TabWalksTheFieldsAndTheOptionsInTheOrderTheyAreSeen) {
+    Press(QKeySequence("Ctrl+Shift+N"));
+    Commit();
+    window->ui.txtDescription->setFocus();
+    QTest::keyClicks(window->ui.txtDescription, "Notes");
+    QTest::keyClick(window->ui.txtDescription, Qt::Key_Tab);
+    EXPECT_EQ(window->ui.txtDescription->toPlainText(), "Notes") << "no tab typed";
+    EXPECT_NE(QApplication::focusWidget(), window->ui.txtDescription) << "focus moved on";
+
+    window->ShowOptions(false);
+    auto* options = window->findChild<frmOptions*>();
+    ASSERT_NE(options, nullptr);
+    options->tt_none->setFocus();
+    QStringList walked;
+    for (int i = 0; i < 11; ++i) {
+        walked << options->focusWidget()->objectName();
+        QTest::keyClick(options->focusWidget(), Qt::Key_Tab);
+    }
+    // The left column down, then the right one, the buttons last.
+    EXPECT_EQ(walked, QStringList({"tt_none", "tt_tasktime", "tt_totaltime", "tt_hmm", "tt_hmmss",
+                                   "chkAutoSaveWS", "chkAutoLoadWS", "chkTrayIcon",
+                                   "spnIdleMinutes", "cmdOK", "Command1"}))
+        << walked.join(' ').toStdString();
+    options->reject();
+}
+
+// A dialog of its own, not the "filler" a plain top-level widget is.
+TEST_F(Keyboard, TheReportsWindowIsAWindowToAScreenReader) {
+    ClickNode(AddProject("Site"));
+    QTest::mouseClick(window->History->cmdReports, Qt::LeftButton);
+    QWidget* reports = window->History->reports;
+    ASSERT_NE(reports, nullptr);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(reports)->role(), QAccessible::Dialog);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(window.get())->role(), QAccessible::Window);
+    reports->close();
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // Where a person sees that the timer runs: the status bar's timer field and the tray.
+#include <QAccessible>
 #include <QTest>
 
 #include "model/xml.h"
@@ -20,11 +21,52 @@ TEST_F(TimingStatus, TrayAndStatusBarFollowTheTimer) {
     window->Timer1_Timer();
     EXPECT_EQ(seams->tray->toolTip, "Horavel - Design 1:02:05");
     EXPECT_EQ(window->ui.lblTimerStatus->text(), "Timing Design 1:02:05");
+    QAccessibleInterface* field = QAccessible::queryAccessibleInterface(window->ui.lblTimerStatus);
+    EXPECT_EQ(field->text(QAccessible::Name), "Timer");
+    EXPECT_EQ(field->text(QAccessible::Description), "Timing Design 1:02:05")
+        << "what a screen reader reads of it";
     EXPECT_NE(seams->tray->icon.cacheKey(), plainIcon) << "the running variant";
 
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(seams->tray->toolTip, "Horavel");
     EXPECT_EQ(window->ui.lblTimerStatus->text(), "Timer stopped");
+}
+
+// Counts the paints a widget receives.
+class PaintCounter : public QObject {
+  public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+TEST_F(TimingStatus, MinimizedTicksDrawNothingAndTheWindowCatchesUpWhenSeen) {
+    TreeNode* design = AddProject("Design");
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    ClickToolbar("toggletimer");
+    window->showMinimized();
+    QCoreApplication::processEvents();
+    const PaintCounter tree(window->ui.Tree->viewport());
+    for (int i = 0; i < 3; ++i) {
+        seams->clock->now += 1;
+        window->Timer1_Timer();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(Text(design, "@task_time"), "0:00:03") << "booked all the same";
+    EXPECT_EQ(seams->tray->toolTip, "Horavel - Design 0:00:03") << "the tray is still seen";
+    EXPECT_EQ(tree.paints, 0) << "no timed row drawn";
+
+    window->showNormal();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->ui.txtTaskTime->text(), "0:00:03");
+    EXPECT_GT(tree.paints, 0);
 }
 
 }  // namespace
