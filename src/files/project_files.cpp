@@ -5,6 +5,7 @@
 
 #include "files/file_hold.h"
 #include "files/xml_file.h"
+#include "model/ids.h"
 #include "model/xml.h"
 #include "platform/platform.h"
 #include "tree/project_tree.h"
@@ -112,6 +113,8 @@ bool ProjectFiles::SaveProject(TreeNode* node, bool saveAs) {
     if (outcome == LockOutcome::HeldByAnotherCopy) {
         error = QStringLiteral("Another Horavel window has this file open.");
     }
+    // Tasks made here, or read from a file an older version wrote, get theirs on the way out.
+    GiveIds(element);
     FileStamp written;
     if (!error.isEmpty() || !XmlFile::Save(*project->document(), path, error, &written)) {
         putBack();
