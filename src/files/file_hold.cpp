@@ -149,3 +149,7 @@ std::shared_ptr<QLockFile> LockProjectFile(const QString& path, LockOutcome& out
     }
     return {held, held->beside.get()};
 }
+
+bool FileStillAsLoaded(const FileHold* hold, const QString& path) {
+    return hold == nullptr || !ContentChanged(hold->stamp, StampOfFile(path));
+}

@@ -30,6 +30,12 @@ FileStamp StampOfFile(const QString& path);
 // not count: a file touched but unchanged loses nothing when saved over.
 bool ContentChanged(const FileStamp& before, const FileStamp& now);
 
+// Whether the file at `path` still holds what the hold's project was loaded from or last
+// saved to (true for a project that holds no file yet): the one test before a save and a
+// merge.
+struct FileHold;
+bool FileStillAsLoaded(const FileHold* hold, const QString& path);
+
 // Whether the two names reach one file, by its device and inode: through "..", a symlink or
 // a hard link alike. False when either names nothing.
 bool SameFile(const QString& one, const QString& other);

@@ -171,14 +171,15 @@ TEST_F(FileOwnership, AFileOpenAlreadyIsSelectedByAnyNameAndNotLoadedAgain) {
     EXPECT_EQ(window->ui.Tree->topLevelNode(1)->caption(), "Beta app");
 }
 
-TEST_F(FileOwnership, SavingOverAFileChangedOnDiskAsksFirst) {
+TEST_F(FileOwnership, SavingOverAFileThatIsNoProjectAnyMoreAsksFirst) {
     for (const MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::No, MsgAnswer::Yes}) {
         window->ui.Tree->clear();
         TreeNode* project = Load("p.hvp");
         window->ui.Tree->setCurrentItem(project);
         window->ui.txtName->setText(QStringLiteral("ours"));
-        // Other bytes of the same size: the size alone does not tell the change.
-        WriteFile(TempPath("p.hvp"), "<project name=\"thine\"/>");
+        // Other bytes of the same size: the size alone does not tell the change. A project
+        // would be merged; what is no project any more is asked about.
+        WriteFile(TempPath("p.hvp"), "<projekt name=\"thine\"/>");
         ASSERT_EQ(ReadFile(TempPath("p.hvp")).size(),
                   std::string("<project name=\"p.hvp\"/>").size());
         ExpectMessage("The file\r\n" + TempPath("p.hvp") +
