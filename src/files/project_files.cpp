@@ -75,7 +75,16 @@ ProjectFiles::ProjectFiles(ProjectTree& tree, WorkspaceState& workspace, TimingS
       workspace_(workspace),
       timing_(timing),
       platform_(platform),
-      bases_(MergeBaseFolder(platform.recoveryFolder)) {}
+      bases_(MergeBaseFolder(platform.recoveryFolder)),
+      watch_([this](const QString& path) {
+          // Taken in at once: at the next save it might meet more changes of its own.
+          TreeNode* project = OpenProjectOf(path);
+          if (project != nullptr && tree_.view.editingLabel()) {
+              watch_.Later(path);  // a name being typed would lose its node
+          } else if (project != nullptr) {
+              TakeInChangesOnDisk(project);
+          }
+      }) {}
 
 bool ProjectFiles::CDSave(FileDialogSetup& CD) {
     return platform_.fileDialog->ShowSave(CD);
@@ -150,6 +159,7 @@ bool ProjectFiles::SaveProject(TreeNode* node, bool saveAs) {
     }
     project->fileHold = std::make_shared<FileHold>(FileHold{lock, written});
     bases_.Keep(path, XmlFile::Serialize(*project->document()));
+    watch_.Watch(path);
     XML::ResolvePath(element, "@filename").setText(path.toStdString());
     tree_.MarkUnmodified(project);
     return true;
@@ -366,6 +376,7 @@ std::optional<ProjectFiles::LoadFailure> ProjectFiles::OpenProjectFile(
                            QStringLiteral("File Missing Top Level 'project' node\r\nCan not load")};
     }
     bases_.Keep(info.absoluteFilePath(), XmlFile::Serialize(*document));
+    watch_.Watch(info.absoluteFilePath());
     TreeNode* node = tree_.AddProjectNode(std::move(document), -1);
     node->fileHold = std::make_shared<FileHold>(FileHold{std::move(lock), stamp});
     // Kept absolute so that the workspace still finds it from another working folder.

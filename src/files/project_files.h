@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "files/disk_watch.h"
 #include "files/merge_base_store.h"
 #include "files/project_merge.h"
 #include "platform/file_dialog.h"
@@ -95,5 +96,6 @@ class ProjectFiles {
     TimingState& timing_;
     Platform& platform_;
     MergeBaseStore bases_;
+    DiskWatch watch_;
     std::vector<MergeDecision> decisions_;
 };

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStatusBar>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -100,6 +101,29 @@ TEST_F(DiskMerge, ARenameOnBothSidesKeepsTheLaterAndSaysSo) {
     EXPECT_EQ(ReadFile(path).find("Theirs"), std::string::npos);
     EXPECT_NE(window->statusBar()->currentMessage().indexOf("kept \"Ours\" over \"Theirs\""), -1)
         << window->statusBar()->currentMessage().toStdString();
+}
+
+}  // namespace
+
+namespace {
+
+// Noticed without a save: a project with no changes of its own simply reloads, one with
+// changes is merged and stays modified.
+TEST_F(DiskMerge, AChangedFileIsTakenInAsSoonAsItIsNoticed) {
+    ClickNode(Named("Copy"));
+    WriteFile(path, Project("", Task(2, "Logo", "") + Task(3, "Copy", "") + Task(4, "Menu", "")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Named("Menu") != nullptr; }, 10000));
+    EXPECT_EQ(window->ui.Tree->currentItem(), Named("Copy"));
+    EXPECT_EQ(Text(project, "@modified"), "false");
+
+    ClickNode(Named("Logo"));
+    window->ui.txtName->setText("Logo here");
+    WriteFile(path, Project("", Task(2, "Logo", "") + Task(3, "Copy", "") + Task(4, "Menu", "") +
+                                    Task(5, "Footer", "")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Named("Footer") != nullptr; }, 10000));
+    EXPECT_NE(Named("Logo here"), nullptr);
+    EXPECT_EQ(Text(project, "@modified"), "true");
+    EXPECT_EQ(window->ui.Tree->currentItem(), Named("Logo here"));
 }
 
 }  // namespace
