@@ -197,3 +197,7 @@ std::shared_ptr<QLockFile> LockProjectFile(const QString& path, LockOutcome& out
     }
     return {held, held->beside.get()};
 }
+
+bool FileStillAsLoaded(const FileHold* hold, const QString& path) {
+    return hold == nullptr || !ChangedOnDisk(hold->stamp, path);
+}

@@ -49,6 +49,12 @@ FileStamp StampOfFile(const QString& path);
 // unchanged loses nothing when saved over. A file that is gone has not changed.
 bool ChangedOnDisk(const FileStamp& before, const QString& path);
 
+// Whether the file at `path` still holds what the hold's project was loaded from or last
+// saved to (true for a project that holds no file yet): the one test before a save and a
+// merge.
+struct FileHold;
+bool FileStillAsLoaded(const FileHold* hold, const QString& path);
+
 enum class LockOutcome { Held, HeldByAnotherCopy, NotLockable };
 
 // Locks the file for this program: a lock file beside it, and a lock on the file itself

@@ -1,10 +1,14 @@
 // Saving and loading project files.
 #include "files/project_files.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 
+#include "files/document_swap.h"
 #include "files/file_hold.h"
 #include "files/xml_file.h"
+#include "model/ids.h"
 #include "model/xml.h"
 #include "platform/platform.h"
 #include "tree/project_tree.h"
@@ -57,8 +61,30 @@ QStringList SelectedPaths(const QString& fileName) {
     return paths;
 }
 
-ProjectFiles::ProjectFiles(ProjectTree& tree, WorkspaceState& workspace, Platform& platform)
-    : tree_(tree), workspace_(workspace), platform_(platform) {}
+// The merge bases live beside the crash recovery store, in the program's own state folder.
+QString MergeBaseFolder(const QString& recoveryFolder) {
+    if (recoveryFolder.isEmpty()) {
+        return {};
+    }
+    return QFileInfo(recoveryFolder).dir().filePath(QStringLiteral("merge-bases"));
+}
+
+ProjectFiles::ProjectFiles(ProjectTree& tree, WorkspaceState& workspace, TimingState& timing,
+                           Platform& platform)
+    : tree_(tree),
+      workspace_(workspace),
+      timing_(timing),
+      platform_(platform),
+      bases_(MergeBaseFolder(platform.recoveryFolder)),
+      watch_([this](const QString& path) {
+          // Taken in at once: at the next save it might meet more changes of its own.
+          TreeNode* project = tree_.ProjectWithFile(path);
+          if (project != nullptr && tree_.view.editingLabel()) {
+              watch_.Later(path);  // a name being typed would lose its node
+          } else if (project != nullptr) {
+              TakeInChangesOnDisk(project);
+          }
+      }) {}
 
 bool ProjectFiles::CDSave(FileDialogSetup& CD) {
     return platform_.fileDialog->ShowSave(CD);
@@ -72,6 +98,11 @@ bool ProjectFiles::SaveProject(TreeNode* node, bool saveAs) {
     TreeNode* project = ProjectTree::ProjectNodeOf(node);
     if (project == nullptr) {
         return false;
+    }
+    if (!saveAs) {
+        // Another computer's save first joins this one; only a file that cannot be merged
+        // is asked about below.
+        TakeInChangesOnDisk(project);
     }
     const pugi::xml_node element = project->element;
     // In memory only: neither may reach the file.
@@ -112,6 +143,8 @@ bool ProjectFiles::SaveProject(TreeNode* node, bool saveAs) {
     if (outcome == LockOutcome::HeldByAnotherCopy) {
         error = QStringLiteral("Another Horavel window has this file open.");
     }
+    // Tasks made here, or read from a file an older version wrote, get theirs on the way out.
+    GiveIds(element);
     FileStamp written;
     if (!error.isEmpty() || !XmlFile::Save(*project->document(), path, error, &written)) {
         putBack();
@@ -125,13 +158,104 @@ bool ProjectFiles::SaveProject(TreeNode* node, bool saveAs) {
         lock = std::move(relocked);
     }
     project->fileHold = std::make_shared<FileHold>(FileHold{lock, written});
+    bases_.Keep(path, XmlFile::Serialize(*project->document()));
+    watch_.Watch(path);
     XML::ResolvePath(element, "@filename").setText(path.toStdString());
     tree_.MarkUnmodified(project);
     return true;
 }
 
+namespace {
+
+// A merge with what another computer saved, as one undo step: undone, the project is what
+// this window held before it.
+class MergeStep : public EditStep {
+  public:
+    MergeStep(ProjectTree& tree, TimingState& timing, TreeNode* project,
+              const pugi::xml_document& merged)
+        : EditStep(QStringLiteral("Merged the changes made elsewhere to \"%1\"")
+                       .arg(NodeString(project, "@name"))),
+          tree_(tree),
+          timing_(timing),
+          document_(project->document()) {
+        before_.reset(*project->document());
+        after_.reset(merged);
+    }
+    void redo() override { Put(after_); }
+    void undo() override { Put(before_); }
+
+  private:
+    void Put(const pugi::xml_document& document) {
+        if (TreeNode* project = tree_.ProjectOf(document_)) {
+            ReplaceProjectDocument(tree_, timing_, project, document, true);
+        }
+    }
+
+    ProjectTree& tree_;
+    TimingState& timing_;
+    const pugi::xml_document* document_;
+    pugi::xml_document before_;
+    pugi::xml_document after_;
+};
+
+}  // namespace
+
+ProjectFiles::DiskChange ProjectFiles::TakeInChangesOnDisk(TreeNode* project) {
+    const QString path = NodeString(project, "@filename");
+    if (path.isEmpty() || !project->fileHold || FileStillAsLoaded(project->fileHold.get(), path)) {
+        return DiskChange::None;
+    }
+    QString error;
+    FileStamp stamp;
+    const std::unique_ptr<pugi::xml_document> onDisk = XmlFile::Read(path, error, &stamp);
+    if (!onDisk || std::string_view(onDisk->document_element().name()) != "project") {
+        return DiskChange::NotMergeable;
+    }
+    const bool modified = ProjectTree::IsModified(project);
+    if (!modified) {
+        ReplaceProjectDocument(tree_, timing_, project, *onDisk, false);
+        KeepAsLoaded(project, path, *onDisk, stamp);
+        tree_.Tell(QStringLiteral("%1 was changed on disk and loaded again.").arg(path));
+        return DiskChange::Reloaded;
+    }
+    // Tasks made here since the last save need ids to be found again after the merge.
+    GiveIds(project->element);
+    std::unique_ptr<pugi::xml_document> base;
+    if (const std::optional<std::string> bytes = bases_.Base(path)) {
+        QString baseError;
+        base = XmlFile::Parse(*bytes, baseError);  // an unreadable base merges without one
+    }
+    const MergeResult result =
+        MergeProjects(base.get(), {project->document(), QDateTime::currentMSecsSinceEpoch()},
+                      {onDisk.get(), stamp.modifiedNs / 1000000});
+    tree_.Edits().Do(std::make_unique<MergeStep>(tree_, timing_, project, *result.document));
+    KeepAsLoaded(project, path, *onDisk, stamp);
+    TellMerge(project, result);
+    return DiskChange::Merged;
+}
+
+void ProjectFiles::KeepAsLoaded(TreeNode* project, const QString& path,
+                                const pugi::xml_document& document, const FileStamp& stamp) {
+    bases_.Keep(path, XmlFile::Serialize(document));
+    project->fileHold = std::make_shared<FileHold>(
+        FileHold{project->fileHold ? project->fileHold->lock : nullptr, stamp});
+}
+
+void ProjectFiles::TellMerge(TreeNode* project, const MergeResult& result) {
+    decisions_.insert(decisions_.end(), result.decisions.begin(), result.decisions.end());
+    QString text = QStringLiteral("Merged the changes made to %1 elsewhere")
+                       .arg(NodeString(project, "@filename"));
+    if (!result.decisions.empty()) {
+        const MergeDecision& last = result.decisions.back();
+        text += QStringLiteral("; %1 decision(s), such as %2: kept \"%3\" over \"%4\"")
+                    .arg(result.decisions.size())
+                    .arg(last.what, last.kept, last.kept == last.mine ? last.theirs : last.mine);
+    }
+    tree_.Tell(text + QLatin1Char('.'));
+}
+
 MsgAnswer ProjectFiles::AskBeforeSavingOverAChangedFile(TreeNode* project, const QString& path) {
-    if (!project->fileHold || !ChangedOnDisk(project->fileHold->stamp, path)) {
+    if (FileStillAsLoaded(project->fileHold.get(), path)) {
         return MsgAnswer::Yes;
     }
     return platform_.prompter->Ask(
@@ -275,6 +399,8 @@ std::optional<ProjectFiles::LoadFailure> ProjectFiles::OpenProjectFile(
         return LoadFailure{path, QStringLiteral("no top level 'project' node"),
                            QStringLiteral("File Missing Top Level 'project' node\r\nCan not load")};
     }
+    bases_.Keep(info.absoluteFilePath(), XmlFile::Serialize(*document));
+    watch_.Watch(info.absoluteFilePath());
     TreeNode* node = tree_.AddProjectNode(std::move(document), -1);
     node->fileHold = std::make_shared<FileHold>(FileHold{std::move(lock), stamp});
     // Kept absolute so that the workspace still finds it from another working folder.

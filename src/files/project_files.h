@@ -7,11 +7,15 @@
 #include <optional>
 #include <vector>
 
+#include "files/disk_watch.h"
+#include "files/merge_base_store.h"
+#include "files/project_merge.h"
 #include "platform/file_dialog.h"
 #include "platform/prompter.h"
 #include "tree/window_state.h"
 
 class ProjectTree;
+struct FileStamp;
 class TreeNode;
 struct Platform;
 
@@ -30,7 +34,8 @@ QStringList SelectedPaths(const QString& fileName);
 
 class ProjectFiles {
   public:
-    ProjectFiles(ProjectTree& tree, WorkspaceState& workspace, Platform& platform);
+    ProjectFiles(ProjectTree& tree, WorkspaceState& workspace, TimingState& timing,
+                 Platform& platform);
 
     // The file dialog `CommonDialog1`: false when the person cancels.
     bool CDSave(FileDialogSetup& CD);
@@ -43,6 +48,17 @@ class ProjectFiles {
     // Yes when the file is as it was loaded or last saved, or the person says to save over
     // it; No to save under another name; Cancel.
     MsgAnswer AskBeforeSavingOverAChangedFile(TreeNode* project, const QString& path);
+    // What became of a project whose file may have changed on disk.
+    enum class DiskChange { None, Reloaded, Merged, NotMergeable };
+    // When the project's file holds something else than it was loaded from or last saved
+    // to (another computer's save, carried by a sync engine): a project without unsaved
+    // changes is reloaded, any other is merged with it against the base and stays
+    // modified, both without a question; what was decided is told in the status bar and
+    // added to MergeDecisions. NotMergeable: the file does not read or holds no project.
+    DiskChange TakeInChangesOnDisk(TreeNode* project);
+    // Every decision the merges of this session took, the newest last.
+    const std::vector<MergeDecision>& MergeDecisions() const { return decisions_; }
+
     // Loads the files `fileName` stands for, asking for them when it is empty.
     void LoadProjects(QString& fileName);
     // Loads each file in turn, as files handed over by another start or given on the
@@ -67,7 +83,16 @@ class ProjectFiles {
     // Selects the last of the projects a load found open already and says which they are.
     void TellAlreadyOpen(const std::vector<TreeNode*>& projects);
 
+    // Keeps the bytes as the project's merge base and its file's stamp as loaded.
+    void KeepAsLoaded(TreeNode* project, const QString& path, const pugi::xml_document& document,
+                      const FileStamp& stamp);
+    void TellMerge(TreeNode* project, const MergeResult& result);
+
     ProjectTree& tree_;
     WorkspaceState& workspace_;
+    TimingState& timing_;
     Platform& platform_;
+    MergeBaseStore bases_;
+    DiskWatch watch_;
+    std::vector<MergeDecision> decisions_;
 };

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "model/ids.h"
+
 namespace {
 
 constexpr const char* kSession = "session";
@@ -174,6 +176,9 @@ pugi::xml_node AddSession(pugi::xml_node element, const QString& start, int64_t 
         session.append_attribute("correction").set_value("true");
     }
     SetSessionNote(session, note);
+    // Two copies of the file that both extended this period then unite it instead of
+    // doubling it.
+    session.append_attribute("id").set_value(NewId().c_str());
     return MoveToStartOrder(history, session);
 }
 

@@ -292,7 +292,7 @@ void frmMain::CreateSubsystems() {
                                           [this] { return idleLimitSeconds_; });
     recovery_ = std::make_unique<CrashRecovery>(*tree_, Timing, timing_->Sessions, Workspace,
                                                 *platform_.prompter, platform_.recoveryFolder);
-    files_ = std::make_unique<ProjectFiles>(*tree_, Workspace, platform_);
+    files_ = std::make_unique<ProjectFiles>(*tree_, Workspace, Timing, platform_);
     workspaceFiles_ =
         std::make_unique<WorkspaceFiles>(*tree_, *pane_, *files_, *timing_, Workspace, platform_);
 }

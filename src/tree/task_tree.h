@@ -41,6 +41,8 @@ class TaskTree : public QTreeWidget {
     // an open editor also when the selection moves on, so this need not be the selected node.
     TreeNode* labelEditNode() const { return labelEditNode_; }
     void setLabelEditNode(TreeNode* node) { labelEditNode_ = node; }
+    // Whether a label is being typed in its editor now.
+    bool editingLabel() const { return state() == EditingState; }
 
     // Drag and drop, handled by the main window. A drag starts only when onStartDrag gives
     // data; onDragOver decides, for every pointer move, whether a drop would be taken here.

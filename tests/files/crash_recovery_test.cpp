@@ -238,12 +238,12 @@ TEST_F(CrashRecovery, ARestoredProjectHoldsItsFileAsALoadedOneDoes) {
     ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 1);
     EXPECT_FALSE(QLockFile(TempPath(".p.hvp.lock")).tryLock(0)) << "restored and locked";
 
-    WriteFile(path, R"(<project name="Changed there"/>)");
+    WriteFile(path, R"(<projekt name="Changed there"/>)");
     seams->prompter->ExpectStartingWith("The file\r\n" + path + "\r\nhas changed on disk",
                                         MsgButtons::YesNoCancel, "Horavel", MsgAnswer::Cancel);
     window->ui.Tree->setCurrentItem(Project(0));
     window->ToolbarButton("saveproject")->trigger();
-    EXPECT_EQ(ReadFile(path), R"(<project name="Changed there"/>)");
+    EXPECT_EQ(ReadFile(path), R"(<projekt name="Changed there"/>)");
 
     other.reset();  // the other copy lets go: its project is offered again
     Crash();

@@ -178,7 +178,7 @@ void ChangeKeepingTheSize(const QString& path, bool byRename) {
     struct stat before {};
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
     const QString written = byRename ? path + QStringLiteral(".new") : path;
-    WriteFile(written, "<project name=\"thine\"/>");
+    WriteFile(written, "<projekt name=\"thine\"/>");
     struct timespec times[2] = {before.st_atim, before.st_mtim};
     times[1].tv_sec += byRename ? 0 : 1;
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(written).constData(), times, 0), 0);
@@ -189,13 +189,14 @@ void ChangeKeepingTheSize(const QString& path, bool byRename) {
     }
 }
 
-TEST_F(FileOwnership, SavingOverAFileChangedOnDiskAsksFirst) {
+TEST_F(FileOwnership, SavingOverAFileThatIsNoProjectAnyMoreAsksFirst) {
     for (const MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::No, MsgAnswer::Yes}) {
         window->ui.Tree->clear();
         TreeNode* project = Load("p.hvp");
         window->ui.Tree->setCurrentItem(project);
         window->ui.txtName->setText(QStringLiteral("ours"));
-        // Other bytes of the same size: the size alone does not tell the change.
+        // Other bytes of the same size: the size alone does not tell the change. A project
+        // would be merged; what is no project any more is asked about.
         ChangeKeepingTheSize(TempPath("p.hvp"), answer == MsgAnswer::No);
         ASSERT_EQ(ReadFile(TempPath("p.hvp")).size(),
                   std::string("<project name=\"p.hvp\"/>").size());

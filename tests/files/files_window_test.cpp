@@ -69,6 +69,37 @@ TEST_F(Files, BadFilesAreReportedAndTheGoodOnesStillLoad) {
     EXPECT_EQ(Text(site, "@filename"), TempPath("good.hvp").toStdString());
 }
 
+// A file an older version wrote loads as it is and gets ids at its first save here; an id
+// already there, and attributes this version does not know, stay as they were.
+TEST_F(Files, IdsAreGivenAtTheFirstSaveAndKeptAfterwards) {
+    const CountingIds ids;
+    const std::string a = R"(<task name="A" completed="false" task_time="" subtask_time="" )"
+                          R"(id="0123456789abcdef0123456789abcdef"><description/></task>)";
+    const std::string b =
+        R"(<task name="B" completed="false" task_time="" subtask_time=""><description/></task>)";
+    WriteFile(TempPath("old.hvp"), R"(<project name="Old" completed="false" task_time="" )"
+                                   R"(subtask_time="" extra="x"><description/>)" +
+                                       a + b + "</project>");
+    seams->fileDialog->ExpectOpen(TempPath("old.hvp"));
+    ClickToolbar("loadproject");
+    TreeNode* old = window->ui.Tree->topLevelNode(0);
+    EXPECT_EQ(Text(old, "^id"), "");
+    ClickNode(old);
+    window->ui.txtName->setText("Older");
+    Choose("mnuSaveProj");
+    std::string withIds = b;
+    withIds.insert(withIds.find("><description/>"), R"( id="00000000000000000000000000000002")");
+    EXPECT_EQ(ReadFile(TempPath("old.hvp")),
+              R"(<?xml version="1.0"?><project name="Older" completed="false" task_time="" )"
+              R"(subtask_time="" extra="x" id="00000000000000000000000000000001"><description/>)" +
+                  a + withIds + "</project>");
+    window->ui.txtName->setText("Oldest");
+    Choose("mnuSaveProj");
+    EXPECT_NE(ReadFile(TempPath("old.hvp")).find("id=\"00000000000000000000000000000001\""),
+              std::string::npos);
+    EXPECT_EQ(ids.given, 2U);
+}
+
 TEST_F(Files, AWorkspaceSavedClearedAndLoadedBringsBackItsProjects) {
     SavedProject("A");
     SavedProject("B");

@@ -128,7 +128,7 @@ TEST_F(HistoryFrameTest, EditTimeIsACorrectionInTheFileAndTheList) {
     Choose("mnuSaveProj");
     const std::string saved = ReadFile(TempPath("site.hvp"));
     const std::string stored = "<session start=\"" + made.toStdString() +
-                               R"(" seconds="7500" correction="true" note="From the timesheet"/>)";
+                               R"(" seconds="7500" correction="true" note="From the timesheet" id=")";
     EXPECT_NE(saved.find(stored), std::string::npos) << saved;
     EXPECT_EQ(saved.find("seconds=\"600\" correction"), std::string::npos) << saved;
 }

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "history/sessions.h"
+#include "support/doubles.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ QDateTime Berlin(int h, int m, int s) {
 TEST(SessionRecorder, KeepsOnePeriodPerRunAndNothingForARunThatBookedNothing) {
     pugi::xml_document doc;
     pugi::xml_node task = Load(doc, R"(<history><old kept="yes">text</old></history>)");
+    const CountingIds ids;
     SessionRecorder recorder;
     recorder.Begin(Berlin(8, 0, 0));
     recorder.Book(task, 0.0);
@@ -40,10 +42,11 @@ TEST(SessionRecorder, KeepsOnePeriodPerRunAndNothingForARunThatBookedNothing) {
     recorder.End();
     recorder.Begin(Berlin(11, 0, 0));
     recorder.Book(task, 1);
-    EXPECT_EQ(HistoryXml(task),
-              R"(<history><old kept="yes">text</old>)"
-              R"(<session start="2026-12-07T09:15:02+01:00" seconds="3600"/>)"
-              R"(<session start="2026-12-07T11:00:00+01:00" seconds="1"/></history>)");
+    EXPECT_EQ(HistoryXml(task), R"(<history><old kept="yes">text</old>)"
+                                R"(<session start="2026-12-07T09:15:02+01:00" seconds="3600")"
+                                R"( id="00000000000000000000000000000001"/>)"
+                                R"(<session start="2026-12-07T11:00:00+01:00" seconds="1")"
+                                R"( id="00000000000000000000000000000002"/></history>)");
     EXPECT_EQ(SumSessions(task), 3601);
 }
 
@@ -52,15 +55,17 @@ TEST(SessionRecorder, KeepsOnePeriodPerRunAndNothingForARunThatBookedNothing) {
 TEST(SessionRecorder, NeverBooksOnACorrection) {
     pugi::xml_document doc;
     pugi::xml_node task = Load(doc, "");
+    const CountingIds ids;
     SessionRecorder recorder;
     recorder.Begin(Berlin(9, 15, 2));
     recorder.Book(task, 3);
     AddSession(task, "2026-12-07T09:15:02+01:00", -60, "Typed", true);
     recorder.Book(task, 2);
     EXPECT_EQ(HistoryXml(task),
-              R"(<history><session start="2026-12-07T09:15:02+01:00" seconds="5"/>)"
+              R"(<history><session start="2026-12-07T09:15:02+01:00" seconds="5")"
+              R"( id="00000000000000000000000000000001"/>)"
               R"(<session start="2026-12-07T09:15:02+01:00" seconds="-60" correction="true")"
-              R"( note="Typed"/></history>)");
+              R"( note="Typed" id="00000000000000000000000000000002"/></history>)");
     const std::vector<Session> read = ReadSessions(task);
     EXPECT_FALSE(read[0].correction);
     EXPECT_TRUE(read[1].correction);

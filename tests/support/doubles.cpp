@@ -155,3 +155,9 @@ TestPlatform::TestPlatform(const QString& settingsFile) {
 Platform TestPlatform::Take() {
     return std::move(platform_);
 }
+
+CountingIds::CountingIds() : before_(SetIdSource([this] { return IdOfNumber(++given); })) {}
+
+CountingIds::~CountingIds() {
+    SetIdSource(std::move(before_));
+}

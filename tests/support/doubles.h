@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "model/ids.h"
 #include "platform/platform.h"
 
 struct Prompt {
@@ -102,6 +103,19 @@ class SettableIdle : public IdleSource {
   public:
     std::optional<double> IdleSeconds() override { return seconds; }
     std::optional<double> seconds = 0.0;
+};
+
+// While it lives, new ids count up from IdOfNumber(1), so that a test can name them.
+class CountingIds {
+  public:
+    CountingIds();
+    ~CountingIds();
+    CountingIds(const CountingIds&) = delete;
+    CountingIds& operator=(const CountingIds&) = delete;
+    unsigned long long given = 0;
+
+  private:
+    IdSource before_;
 };
 
 class FixedRandom : public RandomSource {
