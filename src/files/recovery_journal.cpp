@@ -129,25 +129,23 @@ double TaskTimeOf(pugi::xml_node element) {
 
 // Lines written before periods were named in the journal: the timed element's newest
 // period grows by what the line books, so that its periods still add up to its time.
+// The newest timed period, never a correction: a correction made while the timer ran is
+// stored after the period the timer extends.
 void ExtendNewestPeriod(pugi::xml_node element, double seconds) {
     const std::vector<Session> sessions = ReadSessions(element);
-    if (seconds != 0 && !sessions.empty()) {
-        // A period's stored seconds can be any number a file held: the sum must not wrap.
-        SetSessionSeconds(sessions.back().node,
-                          AddSeconds(sessions.back().seconds, int64_t(seconds)));
+    for (auto it = sessions.rbegin(); seconds != 0 && it != sessions.rend(); ++it) {
+        if (!it->correction) {
+            // A period's stored seconds can be any number a file held: the sum must not wrap.
+            SetSessionSeconds(it->node, AddSeconds(it->seconds, int64_t(seconds)));
+            return;
+        }
     }
 }
 
-// The newest of the element's periods that began at `start`: the one a timer run extends.
+// The newest of the element's timed periods that began at `start`: the one a timer run
+// extends (a correction made in the same second is not it).
 pugi::xml_node PeriodStartingAt(pugi::xml_node element, std::string_view start) {
-    for (pugi::xml_node node = element.child("history").last_child(); node;
-         node = node.previous_sibling()) {
-        if (std::string_view(node.name()) == "session" &&
-            node.attribute("start").value() == start) {
-            return node;
-        }
-    }
-    return {};
+    return OpenSessionOf(element, QString::fromUtf8(start.data(), qsizetype(start.size())));
 }
 
 // The elements from the project down to the given one.
