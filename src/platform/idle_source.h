@@ -1,7 +1,13 @@
 #pragma once
 // How long the person has been away from the keyboard and mouse.
 
+#include <QDBusConnection>
+
+#include <functional>
+#include <memory>
 #include <optional>
+
+class ScreenLockWatch;
 
 class IdleSource {
   public:
@@ -10,13 +16,24 @@ class IdleSource {
     virtual std::optional<double> IdleSeconds() = 0;
 };
 
-// Asks the X server's screen-saver extension, else the desktop's screen saver over D-Bus;
-// the first that answers is asked from then on. Where neither answers, it tells nothing.
+// Asks, in this order, GNOME's idle monitor, the X server's screen-saver extension (only
+// when Qt runs on xcb) and the desktop's screen saver over D-Bus; the first that answers
+// is asked from then on. Where none answers, it tells nothing. A locked screen counts as
+// idle from the moment it locked.
 class DesktopIdleSource : public IdleSource {
   public:
+    // `monotonicSeconds` reads a clock that only moves forward; by default the system's.
+    DesktopIdleSource(QDBusConnection sessionBus = QDBusConnection::sessionBus(),
+                      QDBusConnection systemBus = QDBusConnection::systemBus(),
+                      std::function<double()> monotonicSeconds = {});
+    ~DesktopIdleSource() override;
     std::optional<double> IdleSeconds() override;
 
   private:
-    enum class Route { Unknown, X11, DBus, Neither };
+    enum class Route { Unknown, Mutter, X11, ScreenSaver, Nowhere };
+    std::optional<double> Ask(Route route) const;
+
+    QDBusConnection session_;
     Route route_ = Route::Unknown;
+    std::unique_ptr<ScreenLockWatch> lock_;
 };

@@ -18,4 +18,19 @@ QtTray::QtTray(QObject* parent) : Tray(parent) {
                     emit MouseEvent(message);
                 }
             });
+    trayWatch_.setInterval(3000);
+    connect(&trayWatch_, &QTimer::timeout, this, [this] {
+        if (isAvailable()) {
+            trayWatch_.stop();
+            emit Appeared();
+        }
+    });
+}
+
+void QtTray::WatchForTray(bool on) {
+    if (!on) {
+        trayWatch_.stop();
+    } else if (!trayWatch_.isActive()) {
+        trayWatch_.start();
+    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include "platform/tray.h"
 
@@ -20,7 +21,10 @@ class QtTray : public Tray {
     void Remove() override { icon_.hide(); }
     bool isPlaced() const override { return icon_.isVisible(); }
     bool isAvailable() const override { return QSystemTrayIcon::isSystemTrayAvailable(); }
+    void WatchForTray(bool on) override;
 
   private:
     QSystemTrayIcon icon_;
+    // Qt tells nothing when a tray comes up, so it is asked every few seconds while wanted.
+    QTimer trayWatch_;
 };

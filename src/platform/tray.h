@@ -21,8 +21,11 @@ class Tray : public QObject {
     virtual bool isPlaced() const = 0;
     // Whether the desktop has a tray that can show the icon at all.
     virtual bool isAvailable() const = 0;
+    // While on, Appeared is sent once a tray comes up where there was none.
+    virtual void WatchForTray(bool on) = 0;
 
   signals:
     // A mouse message on the icon: kLeftDoubleClick or kRightButtonUp.
     void MouseEvent(int message);
+    void Appeared();
 };

@@ -16,6 +16,7 @@ TrayMenu::TrayMenu(Tray& tray, MenuPopper& menus, QWidget& window,
       timerRunning_(std::move(timerRunning)) {
     CreateMenu();
     connect(&tray_, &Tray::MouseEvent, this, &TrayMenu::axsTrayIt1_MouseEvent);
+    connect(&tray_, &Tray::Appeared, this, &TrayMenu::TrayAppeared);
 }
 
 void TrayMenu::CreateMenu() {
@@ -60,6 +61,8 @@ void TrayMenu::ShowTiming(const QString& toolTip, bool running) {
 }
 
 void TrayMenu::PlaceIcon(bool place) {
+    placeWanted_ = place;
+    tray_.WatchForTray(place && !tray_.isAvailable());
     if (place) {
         tray_.Place();
         return;
@@ -71,7 +74,17 @@ void TrayMenu::PlaceIcon(bool place) {
 }
 
 void TrayMenu::RemoveAtShutdown() {
+    tray_.WatchForTray(false);
     tray_.Remove();
+}
+
+// An icon shown while there was no tray went nowhere: shown again, it registers with the new one.
+void TrayMenu::TrayAppeared() {
+    tray_.WatchForTray(false);
+    if (placeWanted_) {
+        tray_.Remove();
+        tray_.Place();
+    }
 }
 
 bool TrayMenu::CanHideWindow() const {

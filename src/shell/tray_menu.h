@@ -26,7 +26,8 @@ class TrayMenu : public QObject {
     // `place` (the "TrayIcon" setting) says so.
     void TraySetup(bool place);
     // Places or removes the icon (both harmless when repeated). Removing it while the
-    // window is hidden shows the window, which nothing else could bring back.
+    // window is hidden shows the window, which nothing else could bring back. Placed where
+    // the desktop has no tray, the icon registers as soon as one comes up.
     void PlaceIcon(bool place);
     // The tooltip, and the running variant of the icon while `running`. Either is set only
     // when it changes.
@@ -53,6 +54,7 @@ class TrayMenu : public QObject {
     void CreateMenu();
     void ToggleWindow();
     void ShowWindow();
+    void TrayAppeared();
 
     Tray& tray_;
     MenuPopper& menus_;
@@ -60,4 +62,5 @@ class TrayMenu : public QObject {
     std::function<bool()> timerRunning_;
     QString toolTip_;
     bool showsRunning_ = false;
+    bool placeWanted_ = false;
 };

@@ -41,6 +41,43 @@ TEST_F(Menus, TheTrayMenuStopsTheTimerAndHidesTheWindow) {
     EXPECT_TRUE(window->isVisible());
 }
 
+// A desktop without a tray (GNOME without an extension): the window never hides into
+// nothing, and the icon registers once a tray comes up.
+class NoTray : public WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        seams->tray->available = false;
+        window->Form_Load({QStringLiteral("-n")});
+        window->show();
+    }
+};
+
+TEST_F(NoTray, TheWindowStaysUntilATrayComesUpAndTheIconRegistersThere) {
+    seams->tray->Send(Tray::kLeftDoubleClick);
+    window->ui.Tray->mnuToggleView->trigger();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(seams->tray->watching);
+
+    const int placed = seams->tray->placeCalls;
+    seams->tray->ComeUp();
+    EXPECT_EQ(seams->tray->placeCalls, placed + 1);
+    EXPECT_TRUE(seams->tray->placed);
+    EXPECT_FALSE(seams->tray->watching);
+    seams->tray->Send(Tray::kLeftDoubleClick);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(NoTray, TurningTheIconOffStopsWaitingForATray) {
+    ASSERT_TRUE(seams->tray->watching);
+    window->ui.Tray->PlaceIcon(false);
+    EXPECT_FALSE(seams->tray->watching);
+    const int placed = seams->tray->placeCalls;
+    seams->tray->available = true;
+    emit seams->tray->Appeared();
+    EXPECT_EQ(seams->tray->placeCalls, placed);
+}
+
 TEST_F(Menus, HelpOpensTheAboutBoxAndTheWebPage) {
     Choose("mnuWebpage");
     ASSERT_EQ(seams->web->opened.size(), 1u);

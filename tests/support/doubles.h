@@ -155,12 +155,21 @@ class FakeTray : public Tray {
     }
     bool isPlaced() const override { return placed; }
     bool isAvailable() const override { return available; }
+    void WatchForTray(bool on) override { watching = on; }
     void Send(int message) { emit MouseEvent(message); }
+    // A tray comes up; only a watching owner hears of it.
+    void ComeUp() {
+        available = true;
+        if (watching) {
+            emit Appeared();
+        }
+    }
 
     QString toolTip;
     QIcon icon;
     bool placed = false;
     bool available = true;
+    bool watching = false;
     int placeCalls = 0;
     int removeCalls = 0;
 };
