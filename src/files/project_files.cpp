@@ -3,8 +3,13 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <set>
+
+#include "files/conflict_copies.h"
 #include "files/document_swap.h"
 #include "files/file_hold.h"
 #include "files/xml_file.h"
@@ -83,6 +88,7 @@ ProjectFiles::ProjectFiles(ProjectTree& tree, WorkspaceState& workspace, TimingS
               watch_.Later(path);  // a name being typed would lose its node
           } else if (project != nullptr) {
               TakeInChangesOnDisk(project);
+              TakeInConflictCopies(project);
           }
       }) {}
 
@@ -162,6 +168,7 @@ bool ProjectFiles::SaveProject(TreeNode* node, bool saveAs) {
     watch_.Watch(path);
     XML::ResolvePath(element, "@filename").setText(path.toStdString());
     tree_.MarkUnmodified(project);
+    TrashMergedCopies(project->document(), *project->document());
     return true;
 }
 
@@ -172,17 +179,28 @@ namespace {
 class MergeStep : public EditStep {
   public:
     MergeStep(ProjectTree& tree, TimingState& timing, TreeNode* project,
-              const pugi::xml_document& merged)
+              const pugi::xml_document& merged, std::function<void(bool)> applied)
         : EditStep(QStringLiteral("Merged the changes made elsewhere to \"%1\"")
                        .arg(NodeString(project, "@name"))),
           tree_(tree),
           timing_(timing),
-          document_(project->document()) {
+          document_(project->document()),
+          applied_(std::move(applied)) {
         before_.reset(*project->document());
         after_.reset(merged);
     }
-    void redo() override { Put(after_); }
-    void undo() override { Put(before_); }
+    void redo() override {
+        Put(after_);
+        if (applied_) {
+            applied_(true);
+        }
+    }
+    void undo() override {
+        Put(before_);
+        if (applied_) {
+            applied_(false);
+        }
+    }
 
   private:
     void Put(const pugi::xml_document& document) {
@@ -194,6 +212,7 @@ class MergeStep : public EditStep {
     ProjectTree& tree_;
     TimingState& timing_;
     const pugi::xml_document* document_;
+    std::function<void(bool)> applied_;
     pugi::xml_document before_;
     pugi::xml_document after_;
 };
@@ -228,10 +247,148 @@ ProjectFiles::DiskChange ProjectFiles::TakeInChangesOnDisk(TreeNode* project) {
     const MergeResult result =
         MergeProjects(base.get(), {project->document(), QDateTime::currentMSecsSinceEpoch()},
                       {onDisk.get(), stamp.modifiedNs / 1000000});
-    tree_.Edits().Do(std::make_unique<MergeStep>(tree_, timing_, project, *result.document));
+    ApplyMerge(project, *result.document);
     KeepAsLoaded(project, path, *onDisk, stamp);
     TellMerge(project, result);
     return DiskChange::Merged;
+}
+
+namespace {
+
+// What a save of the project writes: the window's own attributes left out.
+std::string BytesToSave(const pugi::xml_document& document) {
+    pugi::xml_document copy;
+    copy.reset(document);
+    copy.document_element().remove_attribute("filename");
+    copy.document_element().remove_attribute("modified");
+    return XmlFile::Serialize(copy);
+}
+
+// Whether every period of the copy is in the saved document: the last guard before a copy
+// goes to the trash.
+bool HoldsEveryPeriodOf(const pugi::xml_document& saved, const QString& copy) {
+    QString error;
+    const std::unique_ptr<pugi::xml_document> copied = XmlFile::Read(copy, error);
+    if (!copied) {
+        return false;
+    }
+    // Periods an older version wrote have no id; their start tells them.
+    const auto keyOf = [](pugi::xml_node session) {
+        const pugi::xml_attribute id = session.attribute("id");
+        return id ? std::string(id.value())
+                  : std::string("start ") + session.attribute("start").value();
+    };
+    std::set<std::string> periods;
+    for (pugi::xpath_node found : saved.select_nodes("//session")) {
+        periods.insert(keyOf(found.node()));
+    }
+    const pugi::xpath_node_set copiedPeriods = copied->select_nodes("//session");
+    return std::all_of(
+        copiedPeriods.begin(), copiedPeriods.end(),
+        [&](const pugi::xpath_node& found) { return periods.count(keyOf(found.node())) != 0; });
+}
+
+}  // namespace
+
+void ProjectFiles::ApplyMerge(TreeNode* project, const pugi::xml_document& merged,
+                              std::function<void(bool)> applied) {
+    tree_.Edits().Do(
+        std::make_unique<MergeStep>(tree_, timing_, project, merged, std::move(applied)));
+}
+
+void ProjectFiles::TakeInConflictCopies(TreeNode* project) {
+    const QString path = NodeString(project, "@filename");
+    if (path.isEmpty()) {
+        return;
+    }
+    for (const QString& copy : ConflictCopiesOf(path)) {
+        const auto merged = [&](const MergedCopy& each) {
+            return each.path == copy && !ChangedOnDisk(each.stamp, copy);
+        };
+        const auto told = [&](const auto& each) {
+            return each.first == copy && !ChangedOnDisk(each.second, copy);
+        };
+        if (std::none_of(mergedCopies_.begin(), mergedCopies_.end(), merged) &&
+            std::none_of(unreadableCopies_.begin(), unreadableCopies_.end(), told)) {
+            TakeInConflictCopy(project, copy);
+        }
+    }
+}
+
+void ProjectFiles::TakeInConflictCopy(TreeNode* project, const QString& copy) {
+    QString error;
+    FileStamp stamp;
+    const std::unique_ptr<pugi::xml_document> copied = XmlFile::Read(copy, error, &stamp);
+    if (!copied || std::string_view(copied->document_element().name()) != "project") {
+        // Left where it is: it may still be on its way, or someone may want it.
+        unreadableCopies_.emplace_back(copy, StampOfFile(copy));
+        tree_.Tell(QStringLiteral("The conflict copy %1 could not be merged: %2")
+                       .arg(copy, copied ? QStringLiteral("it holds no project") : error));
+        return;
+    }
+    const QString path = NodeString(project, "@filename");
+    GiveIds(project->element);
+    std::unique_ptr<pugi::xml_document> base;
+    if (const std::optional<std::string> bytes = bases_.Base(path)) {
+        QString baseError;
+        base = XmlFile::Parse(*bytes, baseError);
+    }
+    const MergeResult result =
+        MergeProjects(base.get(), {project->document(), QDateTime::currentMSecsSinceEpoch()},
+                      {copied.get(), stamp.modifiedNs / 1000000});
+    const pugi::xml_document* document = project->document();
+    const MergedCopy merged{document, copy, stamp};
+    if (!ProjectTree::IsModified(project) && FileStillAsLoaded(project->fileHold.get(), path) &&
+        XmlFile::Serialize(*result.document) == BytesToSave(*document)) {
+        // The file already holds all the copy has: nothing to wait for.
+        mergedCopies_.push_back(merged);
+        TrashMergedCopies(document, *document);
+        return;
+    }
+    mergedCopies_.push_back(merged);
+    // Undone, the copy is no longer in the project and must not go to the trash at a save.
+    ApplyMerge(project, *result.document, [this, merged](bool applied) {
+        std::erase_if(mergedCopies_, [&](const MergedCopy& each) {
+            return each.document == merged.document && each.path == merged.path;
+        });
+        if (applied) {
+            mergedCopies_.push_back(merged);
+        }
+    });
+    decisions_.insert(decisions_.end(), result.decisions.begin(), result.decisions.end());
+    QString text = QStringLiteral(
+                       "Merged the conflict copy %1 into \"%2\"; it goes to the trash "
+                       "when the project is saved")
+                       .arg(QFileInfo(copy).fileName(), NodeString(project, "@name"));
+    if (!result.decisions.empty()) {
+        text += QStringLiteral(" (%1 decision(s) taken)").arg(result.decisions.size());
+    }
+    tree_.Tell(text + QLatin1Char('.'));
+}
+
+void ProjectFiles::TrashMergedCopies(const pugi::xml_document* document,
+                                     const pugi::xml_document& saved) {
+    std::vector<MergedCopy> copies;
+    std::erase_if(mergedCopies_, [&](const MergedCopy& each) {
+        const bool ours = each.document == document;
+        if (ours) {
+            copies.push_back(each);
+        }
+        return ours;
+    });
+    for (const MergedCopy& copy : copies) {
+        if (ChangedOnDisk(copy.stamp, copy.path)) {
+            continue;  // changed since: the next look at the folder merges it again
+        }
+        if (HoldsEveryPeriodOf(saved, copy.path) && QFile::moveToTrash(copy.path)) {
+            tree_.Tell(QStringLiteral("The conflict copy %1 is merged and saved, and went to "
+                                      "the trash.")
+                           .arg(copy.path));
+        } else {
+            tree_.Tell(QStringLiteral("The conflict copy %1 was merged but is left in place.")
+                           .arg(copy.path));
+        }
+    }
 }
 
 void ProjectFiles::KeepAsLoaded(TreeNode* project, const QString& path,
@@ -401,6 +558,7 @@ std::optional<ProjectFiles::LoadFailure> ProjectFiles::OpenProjectFile(
     }
     bases_.Keep(info.absoluteFilePath(), XmlFile::Serialize(*document));
     watch_.Watch(info.absoluteFilePath());
+    watch_.Later(info.absoluteFilePath());  // conflict copies already there are merged too
     TreeNode* node = tree_.AddProjectNode(std::move(document), -1);
     node->fileHold = std::make_shared<FileHold>(FileHold{std::move(lock), stamp});
     // Kept absolute so that the workspace still finds it from another working folder.

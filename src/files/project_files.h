@@ -4,10 +4,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
 #include "files/disk_watch.h"
+#include "files/file_hold.h"
 #include "files/merge_base_store.h"
 #include "files/project_merge.h"
 #include "platform/file_dialog.h"
@@ -15,7 +17,6 @@
 #include "tree/window_state.h"
 
 class ProjectTree;
-struct FileStamp;
 class TreeNode;
 struct Platform;
 
@@ -56,6 +57,10 @@ class ProjectFiles {
     // modified, both without a question; what was decided is told in the status bar and
     // added to MergeDecisions. NotMergeable: the file does not read or holds no project.
     DiskChange TakeInChangesOnDisk(TreeNode* project);
+    // Merges each conflict copy a sync engine left beside the project's file that was not
+    // merged yet, against the base (by id alone without one); the project stays modified,
+    // and each copy goes to the trash once the project holding it is saved.
+    void TakeInConflictCopies(TreeNode* project);
     // Every decision the merges of this session took, the newest last.
     const std::vector<MergeDecision>& MergeDecisions() const { return decisions_; }
 
@@ -87,6 +92,19 @@ class ProjectFiles {
     void KeepAsLoaded(TreeNode* project, const QString& path, const pugi::xml_document& document,
                       const FileStamp& stamp);
     void TellMerge(TreeNode* project, const MergeResult& result);
+    void TakeInConflictCopy(TreeNode* project, const QString& copy);
+    // Puts the merge into the project as one undo step; `applied` hears of its undo and redo.
+    void ApplyMerge(TreeNode* project, const pugi::xml_document& merged,
+                    std::function<void(bool)> applied = {});
+    // Sends to the trash the copies merged into the document now saved at `path`.
+    void TrashMergedCopies(const pugi::xml_document* document, const pugi::xml_document& saved);
+
+    // A conflict copy merged into a project that is not saved yet.
+    struct MergedCopy {
+        const pugi::xml_document* document;  // the project's
+        QString path;
+        FileStamp stamp;  // of the copy as merged: a copy changed since is merged again
+    };
 
     ProjectTree& tree_;
     WorkspaceState& workspace_;
@@ -95,4 +113,7 @@ class ProjectFiles {
     MergeBaseStore bases_;
     DiskWatch watch_;
     std::vector<MergeDecision> decisions_;
+    std::vector<MergedCopy> mergedCopies_;
+    // Copies that did not read, as they were when told: told once.
+    std::vector<std::pair<QString, FileStamp>> unreadableCopies_;
 };

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "files/xml_checks.h"
 #include "history/sessions.h"
 #include "model/ids.h"
 #include "model/time_sums.h"
@@ -789,10 +790,68 @@ std::string BytesOf(const pugi::xml_document* document) {
     return document == nullptr ? std::string() : Outer(*document);
 }
 
+// Whether a name or a text can go into a file that reads back: a document read leniently,
+// or built by hand, may hold bytes that are not UTF-8.
+bool Writable(std::string_view text) {
+    return !XmlChecks::FindBadCharacter(text);
+}
+
+std::string Mended(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size())).toUtf8().toStdString();
+}
+
+// Drops attributes and elements whose names no file could hold (none the program knows)
+// and mends texts that are not UTF-8; without recursion, for documents nested deep.
+void MendUnwritable(pugi::xml_node root) {
+    std::vector<pugi::xml_node> pending{root};
+    while (!pending.empty()) {
+        pugi::xml_node node = pending.back();
+        pending.pop_back();
+        for (pugi::xml_attribute attribute = node.first_attribute(); attribute;) {
+            const pugi::xml_attribute next = attribute.next_attribute();
+            if (!Writable(attribute.name())) {
+                node.remove_attribute(attribute);
+            } else if (!Writable(attribute.value())) {
+                attribute.set_value(Mended(attribute.value()).c_str());
+            }
+            attribute = next;
+        }
+        if (!Writable(node.value())) {
+            node.set_value(Mended(node.value()).c_str());
+        }
+        for (pugi::xml_node child = node.first_child(); child;) {
+            const pugi::xml_node next = child.next_sibling();
+            if (child.type() == pugi::node_element && !Writable(child.name())) {
+                node.remove_child(child);
+            } else {
+                pending.push_back(child);
+            }
+            child = next;
+        }
+    }
+}
+
+// The document itself, or where a file could not hold it, a mended copy kept in `mended`:
+// each side is mended alone, so the merge stays the same whichever side is mine.
+const pugi::xml_document* WritableVersion(const pugi::xml_document* document,
+                                          pugi::xml_document& mended) {
+    if (document == nullptr || Writable(Outer(*document))) {
+        return document;
+    }
+    mended.reset(*document);
+    MendUnwritable(mended);
+    return &mended;
+}
+
 }  // namespace
 
-MergeResult MergeProjects(const pugi::xml_document* base, const MergeSide& mine,
-                          const MergeSide& theirs) {
+MergeResult MergeProjects(const pugi::xml_document* base, const MergeSide& mineAsGiven,
+                          const MergeSide& theirsAsGiven) {
+    pugi::xml_document mended[3];
+    base = WritableVersion(base, mended[0]);
+    const MergeSide mine{WritableVersion(mineAsGiven.document, mended[1]), mineAsGiven.changedMs};
+    const MergeSide theirs{WritableVersion(theirsAsGiven.document, mended[2]),
+                           theirsAsGiven.changedMs};
     // Every choice between the sides goes to the later one, and between equally late ones
     // to the one that sorts first: so the order they are given in does not matter.
     const bool mineFirst = mine.changedMs != theirs.changedMs

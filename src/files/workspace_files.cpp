@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <vector>
 
 #include "files/project_files.h"
@@ -32,6 +33,15 @@ FileDialogSetup WorkspaceDialog(const QString& title, const QString& fileName,
     return CD;
 }
 
+// The entries of the workspace file now on disk; none when there is no file or it does not read.
+std::vector<std::string> EntriesOnDisk(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    return ReadWorkspaceFields(file.readAll().toStdString());
+}
+
 }  // namespace
 
 WorkspaceFiles::WorkspaceFiles(ProjectTree& tree, DetailPane& pane, ProjectFiles& files,
@@ -47,7 +57,8 @@ bool WorkspaceFiles::SaveWorkspace(QString& path, bool saveAs) {
     if (!files_.SaveAllProjects()) {
         return false;
     }
-    if (saveAs || path.isEmpty()) {
+    const bool chosenNow = saveAs || path.isEmpty();
+    if (chosenNow) {
         FileDialogSetup CD = WorkspaceDialog(
             saveAs ? QStringLiteral("Save Workspace as") : QStringLiteral("Save Workspace"),
             path.isEmpty() ? QStringLiteral("*.hvw") : path,
@@ -58,10 +69,24 @@ bool WorkspaceFiles::SaveWorkspace(QString& path, bool saveAs) {
         }
         path = CD.FileName;
     }
+    // Another computer may have added projects to the same workspace file (carried by a sync
+    // engine): they are kept, and opened where found here; one closed here since the file
+    // was loaded or saved stays closed. A file chosen to be saved over is replaced.
+    const std::vector<std::string> onDisk =
+        chosenNow ? std::vector<std::string>() : EntriesOnDisk(path);
     std::vector<std::string> projectFiles;
     for (int i = 0; i < tree_.view.topLevelItemCount(); ++i) {
         const pugi::xml_node document = tree_.view.topLevelNode(i)->element.root();
         projectFiles.push_back(XML::NodeText(XML::ResolvePath(document, "project/@filename"), ""));
+    }
+    const auto listed = [](const std::vector<std::string>& entries, const std::string& entry) {
+        return std::find(entries.begin(), entries.end(), entry) != entries.end();
+    };
+    for (const std::string& entry : onDisk) {
+        if (!listed(projectFiles, entry) && !listed(entriesAsLoaded_, entry)) {
+            projectFiles.push_back(entry);
+            files_.LoadProjectFile(QString::fromStdString(entry));  // a missing one is skipped
+        }
     }
     const WorkspaceText text = WorkspaceRecords(projectFiles);
     if (text.unwritable) {
@@ -87,6 +112,7 @@ bool WorkspaceFiles::SaveWorkspace(QString& path, bool saveAs) {
     }
     workspace_.WorkspaceFile = path;
     workspace_.WorkspaceModified = false;
+    entriesAsLoaded_ = projectFiles;
     return true;
 }
 
@@ -117,7 +143,8 @@ void WorkspaceFiles::LoadWorkspace(QString& path) {
                                 MsgButtons::OK, kTitle);
         return;
     }
-    for (const std::string& field : ReadWorkspaceFields(bytes.toStdString())) {
+    entriesAsLoaded_ = ReadWorkspaceFields(bytes.toStdString());
+    for (const std::string& field : entriesAsLoaded_) {
         QString projectFile = QString::fromStdString(field);
         files_.LoadProjects(projectFile);
     }
@@ -141,6 +168,7 @@ bool WorkspaceFiles::ClearWorkspace() {
     pane_.Show(nullptr);
     workspace_.WorkspaceModified = false;
     workspace_.WorkspaceFile.clear();
+    entriesAsLoaded_.clear();
     return true;
 }
 

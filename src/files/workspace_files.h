@@ -3,6 +3,9 @@
 
 #include <QString>
 
+#include <string>
+#include <vector>
+
 #include "tree/window_state.h"
 
 class DetailPane;
@@ -36,4 +39,6 @@ class WorkspaceFiles {
     TimingRun& timing_;
     WorkspaceState& workspace_;
     Platform& platform_;
+    // The entries of the workspace file when this window last loaded or saved it.
+    std::vector<std::string> entriesAsLoaded_;
 };

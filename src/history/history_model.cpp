@@ -50,12 +50,37 @@ void HistoryModel::Show(pugi::xml_node top, const QTimeZone& zone) {
             entries_.push_back({session, valid ? when : kUnreadable, offset});
         }
     }
+    MarkOverlaps();
     // Newest first; periods whose start cannot be read go last, in document order.
     std::stable_sort(entries_.begin(), entries_.end(),
                      [](const Entry& a, const Entry& b) { return a.when > b.when; });
     BuildRows(kBatch);
     shown_ = static_cast<int>(rows_.size());
     endResetModel();
+}
+
+void HistoryModel::MarkOverlaps() {
+    // Entries are listed element by element: each element's run is sorted by start alone.
+    for (size_t first = 0; first < entries_.size();) {
+        const pugi::xml_node element = entries_[first].session.parent().parent();
+        size_t end = first;
+        std::vector<Entry*> timed;
+        for (; end < entries_.size() && entries_[end].session.parent().parent() == element; ++end) {
+            if (entries_[end].when != kUnreadable && !IsCorrection(entries_[end].session)) {
+                timed.push_back(&entries_[end]);
+            }
+        }
+        std::sort(timed.begin(), timed.end(),
+                  [](const Entry* a, const Entry* b) { return a->when < b->when; });
+        for (size_t i = 0; i < timed.size(); ++i) {
+            const int64_t ends =
+                AddSeconds(timed[i]->when, timed[i]->session.attribute("seconds").as_llong());
+            for (size_t j = i + 1; j < timed.size() && timed[j]->when < ends; ++j) {
+                timed[i]->overlaps = timed[j]->overlaps = true;
+            }
+        }
+        first = end;
+    }
 }
 
 void HistoryModel::BuildRows(size_t count) {
@@ -119,6 +144,11 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
         bold.setBold(true);
         return bold;
     }
+    if (role == Qt::ToolTipRole && !row.total && index.column() == SpanColumn &&
+        entries_[static_cast<size_t>(row.entry)].overlaps) {
+        return QStringLiteral(
+            "Timed at the same time as another period of this task (on another computer, say)");
+    }
     if (role == Qt::TextAlignmentRole && index.column() == DurationColumn) {
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     }
@@ -167,7 +197,8 @@ QVariant HistoryModel::PeriodData(const Entry& entry, int column) const {
             // which keeps a period of any length within what QDateTime can add.
             const QDateTime end = start.addSecs(std::max<int64_t>(seconds, 0) % 86400);
             return start.toString(QStringLiteral("HH:mm")) + QStringLiteral("-") +
-                   end.toString(QStringLiteral("HH:mm"));
+                   end.toString(QStringLiteral("HH:mm")) +
+                   (entry.overlaps ? QStringLiteral(" overlaps") : QString());
         }
         case DurationColumn:
             return ClockText(seconds, true);

@@ -3,7 +3,8 @@
 // with a total row heading each day. A year of periods is no burden: a period is its node,
 // start and day; texts (and a task's path) are made only for the rows the view shows, and
 // rows reach the view in batches as it scrolls. A correction reads "Correction" where a
-// period shows its hours, and counts on the day made.
+// period shows its hours, and counts on the day made. Two periods of one task that ran at
+// the same time say "overlaps" after their hours.
 
 #include <QAbstractTableModel>
 #include <QDate>
@@ -45,6 +46,8 @@ class HistoryModel : public QAbstractTableModel {
         int64_t when;            // kUnreadable when its start cannot be read
         int offset;              // the UTC offset it was recorded in
         int64_t day = 0;         // the Julian day it counts on, once it has a row
+        // Timed while another period of the same task ran (on two computers at once, say).
+        bool overlaps = false;
     };
     struct Row {
         int entry;  // index into entries_: the period, or the first of a day's total
@@ -54,6 +57,7 @@ class HistoryModel : public QAbstractTableModel {
     QVariant TotalData(const Row& row, int column) const;
     QVariant PeriodData(const Entry& entry, int column) const;
     QString PathOf(pugi::xml_node element) const;
+    void MarkOverlaps();
     int RowOf(pugi::xml_node session) const;
     // Rows for the periods up to at least `count` rows, and on to the end of the last day.
     void BuildRows(size_t count);

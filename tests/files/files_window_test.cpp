@@ -119,6 +119,26 @@ TEST_F(Files, AWorkspaceSavedClearedAndLoadedBringsBackItsProjects) {
     EXPECT_FALSE(window->Workspace.WorkspaceModified);
 }
 
+// The workspace file saved meanwhile on another computer, carried here by a sync engine.
+TEST_F(Files, AWorkspaceSavedElsewhereKeepsTheProjectsAddedThere) {
+    SavedProject("A");
+    TreeNode* b = SavedProject("B");
+    seams->fileDialog->ExpectSave(TempPath("work.hvw"));
+    Choose("mnuSaveWS");
+    const auto record = [&](const char* name) {
+        return ('"' + TempPath(name) + "\"\r\n").toStdString();
+    };
+    WriteFile(TempPath("C.hvp"), R"(<project name="C"><description/><history/></project>)");
+    WriteFile(TempPath("work.hvw"),
+              record("A.hvp") + record("B.hvp") + record("C.hvp") + record("elsewhere/D.hvp"));
+    window->DeleteNode(b);  // closed here: stays closed
+    Choose("mnuSaveWS");
+    EXPECT_EQ(ReadFile(TempPath("work.hvw")),
+              record("A.hvp") + record("C.hvp") + record("elsewhere/D.hvp"));
+    ASSERT_EQ(Projects(), 2);
+    EXPECT_EQ(window->ui.Tree->topLevelNode(1)->caption(), "C");
+}
+
 TEST_F(Files, ClearingAsksFirstAndEveryCancelKeepsTheProjects) {
     const struct {
         MsgAnswer saveWorkspace, saveProjects;

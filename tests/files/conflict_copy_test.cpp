@@ -1,0 +1,137 @@
+// A conflict copy a sync engine leaves beside an open project is merged into it, and goes
+// to the trash only once the project holding it is saved.
+#include <QDir>
+#include <QFileInfo>
+#include <QStatusBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "files/conflict_copies.h"
+#include "history/history_frame.h"
+#include "history/history_model.h"
+#include "history/sessions.h"
+#include "model/ids.h"
+#include "support/window_fixture.h"
+
+namespace {
+
+std::string Task(int id, const std::string& name, const std::string& history = "") {
+    return "<task name=\"" + name + "\" completed=\"false\" task_time=\"" +
+           (history.empty() ? "" : "0:10:00") + "\" subtask_time=\"\" id=\"" +
+           IdOfNumber(unsigned(id)) + "\"><description/><history>" + history + "</history></task>";
+}
+
+std::string Project(const std::string& tasks) {
+    return R"(<project name="Site" completed="false" task_time="" subtask_time="" id=")" +
+           IdOfNumber(1) + R"("><description/><history/>)" + tasks + "</project>";
+}
+
+const std::string kPeriod =
+    R"(<session start="2026-12-07T09:00:00+01:00" seconds="600" id="0000000000000000000000000000000a"/>)";
+
+class ConflictCopy : public WindowTest {
+  protected:
+    void SetUp() override {
+        // The trash is the desktop's: this one is private to the test.
+        ASSERT_TRUE(dataHome_.isValid());
+        oldDataHome_ = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", dataHome_.path().toLocal8Bit());
+        WindowTest::SetUp();
+        path = TempPath("site.hvp");
+        WriteFile(path, Project(Task(2, "Logo") + Task(3, "Copy")));
+        QString name = path;
+        window->LoadProjects(name);
+        project = window->ui.Tree->topLevelNode(0);
+    }
+    void TearDown() override {
+        WindowTest::TearDown();
+        qputenv("XDG_DATA_HOME", oldDataHome_);
+    }
+    TreeNode* Named(const std::string& name) {
+        for (int i = 0; i < project->childCount(); ++i) {
+            if (Text(project->childNode(i), "@name") == name) {
+                return project->childNode(i);
+            }
+        }
+        return nullptr;
+    }
+    QStringList Trashed() const {
+        return QDir(dataHome_.filePath("Trash/files")).entryList(QDir::Files);
+    }
+    QString path;
+    TreeNode* project = nullptr;
+    QTemporaryDir dataHome_;
+    QByteArray oldDataHome_;
+};
+
+TEST_F(ConflictCopy, ASyncthingCopyIsMergedAndTrashedOnlyAfterTheSave) {
+    const QString copy = TempPath("site.sync-conflict-20261207-101010-ABCDEFG.hvp");
+    WriteFile(copy, Project(Task(2, "Logo") + Task(3, "Copy", kPeriod) + Task(4, "Menu")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Named("Menu") != nullptr; }, 10000));
+    EXPECT_EQ(Text(Named("Copy"), "history/session/@seconds"), "600");
+    EXPECT_EQ(Text(project, "@modified"), "true");
+    QTest::qWait(1500);  // the folder noticed again must not merge it twice
+    EXPECT_TRUE(QFileInfo::exists(copy)) << "trashed before the merge was on disk";
+    EXPECT_EQ(project->childCount(), 3);
+
+    ClickNode(Named("Menu"));
+    Choose("mnuSaveProj");
+    const std::string saved = ReadFile(path);
+    EXPECT_NE(saved.find("name=\"Menu\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("seconds=\"600\""), std::string::npos) << saved;
+    EXPECT_FALSE(QFileInfo::exists(copy));
+    EXPECT_EQ(Trashed(), QStringList{QFileInfo(copy).fileName()});
+}
+
+TEST_F(ConflictCopy, AMergeUndoneLeavesTheCopyWhereItIs) {
+    const QString copy = TempPath("site (conflicted copy 2026-12-07 101010).hvp");
+    WriteFile(copy, Project(Task(2, "Logo") + Task(3, "Copy") + Task(4, "Menu")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Named("Menu") != nullptr; }, 10000));
+    window->Undo();
+    ASSERT_EQ(Named("Menu"), nullptr);
+    ClickNode(Named("Logo"));
+    window->ui.txtName->setText("Logo here");
+    Choose("mnuSaveProj");
+    EXPECT_TRUE(QFileInfo::exists(copy));
+    EXPECT_TRUE(Trashed().isEmpty());
+}
+
+// The same task timed at once on both computers: both periods are kept, and marked.
+TEST_F(ConflictCopy, PeriodsTimedAtOnceOnTwoComputersAreBothKeptAndMarked) {
+    const std::string later =
+        R"(<session start="2026-12-07T09:05:00+01:00" seconds="600" id="0000000000000000000000000000000b"/>)";
+    const std::string apart =
+        R"(<session start="2026-12-07T11:00:00+01:00" seconds="60" id="0000000000000000000000000000000c"/>)";
+    WriteFile(path, Project(Task(2, "Logo") + Task(3, "Copy", kPeriod + apart)));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return ReadSessions(Named("Copy")->element).size() == 2; }, 10000));
+    WriteFile(TempPath("site (Jane's conflicted copy 2026-12-07).hvp"),
+              Project(Task(2, "Logo") + Task(3, "Copy", later)));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return ReadSessions(Named("Copy")->element).size() == 3; }, 10000));
+    ClickNode(Named("Copy"));
+    const HistoryModel* model = window->History->model;
+    QStringList spans;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        spans << model->index(row, HistoryModel::SpanColumn).data().toString();
+    }
+    EXPECT_EQ(spans, (QStringList{"Total", "11:00-11:01", "09:05-09:15 overlaps",
+                                  "09:00-09:10 overlaps"}));
+}
+
+TEST(ConflictCopyNames, TheThreeEnginesCopiesOfThisFileOnly) {
+    for (const char* name : {"site.sync-conflict-20261207-101010-ABCDEFG.hvp",
+                             "site (conflicted copy 2026-12-07 101010).hvp",
+                             "site (Jane's conflicted copy 2026-12-07).hvp"}) {
+        EXPECT_TRUE(IsConflictCopyName(QString::fromUtf8(name), "site.hvp")) << name;
+    }
+    for (const char* name : {"site.hvp", "site2.sync-conflict-20261207-101010-ABCDEFG.hvp",
+                             "site.sync-conflict-20261207-101010-ABCDEFG.xml",
+                             "site (conflicted copy 2026-12-07 101010).hvp.tmp",
+                             "sites (conflicted copy 2026-12-07).hvp", "site (copy).hvp"}) {
+        EXPECT_FALSE(IsConflictCopyName(QString::fromUtf8(name), "site.hvp")) << name;
+    }
+}
+
+}  // namespace
