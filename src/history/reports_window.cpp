@@ -173,7 +173,7 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
     chkDecimal = new QCheckBox(QStringLiteral("&Decimal hours"), this);
     txtName = new QLineEdit(this);
     txtName->setPlaceholderText(QStringLiteral("Your name or business, for the PDF"));
-    chkNotes = new QCheckBox(QStringLiteral("List the periods and their &notes in the PDF"), this);
+    chkNotes = new QCheckBox(QStringLiteral("List the periods and their n&otes in the PDF"), this);
     form->addRow(QStringLiteral("&Period:"), cboPeriod);
     form->addRow(QStringLiteral("&From:"), txtFrom);
     form->addRow(QStringLiteral("&To:"), txtTo);
@@ -204,7 +204,7 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
     cmdExportSessions = Button(QStringLiteral("Export &Sessions..."), this, buttons);
     cmdCalendar = Button(QStringLiteral("Export Ca&lendar..."), this, buttons);
     buttons->addStretch();
-    cmdPrint = Button(QStringLiteral("&Print..."), this, buttons);
+    cmdPrint = Button(QStringLiteral("Pr&int..."), this, buttons);
     cmdPdf = Button(QStringLiteral("Save P&DF..."), this, buttons);
     cmdClose = Button(QStringLiteral("Close"), this, buttons);
     for (QPushButton* button :
