@@ -23,10 +23,12 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
+#include "history/calendar_export.h"
 #include "history/report_pdf.h"
 #include "history/sessions.h"
 #include "platform/platform.h"
@@ -52,6 +54,26 @@ quintptr ProjectKey(const TreeNode* project) {
 
 quintptr EntryKey(const QListWidgetItem* entry) {
     return entry->data(kProjectRole).value<quintptr>();
+}
+
+// What a project's tick is remembered by across openings and restarts: its id, which stays
+// with it through renames and moves, and its file, for a project read from an older file
+// that gets its id only when saved.
+// What marks the projects whose ticks the person took away (see ProjectMarks).
+const QString kLeftOutKey = QStringLiteral("report_projects_left_out");
+constexpr int kProjectMarksRole = Qt::UserRole + 1;
+
+QStringList ProjectMarks(const TreeNode* project) {
+    QStringList marks;
+    const QString id = QString::fromUtf8(project->element.attribute("id").value());
+    if (!id.isEmpty()) {
+        marks << id;
+    }
+    const QString file = NodeString(project, "@filename");
+    if (!file.isEmpty()) {
+        marks << QStringLiteral("file:") + file;
+    }
+    return marks;
 }
 
 QString ProjectName(const TreeNode* project) {
@@ -151,7 +173,7 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
     chkDecimal = new QCheckBox(QStringLiteral("&Decimal hours"), this);
     txtName = new QLineEdit(this);
     txtName->setPlaceholderText(QStringLiteral("Your name or business, for the PDF"));
-    chkNotes = new QCheckBox(QStringLiteral("List the periods and their &notes in the PDF"), this);
+    chkNotes = new QCheckBox(QStringLiteral("List the periods and their n&otes in the PDF"), this);
     form->addRow(QStringLiteral("&Period:"), cboPeriod);
     form->addRow(QStringLiteral("&From:"), txtFrom);
     form->addRow(QStringLiteral("&To:"), txtTo);
@@ -180,11 +202,13 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
     auto* buttons = new QHBoxLayout;
     cmdExport = Button(QStringLiteral("Export &CSV..."), this, buttons);
     cmdExportSessions = Button(QStringLiteral("Export &Sessions..."), this, buttons);
+    cmdCalendar = Button(QStringLiteral("Export Ca&lendar..."), this, buttons);
     buttons->addStretch();
-    cmdPrint = Button(QStringLiteral("&Print..."), this, buttons);
+    cmdPrint = Button(QStringLiteral("Pr&int..."), this, buttons);
     cmdPdf = Button(QStringLiteral("Save P&DF..."), this, buttons);
     cmdClose = Button(QStringLiteral("Close"), this, buttons);
-    for (QPushButton* button : {cmdExport, cmdExportSessions, cmdPrint, cmdPdf, cmdClose}) {
+    for (QPushButton* button :
+         {cmdExport, cmdExportSessions, cmdCalendar, cmdPrint, cmdPdf, cmdClose}) {
         button->setAutoDefault(false);  // Enter in a field does not save a file
     }
     layout->addLayout(buttons);
@@ -199,7 +223,7 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
     connect(chkNotes, &QCheckBox::toggled, this, &ReportsWindow::ChoiceMade);
     connect(txtName, &QLineEdit::editingFinished, this, &ReportsWindow::ChoiceMade);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
-    connect(lstProjects, &QListWidget::itemChanged, this, &ReportsWindow::Rebuild);
+    connect(lstProjects, &QListWidget::itemChanged, this, &ReportsWindow::TickChanged);
     connect(cmdExport, &QPushButton::clicked, this, [this] {
         ExportCsv(QStringLiteral("Export Report"), QStringLiteral("report.csv"),
                   TimesheetCsv(CurrentSheet()));
@@ -209,6 +233,7 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
         ExportCsv(QStringLiteral("Export Sessions"), QStringLiteral("sessions.csv"),
                   SessionsCsv(ChosenProjects(), CurrentRange(), days));
     });
+    connect(cmdCalendar, &QPushButton::clicked, this, &ReportsWindow::ExportCalendar);
     connect(cmdPrint, &QPushButton::clicked, this, &ReportsWindow::Print);
     connect(cmdPdf, &QPushButton::clicked, this, &ReportsWindow::SavePdf);
     auto* close = new QShortcut(QKeySequence::Close, this);  // Ctrl+W; Escape is the dialog's
@@ -301,23 +326,63 @@ bool ReportsWindow::NamesChanged() const {
 
 void ReportsWindow::Refresh() {
     refreshSoon_->stop();
-    // Keep the person's choice for projects that stay open; new ones come in chosen.
+    // Keep the person's choice, as remembered and for the entries still open; projects never
+    // left out come in chosen.
     QSet<quintptr> unchecked;
     for (int i = 0; i < lstProjects->count(); ++i) {
         if (lstProjects->item(i)->checkState() == Qt::Unchecked) {
             unchecked.insert(EntryKey(lstProjects->item(i)));
         }
     }
+    const QSet<QString> leftOut = LeftOutProjects();
     const QSignalBlocker quiet(lstProjects);
     lstProjects->clear();
     for (int i = 0; i < tree_.topLevelItemCount(); ++i) {
         const TreeNode* project = tree_.topLevelNode(i);
+        const QStringList marks = ProjectMarks(project);
         auto* item = new QListWidgetItem(ProjectName(project), lstProjects);
         item->setData(kProjectRole, QVariant::fromValue(ProjectKey(project)));
+        item->setData(kProjectMarksRole, marks);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(unchecked.contains(ProjectKey(project)) ? Qt::Unchecked : Qt::Checked);
+        const bool out = unchecked.contains(ProjectKey(project)) ||
+                         std::any_of(marks.begin(), marks.end(), [&leftOut](const QString& mark) {
+                             return leftOut.contains(mark);
+                         });
+        item->setCheckState(out ? Qt::Unchecked : Qt::Checked);
     }
     Rebuild();
+}
+
+void ReportsWindow::TickChanged() {
+    // Projects not open now keep what was remembered of them.
+    QSet<QString> leftOut = LeftOutProjects();
+    for (int i = 0; i < lstProjects->count(); ++i) {
+        const bool out = lstProjects->item(i)->checkState() == Qt::Unchecked;
+        for (const QString& mark : lstProjects->item(i)->data(kProjectMarksRole).toStringList()) {
+            if (out) {
+                leftOut.insert(mark);
+            } else {
+                leftOut.remove(mark);
+            }
+        }
+    }
+    // Each mark percent-encoded, so that a space in a path cannot split it.
+    QStringList marks;
+    for (const QString& mark : leftOut) {
+        marks << QString::fromLatin1(QUrl::toPercentEncoding(mark));
+    }
+    marks.sort();
+    platform_.settings->SaveSetting(kLeftOutKey, marks.join(QLatin1Char(' ')));
+    Rebuild();
+}
+
+QSet<QString> ReportsWindow::LeftOutProjects() const {
+    QSet<QString> marks;
+    const QString stored = platform_.settings->GetSetting(kLeftOutKey, {});
+    for (const QString& mark : stored.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        marks.insert(QUrl::fromPercentEncoding(mark.toLatin1()));
+    }
+    return marks;
 }
 
 DateRange ReportsWindow::CurrentRange() const {
@@ -486,6 +551,18 @@ void ReportsWindow::Rebuild() {
     tvwSheet->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     chart->SetDays(sheet.range, sheet.dayTotals);
     lblRule->setText(RoundingText(sheet.options));
+}
+
+void ReportsWindow::ExportCalendar() {
+    const auto path =
+        AskSavePath(QStringLiteral("Export Calendar"), QStringLiteral("report.ics"),
+                    QStringLiteral("iCalendar File (*.ics)|*.ics|All Files (*.*)|*.*"));
+    if (!path) {
+        return;
+    }
+    LocalDays days(zone);
+    const QDateTime now = LocalTimeOfReading(platform_.clock->SecondsSinceMidnight());
+    SaveBytes(*path, PeriodsCalendar(ChosenProjects(), CurrentRange(), days, now));
 }
 
 void ReportsWindow::ExportCsv(const QString& title, const QString& name, const QByteArray& csv) {

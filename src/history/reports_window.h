@@ -3,6 +3,7 @@
 // chart of hours per day out, with CSV export, printing and PDF.
 
 #include <QDialog>
+#include <QSet>
 
 #include <optional>
 #include <vector>
@@ -63,6 +64,7 @@ class ReportsWindow : public QDialog {
     BarChart* chart;
     QPushButton* cmdExport;
     QPushButton* cmdExportSessions;
+    QPushButton* cmdCalendar;
     QPushButton* cmdPrint;
     QPushButton* cmdPdf;
     QPushButton* cmdClose;
@@ -82,12 +84,16 @@ class ReportsWindow : public QDialog {
     // the whole list and report follow once the change in hand is done.
     void FollowTree();
     void DropEntriesOfClosedProjects();
+    // A tick given or taken: remembered by the project's id, and the report follows.
+    void TickChanged();
+    QSet<QString> LeftOutProjects() const;
     // Whether a list entry no longer reads its project's name.
     bool NamesChanged() const;
     DateRange CurrentRange() const;
     // The checked projects in the order of the tree, each under its own current name.
     std::vector<ReportProject> ChosenProjects() const;
     QString CellText(int64_t seconds) const;
+    void ExportCalendar();
     void ExportCsv(const QString& title, const QString& name, const QByteArray& csv);
     // The path chosen in the save dialog; none when the person cancels.
     std::optional<QString> AskSavePath(const QString& title, const QString& name,

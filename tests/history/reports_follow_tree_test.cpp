@@ -132,4 +132,44 @@ TEST_F(ReportsFollowTree, RenamedRemovedAndLoadedProjectsAreFollowed) {
     EXPECT_EQ(Exported("after.csv"), (Lines{"Gamma/Ads=900", "Beta app/Copy=1800"}));
 }
 
+// A tick taken away stays away at every refresh, at the next opening, and after a restart
+// that loads the projects in the other order.
+TEST_F(ReportsFollowTree, TicksAreKeptByProjectAcrossOpeningsAndRestarts) {
+    Tick(1, false);  // Beta left out
+    ClickNode(alpha);
+    window->ui.txtName->setText(QStringLiteral("Alpha app"));  // a refresh of the list
+    Settle();
+    EXPECT_EQ(Entries(), (Ticks{{"Alpha app", true}, {"Beta", false}}));
+    Choose("mnuSaveProj");
+    reports->close();
+    Settle();
+    QTest::mouseClick(window->History->cmdReports, Qt::LeftButton);
+    reports = window->History->reports;
+    ASSERT_TRUE(reports != nullptr);
+    EXPECT_EQ(Entries(), (Ticks{{"Alpha app", true}, {"Beta", false}}));
+    reports->close();
+    Settle();
+
+    window.reset();
+    seams = std::make_unique<TestPlatform>(TempPath("horavel.conf"));
+    window = std::make_unique<frmMain>(seams->Take());
+    window->show();
+    for (const char* name : {"Beta.hvp", "Alpha.hvp"}) {
+        QString path = TempPath(name);
+        window->LoadProjects(path);
+    }
+    ClickNode(window->ui.Tree->topLevelNode(0));
+    QTest::mouseClick(window->History->cmdReports, Qt::LeftButton);
+    reports = window->History->reports;
+    ASSERT_TRUE(reports != nullptr);
+    EXPECT_EQ(Entries(), (Ticks{{"Beta", false}, {"Alpha app", true}}));
+    EXPECT_EQ(Sheet(), (Rows{{"Alpha app", "1:00:00"}, {"Total", "1:00:00"}}));
+    Tick(0, true);
+    reports->close();
+    Settle();
+    QTest::mouseClick(window->History->cmdReports, Qt::LeftButton);
+    reports = window->History->reports;
+    EXPECT_EQ(Entries(), (Ticks{{"Beta", true}, {"Alpha app", true}}));
+}
+
 }  // namespace

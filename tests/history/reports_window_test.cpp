@@ -185,8 +185,8 @@ TEST_F(ReportsWindowTest, RatesSetInTheProgramPriceTheReportAndKeepTheRestOfTheF
     EXPECT_NE(csv.find(",Site,Chat,1800,0:30:00,0.50,,,\r\n"), std::string::npos) << csv;
 
     Choose("mnuSaveProj");
-    EXPECT_EQ(WithoutIds(ReadFile(path)), head + R"(<rates><rate hourly="50.00"/><rate from=")" + today +
-                                  R"(" hourly="100.00"/></rates>)" + tail);
+    EXPECT_EQ(WithoutIds(ReadFile(path)), head + R"(<rates><rate hourly="50.00"/><rate from=")" +
+                                              today + R"(" hourly="100.00"/></rates>)" + tail);
 }
 
 // The PDF a client reads: read back with pdftotext, its words are those of the golden text.
@@ -225,6 +225,65 @@ TEST_F(ReportsWindowTest, ThePdfReadsAsTheGoldenText) {
         text.toStdString(),
         QString::fromUtf8(golden.readAll()).simplified().replace("{made}", made).toStdString());
     QLocale::setDefault(QLocale::c());
+}
+
+// The week's periods as a calendar file, saved through the window: its bytes are the golden
+// file's but for the moment it was made, a second export gives every period the same UID,
+// and a real iCalendar parser reads every event back as it was worked.
+TEST_F(ReportsWindowTest, TheCalendarExportHoldsEachPeriodOfTheWeek) {
+    Open(
+        "site.hvp",
+        R"(<project name="Website" id="0000000000000000000000000000000a"><history>)"
+        R"(<session start="2026-12-07T09:00:00+01:00" seconds="1210" note="First call, with Ann; notes\here"/>)"
+        R"(<session start="2026-12-07T10:00:00+01:00" seconds="-600" correction="true"/>)"
+        R"(</history><task name="Design of the new logo and the colours for every page of the site" id="0000000000000000000000000000000c"><history>)"
+        R"(<session id="0000000000000000000000000000000b" start="2026-12-08T10:00:00+01:00" seconds="5400" note="Logo &amp; colours&#10;second try"/>)"
+        R"(<session start="2026-12-13T23:30:00+01:00" seconds="3600"/>)"
+        R"(<session start="2026-12-14T00:30:00+01:00" seconds="60"/>)"
+        R"(</history></task></project>)");
+    reports->zone = QTimeZone("Europe/Berlin");
+    reports->txtFrom->setDate(QDate(2026, 12, 7));
+    reports->txtTo->setDate(QDate(2026, 12, 13));
+    reports->cboPeriod->setCurrentIndex(static_cast<int>(ReportPeriod::Custom));
+    const auto exported = [this](const QString& name) {
+        seams->fileDialog->ExpectSave(TempPath(name));
+        QTest::mouseClick(reports->cmdCalendar, Qt::LeftButton);
+        static const std::regex stamp("DTSTAMP:[0-9]{8}T[0-9]{6}Z");
+        return std::regex_replace(ReadFile(TempPath(name)), stamp, "DTSTAMP:{made}");
+    };
+    const std::string ics = exported("week.ics");
+    QFile golden(QStringLiteral(HORAVEL_TEST_DATA "/../../history/data/week.ics"));
+    ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
+    EXPECT_EQ(ics, golden.readAll().toStdString());
+    EXPECT_EQ(exported("again.ics"), ics);
+
+    if (!QFile::exists("/usr/bin/python3")) {
+        GTEST_SKIP() << "python3-icalendar (scripts/setup) is not installed";
+    }
+    QProcess parser;
+    parser.start("/usr/bin/python3",
+                 {"-c",
+                  "import sys, icalendar\n"
+                  "calendar = icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read())\n"
+                  "for e in calendar.walk('VEVENT'):\n"
+                  "    print(e['UID'], e.decoded('DTSTART').isoformat(),\n"
+                  "          e.decoded('DTEND').isoformat(), e['SUMMARY'], "
+                  "repr(str(e.get('DESCRIPTION', ''))), sep='|')\n",
+                  TempPath("week.ics")});
+    ASSERT_TRUE(parser.waitForFinished(30000));
+    if (parser.exitCode() != 0 && parser.readAllStandardError().contains("No module named")) {
+        GTEST_SKIP() << "python3-icalendar (scripts/setup) is not installed";
+    }
+    EXPECT_EQ(parser.readAllStandardOutput().toStdString(),
+              "df8e8fa06379fd81c57dee97d19c9bf1@horavel|2026-12-07T08:00:00+00:00|2026-12-07T08:20:"
+              "10+00:00|Website|"
+              "'First call, with Ann; notes\\\\here'\n"
+              "0000000000000000000000000000000b@horavel|2026-12-08T09:00:00+00:00|"
+              "2026-12-08T10:30:00+00:00|Website/Design of the new logo and the colours for "
+              "every page of the site|'Logo & colours\\nsecond try'\n"
+              "315d3cfb5566bbe4073b00e833b174b0@horavel|2026-12-13T22:30:00+00:00|2026-12-13T23:30:"
+              "00+00:00|Website/Design of "
+              "the new logo and the colours for every page of the site|''\n");
 }
 
 TEST(BillingDialog, ReadsRatesAsTypedAndRefusesWhatDoesNotRead) {
