@@ -236,7 +236,9 @@ struct RandomProject {
         for (int i = 0; i < 5; ++i) {
             pugi::xml_node parent = elements[random() % elements.size()];
             pugi::xml_node task = parent.append_child("task");
-            task.append_attribute("name").set_value(("T" + std::to_string(i)).c_str());
+            // Appended: g++ 12 at -O3 misreads the concatenation.
+            task.append_attribute("name").set_value(
+                std::string("T").append(std::to_string(i)).c_str());
             elements.push_back(task);
         }
         const int64_t first = QDateTime(QDate(2026, 12, 7), QTime(0, 0), QTimeZone("Europe/Berlin"))
