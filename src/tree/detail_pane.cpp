@@ -126,9 +126,7 @@ void DetailPane::StorePaneText(std::string_view path, const QString& text) {
     // Compared as text on screen: a stored name with bytes that are not UTF-8 reads back
     // the same way and is only rewritten when the person changes it. Looked up, not
     // created, so that an edit taken back leaves no empty element behind.
-    std::string lookup(path);
-    lookup[0] = lookup[0] == '@' ? '^' : '*';
-    if (NodeString(node, lookup) != text) {
+    if (NodeString(node, LookupPath(path)) != text) {
         tree_.EditText(node, path, text, true);
     } else {
         tree_.UpdateNode(node);

@@ -56,3 +56,9 @@ bool IsWithin(const QTreeWidgetItem* item, const QTreeWidgetItem* subtree) {
     }
     return false;
 }
+
+std::string LookupPath(std::string_view creating) {
+    std::string lookup(creating);
+    lookup[0] = lookup[0] == '@' ? '^' : '*';
+    return lookup;
+}

@@ -6,6 +6,8 @@
 
 #include <memory>
 #include <pugixml.hpp>
+#include <string>
+#include <string_view>
 
 #include "tree/tree_icons.h"
 
@@ -53,3 +55,6 @@ bool IsWithin(const QTreeWidgetItem* item, const QTreeWidgetItem* subtree);
 
 // The text of a node path on the node's element, as a QString.
 QString NodeString(const TreeNode* node, std::string_view path);
+// A one-step path that creates what it names ("@name", "%description") as the path that
+// only looks it up ("^name", "*description").
+std::string LookupPath(std::string_view creating);

@@ -222,9 +222,7 @@ class TextEdit : public EditStep {
         : tree_(tree), place_(tree.PlaceOf(node)), path_(path), after_(std::move(after)) {
         // Only looked up ("^" and "*"), not created as "@" and "%" would: an undo must know
         // whether the edit made it.
-        std::string lookup(path);
-        lookup[0] = lookup[0] == '@' ? '^' : '*';
-        const XML::Node found = XML::ResolvePath(node->element, lookup);
+        const XML::Node found = XML::ResolvePath(node->element, LookupPath(path));
         existed_ = static_cast<bool>(found);
         before_ = found.text();
         Name(node);
