@@ -105,33 +105,30 @@ EditStep* EditHistory::Next(bool forward) const {
 }
 
 void EditHistory::Undo() {
-    burstOpen_ = false;
-    EditStep* step = Next(false);
-    if (step == nullptr) {
-        tree_.Tell(QStringLiteral("Nothing to undo."));
-        return;
-    }
-    if (const QString refusal = step->UndoRefusal(); !refusal.isEmpty()) {
-        Refuse(refusal);
-        return;
-    }
-    tree_.Tell(QStringLiteral("Undone: %1. Ctrl+Shift+Z does it again.").arg(step->text()));
-    Run(*step, false);
+    Step(false);
 }
 
 void EditHistory::Redo() {
+    Step(true);
+}
+
+void EditHistory::Step(bool forward) {
     burstOpen_ = false;
-    EditStep* step = Next(true);
+    EditStep* step = Next(forward);
     if (step == nullptr) {
-        tree_.Tell(QStringLiteral("Nothing to redo."));
+        tree_.Tell(forward ? QStringLiteral("Nothing to redo.")
+                           : QStringLiteral("Nothing to undo."));
         return;
     }
-    if (const QString refusal = step->RedoRefusal(); !refusal.isEmpty()) {
+    if (const QString refusal = forward ? step->RedoRefusal() : step->UndoRefusal();
+        !refusal.isEmpty()) {
         Refuse(refusal);
         return;
     }
-    tree_.Tell(QStringLiteral("Done again: %1. Ctrl+Z takes it back.").arg(step->text()));
-    Run(*step, true);
+    tree_.Tell(forward
+                   ? QStringLiteral("Done again: %1. Ctrl+Z takes it back.").arg(step->text())
+                   : QStringLiteral("Undone: %1. Ctrl+Shift+Z does it again.").arg(step->text()));
+    Run(*step, forward);
 }
 
 void EditHistory::Run(EditStep& step, bool forward) {

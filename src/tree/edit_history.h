@@ -75,6 +75,8 @@ class EditHistory : public QObject {
 
   private:
     EditStep* Next(bool forward) const;
+    // Undoes (or redoes) the next step unless it is refused now; the status bar says which.
+    void Step(bool forward);
     // Runs one way of the step, keeping or restoring the modified marks around it.
     void Run(EditStep& step, bool forward);
     using MarkMap = std::map<const pugi::xml_document*, std::optional<std::string>>;
