@@ -328,13 +328,12 @@ void ProjectFiles::TakeInConflictCopy(TreeNode* project, const QString& copy) {
     }
     const QString path = NodeString(project, "@filename");
     GiveIds(project->element);
-    std::unique_ptr<pugi::xml_document> base;
-    if (const std::optional<std::string> bytes = bases_.Base(path)) {
-        QString baseError;
-        base = XmlFile::Parse(*bytes, baseError);
-    }
+    // Matched by id alone: the base kept for the file is no ancestor of the copy. The engine
+    // put the other computer's save in the file and this one's in the copy, so the base is
+    // then one side's own save (or the other's, once the file was loaded again), and against
+    // it one side's edits would read as the other side taking them back.
     const MergeResult result =
-        MergeProjects(base.get(), {project->document(), QDateTime::currentMSecsSinceEpoch()},
+        MergeProjects(nullptr, {project->document(), QDateTime::currentMSecsSinceEpoch()},
                       {copied.get(), stamp.modifiedNs / 1000000});
     const pugi::xml_document* document = project->document();
     const MergedCopy merged{document, copy, stamp};

@@ -84,6 +84,18 @@ TEST_F(ConflictCopy, ASyncthingCopyIsMergedAndTrashedOnlyAfterTheSave) {
     EXPECT_EQ(Trashed(), QStringList{QFileInfo(copy).fileName()});
 }
 
+TEST_F(ConflictCopy, ACopyOfThisComputersSaveKeepsTheOtherComputersEdits) {
+    // The engine put the other computer's save (a rename) in the file, which loads again,
+    // and this computer's (a new task) in the copy: both edits stay.
+    WriteFile(path, Project(Task(2, "Logo") + Task(3, "Body copy")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Named("Body copy") != nullptr; }, 10000));
+    WriteFile(TempPath("site.sync-conflict-20261207-101010-ABCDEFG.hvp"),
+              Project(Task(2, "Logo") + Task(3, "Copy") + Task(4, "Menu")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Named("Menu") != nullptr; }, 10000));
+    EXPECT_NE(Named("Body copy"), nullptr);
+    EXPECT_EQ(Named("Copy"), nullptr);
+}
+
 TEST_F(ConflictCopy, AMergeUndoneLeavesTheCopyWhereItIs) {
     const QString copy = TempPath("site (conflicted copy 2026-12-07 101010).hvp");
     WriteFile(copy, Project(Task(2, "Logo") + Task(3, "Copy") + Task(4, "Menu")));
