@@ -81,15 +81,19 @@ for count in "${sizes[@]}"; do
     "$program" "$project" >/dev/null 2>&1 &
     pid=$!
     sleep 4
-    xdotool search --sync --name '^Horavel$' windowactivate --sync >/dev/null 2>&1 || true
+    xdotool search --sync --onlyvisible --name '^Horavel$' windowactivate --sync >/dev/null 2>&1 || true
     sleep 2
     idle=$(measure $pid)
     xdotool key Down key ctrl+t  # the first task under the project, timed
     sleep 6  # past the first recovery snapshot: one-off work, not the steady cost
     timing=$(measure $pid)
-    xdotool search --name '^Horavel' windowminimize >/dev/null 2>&1 || true
+    # Only the visible one: Qt's hidden leader window is called "horavel", and xdotool's
+    # names match whatever the case.
+    window=$(xdotool search --onlyvisible --name '^Horavel' | head -1)
+    xdotool windowminimize "$window" >/dev/null 2>&1 || true
     sleep 2
     minimized=$(measure $pid)
+    xprop -id "$window" WM_STATE | grep -q Iconic || minimized="$minimized(not minimized!)"
     printf '%10d %8s %10s %10s\n' "$count" "$idle" "$timing" "$minimized"
     kill $pid
     wait $pid 2>/dev/null || true

@@ -40,3 +40,15 @@ QStringList ConflictCopiesOf(const QString& path) {
     }
     return copies;
 }
+
+bool CarriedBySyncEngine(const QString& folder) {
+    static const QStringList databases{QStringLiteral(".sync_*.db"), QStringLiteral("._sync_*.db")};
+    QDir dir(QFileInfo(folder).absoluteFilePath());
+    do {
+        if (dir.exists(QStringLiteral(".stfolder")) || dir.exists(QStringLiteral(".dropbox")) ||
+            !dir.entryList(databases, QDir::Files | QDir::Hidden).isEmpty()) {
+            return true;
+        }
+    } while (dir.cdUp());
+    return false;
+}

@@ -12,3 +12,7 @@ bool IsConflictCopyName(const QString& name, const QString& fileName);
 
 // The conflict copies of the file at `path` in its folder, as absolute paths, in name order.
 QStringList ConflictCopiesOf(const QString& path);
+
+// Whether a sync engine carries `folder` to other computers: it or a folder above it holds
+// Syncthing's, Nextcloud's or ownCloud's, or Dropbox's marker.
+bool CarriedBySyncEngine(const QString& folder);

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSysInfo>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -15,6 +16,8 @@
 
 #define XXH_INLINE_ALL
 #include <xxhash.h>
+
+#include "files/conflict_copies.h"
 
 struct StampHasher::State {
     XXH3_state_t* xxh = XXH3_createState();
@@ -98,7 +101,7 @@ bool ChangedOnDisk(const FileStamp& before, const QString& path) {
 
 namespace {
 
-// The lock beside the file, for copies of other users and other machines too. A symlink's
+// The lock beside the file, for copies of other users too. A symlink's
 // is beside the file it points to.
 QString LockPathOf(const QString& path) {
     const QFileInfo given(path);
@@ -140,6 +143,16 @@ bool LockIdentity(const QString& path, IdentityLock& held, FileIdentity& identit
     return !heldElsewhere;
 }
 
+// Another computer's copy on a shared or synced disk is no refusal: the two are merged at
+// every save and whenever the file changes.
+bool HeldOnAnotherComputer(const QLockFile& lock) {
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    return lock.getLockInfo(&pid, &host, &application) && !host.isEmpty() &&
+           host != QSysInfo::machineHostName();
+}
+
 // The lock beside the file, shared by the projects of this window: a QLockFile knows
 // nothing of the other QLockFiles of its own process.
 std::shared_ptr<QLockFile> LockBeside(const QString& path, LockOutcome& outcome) {
@@ -149,6 +162,13 @@ std::shared_ptr<QLockFile> LockBeside(const QString& path, LockOutcome& outcome)
         outcome = LockOutcome::Held;
         return held;
     }
+    // A lock file in a synced folder would travel to the other computer, come back as
+    // conflict copies, and be taken away by the other side's unlock: there the inode's lock
+    // guards this computer alone, and the merge looks after the other one.
+    if (CarriedBySyncEngine(QFileInfo(lockPath).absolutePath())) {
+        outcome = LockOutcome::NotLockable;
+        return nullptr;
+    }
     auto lock = std::make_shared<QLockFile>(lockPath);
     lock->setStaleLockTime(0);  // a live holder keeps it however long; a dead one loses it
     if (lock->tryLock(0)) {
@@ -156,8 +176,11 @@ std::shared_ptr<QLockFile> LockBeside(const QString& path, LockOutcome& outcome)
         outcome = LockOutcome::Held;
         return lock;
     }
-    outcome = lock->error() == QLockFile::LockFailedError ? LockOutcome::HeldByAnotherCopy
-                                                          : LockOutcome::NotLockable;
+    if (lock->error() != QLockFile::LockFailedError || HeldOnAnotherComputer(*lock)) {
+        outcome = LockOutcome::NotLockable;
+        return nullptr;
+    }
+    outcome = LockOutcome::HeldByAnotherCopy;
     return nullptr;
 }
 

@@ -58,7 +58,8 @@ bool FileStillAsLoaded(const FileHold* hold, const QString& path);
 enum class LockOutcome { Held, HeldByAnotherCopy, NotLockable };
 
 // Locks the file for this program: a lock file beside it, and a lock on the file itself
-// that any name of it meets (a symlink, a hard link). Projects of this window loaded from
+// that any name of it meets (a symlink, a hard link); in a folder a sync engine carries, and
+// against another computer's lock, the lock on the file alone. Projects of this window loaded from
 // the same file, by any name, share one lock, released when the last of them lets go. A
 // lock left by a copy that crashed is taken over. NotLockable (a folder without write
 // access on a file system without file locks, say) gives no lock: such a file is still

@@ -376,6 +376,9 @@ void ProjectFiles::TrashMergedCopies(const pugi::xml_document* document,
         return ours;
     });
     for (const MergedCopy& copy : copies) {
+        if (!QFileInfo::exists(copy.path)) {
+            continue;  // the other computer merged it too, and its trash reached this folder
+        }
         if (ChangedOnDisk(copy.stamp, copy.path)) {
             continue;  // changed since: the next look at the folder merges it again
         }

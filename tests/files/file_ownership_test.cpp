@@ -124,6 +124,32 @@ TEST_F(FileOwnership, AFileHeldByAnotherCopyIsNotOpenedByAnyNameButAStaleLockIsT
 
 // However a file open already is named again, it is not loaded a second time (its hours
 // would count twice in every report): its project is selected and the status bar says so.
+// Two computers on one synced or shared folder are merged, not refused: another computer's
+// lock stops nothing, and in a synced folder no lock file is written to travel there.
+TEST_F(FileOwnership, AnotherComputersLockIsNoRefusalAndASyncedFolderGetsNoLockFile) {
+    QDir().mkpath(TempPath("shared"));
+    WriteFile(TempPath("shared/.p.hvp.lock"), "4242\nhoravel\nlaptop-on-the-road\n");
+    QString shared = TempPath("shared/p.hvp");
+    WriteFile(shared, "<project name=\"P\"/>");
+    window->LoadProjects(shared);
+    EXPECT_EQ(window->ui.Tree->topLevelItemCount(), 1);
+    EXPECT_EQ(ReadFile(TempPath("shared/.p.hvp.lock")), "4242\nhoravel\nlaptop-on-the-road\n");
+
+    QDir().mkpath(TempPath("Sync/.stfolder"));
+    QDir().mkpath(TempPath("Sync/clients"));
+    QString synced = TempPath("Sync/clients/s.hvp");
+    WriteFile(synced, "<project name=\"S\"/>");
+    window->LoadProjects(synced);
+    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 2);
+    window->ui.Tree->setCurrentItem(window->ui.Tree->topLevelItem(1));
+    window->ToolbarButton("saveproject")->trigger();
+    EXPECT_EQ(QDir(TempPath("Sync/clients")).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"s.hvp"});
+    const int fd = open(QFile::encodeName(synced).constData(), O_RDONLY);
+    EXPECT_NE(flock(fd, LOCK_EX | LOCK_NB), 0) << "this computer's copies are still kept out";
+    close(fd);
+}
+
 TEST_F(FileOwnership, AFileOpenAlreadyIsSelectedByAnyNameAndNotLoadedAgain) {
     QDir().mkpath(TempPath("elsewhere"));
     WriteFile(TempPath("beta app.hvp"), "<project name=\"Beta app\"/>");
