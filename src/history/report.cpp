@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <string>
 
 #include "history/sessions.h"
 
@@ -73,11 +75,26 @@ int64_t PriceOf(int64_t seconds, int64_t hourly) {
     return static_cast<int64_t>(std::clamp(cents * kCent, -most, most));
 }
 
-// What the element's rates and billable say of its row, given the row above it.
+// What the element's rates and billable say of its row, given the row above it. The rates
+// are shared with the element they come from: ten thousand tasks under one project's rates
+// hold one list, not ten thousand copies.
 struct Pricing {
-    std::vector<Rate> rates;
+    std::shared_ptr<const std::vector<Rate>> rates;
     bool billable = true;
 };
+
+Pricing PricingOf(pugi::xml_node element, const Pricing* above) {
+    std::vector<Rate> own = OwnRates(element);
+    Pricing pricing{nullptr, OwnBillable(element)};
+    if (above == nullptr) {
+        pricing.rates = std::make_shared<const std::vector<Rate>>(std::move(own));
+        return pricing;
+    }
+    pricing.rates =
+        own.empty() ? above->rates : std::make_shared<const std::vector<Rate>>(std::move(own));
+    pricing.billable = pricing.billable && above->billable;
+    return pricing;
+}
 
 // What the raw seconds of each day were worth, each period at the rate in force on the day
 // it started: the rate a day's shown seconds are priced at.
@@ -88,23 +105,40 @@ struct DayWorth {
 };
 using Worths = std::map<int, DayWorth>;
 
+// The stored text of each day ("2026-07-01"), made once per day for the whole report rather
+// than once per task and day: rates are looked up by it.
+class DayTexts {
+  public:
+    const std::string& Of(QDate day) {
+        const auto [at, added] = texts_.try_emplace(day.toJulianDay());
+        if (added) {
+            at->second = day.toString(Qt::ISODate).toStdString();
+        }
+        return at->second;
+    }
+
+  private:
+    std::unordered_map<int64_t, std::string> texts_;
+};
+
 // The rate in force on each start day, looked up once per day rather than once per period.
 class RateByDay {
   public:
-    explicit RateByDay(const Pricing& pricing) : pricing_(pricing) {}
+    RateByDay(const Pricing& pricing, DayTexts& texts) : pricing_(pricing), texts_(texts) {}
     std::optional<int64_t> On(QDate day) {
-        if (!pricing_.billable || pricing_.rates.empty()) {
+        if (!pricing_.billable || pricing_.rates->empty()) {
             return std::nullopt;
         }
         if (day != day_) {
             day_ = day;
-            rate_ = RateOn(pricing_.rates, day.toString(Qt::ISODate).toStdString());
+            rate_ = RateOn(*pricing_.rates, texts_.Of(day));
         }
         return rate_;
     }
 
   private:
     const Pricing& pricing_;
+    DayTexts& texts_;
     QDate day_;
     std::optional<int64_t> rate_;
 };
@@ -112,9 +146,8 @@ class RateByDay {
 // The element's own periods per day of the range, as shown: rounded by the rule, then kept
 // to hundredths of an hour for decimal hours. Every day with a period keeps its cell.
 Cells OwnDays(pugi::xml_node element, const DateRange& range, LocalDays& days,
-              const ReportOptions& options, const Pricing& pricing, Worths& worths) {
+              const ReportOptions& options, RateByDay& rates, Worths& worths) {
     Cells own;
-    RateByDay rates(pricing);
     std::vector<std::pair<int, int64_t>> pieces;
     for (pugi::xml_node session : SessionNodes(element)) {
         int64_t when = 0;
@@ -166,10 +199,10 @@ Cells OwnDays(pugi::xml_node element, const DateRange& range, LocalDays& days,
 
 // Each day's shown seconds at the rate its periods were worth: the rate in force on their
 // start, or the mean of the rates when periods that started under different ones share a day.
-void PriceRow(TimesheetRow& row, const Pricing& pricing, const DateRange& range,
+void PriceRow(TimesheetRow& row, const Pricing& pricing, const std::string& lastDay,
               const Worths& worths) {
     row.billable = pricing.billable;
-    row.rate = RateOn(pricing.rates, range.last.toString(Qt::ISODate).toStdString());
+    row.rate = RateOn(*pricing.rates, lastDay);
     for (const auto& [day, worth] : worths) {
         const auto shown = row.own.find(day);
         if (!worth.priced || shown == row.own.end()) {
@@ -183,12 +216,6 @@ void PriceRow(TimesheetRow& row, const Pricing& pricing, const DateRange& range,
     }
 }
 
-void AddInto(std::map<int, int64_t>& into, const std::map<int, int64_t>& from) {
-    for (const auto& [day, seconds] : from) {
-        into[day] = AddSeconds(into[day], seconds);
-    }
-}
-
 int64_t SumOf(const std::map<int, int64_t>& cells) {
     int64_t sum = 0;
     for (const auto& cell : cells) {
@@ -197,33 +224,106 @@ int64_t SumOf(const std::map<int, int64_t>& cells) {
     return sum;
 }
 
+// The summed totals of the rows of one level below a parent, one slot per day of the range,
+// while the rows are walked from the last up. A parent with a hundred children then costs a
+// pass over the days they touched instead of a map insert per child's cell; each level holds
+// as many slots as the sheet's day totals, and the levels are as many as the tree is deep.
+class LevelSums {
+  public:
+    explicit LevelSums(int days)
+        : seconds_(static_cast<size_t>(std::max(days, 0)), 0), present_(seconds_.size(), false) {}
+    void Add(const Cells& cells) {
+        for (const auto& [day, seconds] : cells) {
+            const auto at = static_cast<size_t>(day);
+            if (!present_[at]) {
+                present_[at] = true;
+                touched_.push_back(day);
+            }
+            seconds_[at] = AddSeconds(seconds_[at], seconds);
+        }
+    }
+    // The children's sums with the row's own seconds added to them, day by day; empties
+    // the level for the next parent.
+    Cells TotalWith(const Cells& own) {
+        if (touched_.empty()) {
+            return own;
+        }
+        for (const auto& cell : own) {
+            if (!present_[static_cast<size_t>(cell.first)]) {
+                touched_.push_back(cell.first);
+            }
+        }
+        std::sort(touched_.begin(), touched_.end());
+        Cells total;
+        auto mine = own.begin();
+        for (const int day : touched_) {
+            const auto at = static_cast<size_t>(day);
+            int64_t seconds = seconds_[at];
+            if (mine != own.end() && mine->first == day) {
+                seconds = AddSeconds(seconds, mine->second);
+                ++mine;
+            }
+            total.emplace_hint(total.end(), day, seconds);
+            seconds_[at] = 0;
+            present_[at] = false;
+        }
+        touched_.clear();
+        return total;
+    }
+
+  private:
+    std::vector<int64_t> seconds_;
+    std::vector<bool> present_;
+    std::vector<int> touched_;
+};
+
+// Fills in each row's totals from the last row up: every row's children come after it, so
+// its children's sums are complete when it is reached. Children are summed in that order,
+// then the row's own seconds, so that sums held at the largest value come out the same.
+void SumUp(std::vector<TimesheetRow>& rows, size_t first, const std::vector<size_t>& parents,
+           int rangeDays) {
+    std::vector<LevelSums> levels;
+    for (size_t i = rows.size(); i-- > first;) {
+        TimesheetRow& row = rows[i];
+        const auto level = static_cast<size_t>(row.depth);
+        while (levels.size() < level + 2) {
+            levels.emplace_back(rangeDays);
+        }
+        row.total = levels[level + 1].TotalWith(row.own);
+        row.ownSum = SumOf(row.own);
+        row.totalSum = SumOf(row.total);
+        row.amount = AddSeconds(row.amount, SumOf(row.ownAmount));
+        if (parents[i - first] != SIZE_MAX) {
+            levels[level].Add(row.total);
+            TimesheetRow& parent = rows[parents[i - first]];
+            parent.amount = AddSeconds(parent.amount, row.amount);
+            parent.priced = parent.priced || row.priced;
+        }
+    }
+}
+
 // Appends the project's row and those below it, parents first, in document order.
 void AddRows(std::vector<TimesheetRow>& rows, const ReportProject& project, const DateRange& range,
-             LocalDays& days, const ReportOptions& options) {
+             LocalDays& days, DayTexts& texts, const ReportOptions& options) {
     const size_t first = rows.size();
     const QString currency = CurrencyOf(project.element);
+    const std::string& lastDay = texts.Of(range.last);
     std::vector<size_t> parents;
     std::vector<size_t> lastAtDepth;  // the row last added at each level: the next one's parent
     std::vector<Pricing> pricingAtDepth;
     ForEachTask(project.element, [&](pugi::xml_node element, const QString& path, int depth) {
         const auto level = static_cast<size_t>(depth);
-        Pricing pricing{OwnRates(element), OwnBillable(element)};
-        if (level > 0) {
-            const Pricing& above = pricingAtDepth[level - 1];
-            if (pricing.rates.empty()) {
-                pricing.rates = above.rates;
-            }
-            pricing.billable = pricing.billable && above.billable;
-        }
+        Pricing pricing = PricingOf(element, level > 0 ? &pricingAtDepth[level - 1] : nullptr);
         TimesheetRow row;
         row.project = project.name;
         row.path = path;
         row.name = depth == 0 ? project.name : NameOf(element);
         row.depth = depth;
         Worths worths;
-        row.own = OwnDays(element, range, days, options, pricing, worths);
+        RateByDay rates(pricing, texts);
+        row.own = OwnDays(element, range, days, options, rates, worths);
         row.currency = currency;
-        PriceRow(row, pricing, range, worths);
+        PriceRow(row, pricing, lastDay, worths);
         rows.push_back(std::move(row));
         parents.push_back(level == 0 ? SIZE_MAX : lastAtDepth[level - 1]);
         lastAtDepth.resize(level + 1);
@@ -231,19 +331,7 @@ void AddRows(std::vector<TimesheetRow>& rows, const ReportProject& project, cons
         pricingAtDepth.resize(level + 1);
         pricingAtDepth[level] = std::move(pricing);
     });
-    for (size_t i = rows.size(); i-- > first;) {
-        TimesheetRow& row = rows[i];
-        AddInto(row.total, row.own);
-        row.ownSum = SumOf(row.own);
-        row.totalSum = SumOf(row.total);
-        row.amount = AddSeconds(row.amount, SumOf(row.ownAmount));
-        if (parents[i - first] != SIZE_MAX) {
-            TimesheetRow& parent = rows[parents[i - first]];
-            AddInto(parent.total, row.total);
-            parent.amount = AddSeconds(parent.amount, row.amount);
-            parent.priced = parent.priced || row.priced;
-        }
-    }
+    SumUp(rows, first, parents, range.days());
 }
 
 // The end of a period in its start's offset; empty past the years a date can be written in.
@@ -468,9 +556,10 @@ Timesheet BuildTimesheet(const std::vector<ReportProject>& projects, DateRange r
     sheet.options = options;
     sheet.dayTotals.assign(std::max(range.days(), 0), 0);
     std::vector<TimesheetRow> rows;
+    DayTexts texts;
     for (const ReportProject& project : projects) {
         const size_t top = rows.size();
-        AddRows(rows, project, range, days, options);
+        AddRows(rows, project, range, days, texts, options);
         for (const auto& [day, seconds] : rows[top].total) {
             sheet.dayTotals[day] = AddSeconds(sheet.dayTotals[day], seconds);
         }
@@ -480,8 +569,10 @@ Timesheet BuildTimesheet(const std::vector<ReportProject>& projects, DateRange r
             amount = AddSeconds(amount, rows[top].amount);
         }
     }
-    std::copy_if(rows.begin(), rows.end(), std::back_inserter(sheet.rows),
-                 [](const TimesheetRow& row) { return !row.total.empty(); });
+    rows.erase(std::remove_if(rows.begin(), rows.end(),
+                              [](const TimesheetRow& row) { return row.total.empty(); }),
+               rows.end());
+    sheet.rows = std::move(rows);
     return sheet;
 }
 

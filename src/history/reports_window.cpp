@@ -174,13 +174,28 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
     txtName = new QLineEdit(this);
     txtName->setPlaceholderText(QStringLiteral("Your name or business, for the PDF"));
     chkNotes = new QCheckBox(QStringLiteral("List the periods and their n&otes in the PDF"), this);
+    // A label of a row of several fields names its first: its shortcut goes there, and
+    // without a buddy the "&" would show.
+    const auto labelFor = [this](const QString& text, QWidget* field) {
+        auto* label = new QLabel(text, this);
+        label->setBuddy(field);
+        return label;
+    };
+    // Pairs share a line: at 200% on a 1280x800 screen the window has 400 points of height.
+    auto* dates = new QHBoxLayout;
+    dates->addWidget(txtFrom);
+    dates->addWidget(labelFor(QStringLiteral("&To:"), txtTo));
+    dates->addWidget(txtTo);
+    dates->addStretch();
+    auto* checks = new QHBoxLayout;
+    checks->addWidget(chkDecimal);
+    checks->addWidget(chkNotes);
+    checks->addStretch();
     form->addRow(QStringLiteral("&Period:"), cboPeriod);
-    form->addRow(QStringLiteral("&From:"), txtFrom);
-    form->addRow(QStringLiteral("&To:"), txtTo);
-    form->addRow(QStringLiteral("&Rounding:"), rounding);
-    form->addRow(QString(), chkDecimal);
+    form->addRow(labelFor(QStringLiteral("&From:"), txtFrom), dates);
+    form->addRow(labelFor(QStringLiteral("&Rounding:"), cboRounding), rounding);
     form->addRow(QStringLiteral("&Name:"), txtName);
-    form->addRow(QString(), chkNotes);
+    form->addRow(QString(), checks);
     choices->addLayout(form);
     lstProjects = new QListWidget(this);
     lstProjects->setObjectName(QStringLiteral("lstProjects"));
@@ -250,8 +265,10 @@ void ReportsWindow::PlaceOver(const QWidget& owner) {
     const QScreen* screen =
         owner.screen() != nullptr ? owner.screen() : QGuiApplication::primaryScreen();
     const QRect room = screen->availableGeometry();
-    // Room for the window manager's frame, whose size is not known before the first showing.
-    const QSize frame(16, 48);
+    // The window manager frames this window as it framed the owner; before the owner shows,
+    // room for a usual frame.
+    const QSize ownerFrame = owner.frameGeometry().size() - owner.size();
+    const QSize frame = owner.isVisible() && !ownerFrame.isEmpty() ? ownerFrame : QSize(16, 48);
     const QSize size = QSize(900, 600)
                            .boundedTo(room.size() - frame)
                            .expandedTo(minimumSizeHint().boundedTo(room.size() - frame));

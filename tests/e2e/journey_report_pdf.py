@@ -1,9 +1,12 @@
 """A freelancer's day priced and rounded, the name typed into the Reports window, the PDF saved
 through the save dialog; its text is read back with pdftotext and its first page drawn to a
-PNG among the artifacts, to be looked at."""
+PNG among the artifacts, to be looked at. On a 1280x800 screen, at 100% and again at 200%,
+the Reports window opens wholly on the screen and centred on the main window, as the window
+manager placed them."""
 
 import datetime
 import os
+import re
 import subprocess
 
 import horavel_e2e as e2e
@@ -20,6 +23,61 @@ def project():
             '</history></task></project>')
 
 
+def frame_of(journey, program, title):
+    """Where the window manager shows the program's window, frame and all, in screen pixels."""
+    def read(*command):
+        return subprocess.run(command, env=journey.env, capture_output=True, text=True,
+                              check=True, timeout=20).stdout
+    # A search by name also finds the program's other windows: each is asked its own.
+    window = next(w for w in read("xdotool", "search", "--sync", "--onlyvisible", "--pid",
+                                  str(program.process.pid), "--name", title).split()
+                  if read("xdotool", "getwindowname", w).strip() == title)
+    info = read("xwininfo", "-id", window)
+    x, y, width, height = (int(re.search(rf"{field}:\s+(-?\d+)", info)[1]) for field in (
+        "Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
+    left, right, top, bottom = map(int, re.findall(r"\d+", read(
+        "xprop", "-id", window, "_NET_FRAME_EXTENTS").split("=")[1]))
+    return e2e.Box(x - left, y - top, width + left + right, height + top + bottom)
+
+
+def expect_placed_over_main(journey, program, scale):
+    """Wholly on the screen, and centred on the main window as near as the screen allows."""
+    def settled():
+        # The window manager may still move the window it has just mapped.
+        first = vars(frame_of(journey, program, "Reports"))
+        return first if first == vars(frame_of(journey, program, "Reports")) else None
+    box = e2e.Box(**e2e.wait_for("the Reports window to settle", settled))
+    main = frame_of(journey, program, "Horavel")
+    where = f"at {scale}x: Reports {vars(box)}, main window {vars(main)}"
+    journey.step(where)
+    for start, size, main_start, main_size, screen in (
+            (box.x, box.width, main.x, main.width, 1280),
+            (box.y, box.height, main.y, main.height, 800)):
+        expect(0 <= start and start + size <= screen,
+               f"the Reports window is off the screen {where}")
+        centred = min(max(main_start + (main_size - size) // 2, 0), screen - size)
+        expect(abs(start - centred) <= scale, f"the Reports window is not centred {where}")
+
+
+def reports_at_double_size(journey, project_file):
+    journey.step("at 2x: the Reports window on the same screen")
+    journey.env["QT_SCALE_FACTOR"] = "2"
+    e2e.scale = 2
+    program = journey.start(project_file)
+    program.select("Bakery")
+    program.keys("ctrl+r")
+    reports = e2e.wait_for("the Reports window, active", lambda: next(
+        w for w in e2e.children(program.app)
+        if w.name == "Reports" and e2e.has_state(w, e2e.pyatspi.STATE_ACTIVE)))
+    expect_placed_over_main(journey, program, 2)
+    journey.screenshot("reports-2x")
+    program.keys("Escape")
+    program.wait_gone(reports, "the Reports window")
+    program.menu("File", "Exit")
+    program.answer_dialog("Save Workspace", journey.path("work-2x.hvw"))
+    program.expect_exit()
+
+
 def journey(journey):
     project_file = journey.write_file("bakery.hvp", project())
     # Rounded up to 6 minutes, as chosen on an earlier day.
@@ -32,6 +90,7 @@ def journey(journey):
     reports = e2e.wait_for("the Reports window, active", lambda: next(
         w for w in e2e.children(program.app)
         if w.name == "Reports" and e2e.has_state(w, e2e.pyatspi.STATE_ACTIVE)))
+    expect_placed_over_main(journey, program, 1)
     program.keys("alt+p", "Home")  # Today
     program.control("combo box", "Today", reports)
     program.keys("alt+n", "ctrl+a")
@@ -62,7 +121,9 @@ def journey(journey):
     program.menu("File", "Exit")
     program.answer_dialog("Save Workspace", journey.path("work.hvw"))
     program.expect_exit()
+    reports_at_double_size(journey, project_file)
 
 
 if __name__ == "__main__":
+    e2e.Journey.screen = "1280x800x24"
     e2e.run("report_pdf", journey)

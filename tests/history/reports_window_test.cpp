@@ -117,6 +117,11 @@ TEST_F(ReportsWindowTest, OpensOnTheScreenAndClosesWithEscapeOrClose) {
         << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
     EXPECT_TRUE(room.contains(
         reports->cmdPdf->mapTo(reports, reports->cmdPdf->rect().bottomRight()) + placed.topLeft()));
+    // A label's shortcut goes to its field; a label without one would show its "&".
+    for (const QLabel* label : reports->findChildren<QLabel*>()) {
+        EXPECT_TRUE(!label->text().contains('&') || label->buddy() != nullptr)
+            << label->text().toStdString();
+    }
     reports->show();
     QTest::keyClick(reports->cboPeriod, Qt::Key_Escape);
     QApplication::processEvents();
