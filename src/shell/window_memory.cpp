@@ -52,7 +52,11 @@ QSize FirstStartSize(const QSize& designed, const QSize& available) {
 
 void frmMain::RestoreWindowGeometry() {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    const QRect available = screen ? screen->availableGeometry() : QRect();
+    // What is set here is the inside of the window: room is left for the window manager's
+    // title bar and borders, which are not known before the window is shown (on a small
+    // screen at 200% the frame alone would push the window off it).
+    const QMargins frameRoom(4, 32, 4, 4);
+    const QRect available = screen ? screen->availableGeometry() - frameRoom : QRect();
     const std::optional<QRect> stored = FitWindowGeometry(
         platform_.settings->GetSetting(SettingKey::WindowGeometry, QString()), available);
     if (stored) {

@@ -55,6 +55,8 @@ def expect_placed_over_main(journey, program, scale):
             (box.y, box.height, main.y, main.height, 800)):
         expect(0 <= start and start + size <= screen,
                f"the Reports window is off the screen {where}")
+        expect(0 <= main_start and main_start + main_size <= screen,
+               f"the main window is off the screen {where}")
         centred = min(max(main_start + (main_size - size) // 2, 0), screen - size)
         expect(abs(start - centred) <= scale, f"the Reports window is not centred {where}")
 
