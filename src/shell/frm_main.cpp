@@ -369,11 +369,12 @@ void frmMain::ConnectSubsystems() {
         }
     });
     connect(timing_.get(), &TimingRun::Changed, this, [this] {
-        // The pane's fields keep up (Qt paints nothing of a window that is not exposed);
-        // the tree's rows are left undrawn until the window is seen again.
-        pane_->RefreshTimes();
+        // Unseen, a tick only books (and the tray shows it): the pane, the timer field and
+        // the tree's rows catch up when the window is seen again.
         ShowTimingStatus();
-        behindWhileUnseen_ = behindWhileUnseen_ || !IsSeen();
+        if (IsSeen()) {
+            pane_->RefreshTimes();
+        }
     });
     connect(timing_.get(), &TimingRun::PeriodStarted, recovery_.get(),
             &CrashRecovery::NoteUnsavedChange);

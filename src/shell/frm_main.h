@@ -198,7 +198,7 @@ class frmMain : public QMainWindow {
     bool unloaded_ = false;
     bool sessionEnding_ = false;
     bool shownOnce_ = false;
-    bool behindWhileUnseen_ = false;  // ticks booked while unseen left the pane as it was
+    bool behindWhileUnseen_ = false;  // ticks booked while unseen left the window as it was
     QPointer<QDialog> optionsDialog_;
     // Read once and again when the options are saved: the timer asks at every tick.
     double idleLimitSeconds_ = 0;

@@ -38,6 +38,14 @@ void frmMain::ShowTimingStatus() {
     if (Timing.TimerRunning && timed != nullptr && timed->element) {
         summary = TimingSummary(NodeString(timed, "@name"), NodeString(timed, "@task_time"));
     }
+    // The tray is seen while the window is not.
+    ui.Tray->ShowTiming(TrayToolTip(summary), !summary.isEmpty());
+    // The window's own field waits until the window is seen: laying out its text is most of
+    // what a tick costs.
+    if (!IsSeen()) {
+        behindWhileUnseen_ = true;
+        return;
+    }
     // Every tick asks; the widgets repaint only when their text changes.
     if (shownTimingSummary_ == summary) {
         return;
@@ -56,5 +64,4 @@ void frmMain::ShowTimingStatus() {
         timerFieldShape_ = std::move(shape);
         ui.lblTimerStatus->setFixedSize(ui.lblTimerStatus->sizeHint());
     }
-    ui.Tray->ShowTiming(TrayToolTip(summary), !summary.isEmpty());
 }

@@ -136,5 +136,6 @@ void frmMain::CatchUpOnSight() {
     }
     behindWhileUnseen_ = false;
     pane_->RefreshTimes();
+    ShowTimingStatus();
     ui.Tree->viewport()->update();  // the timed rows' captions, changed without a repaint
 }

@@ -66,6 +66,7 @@ TEST_F(TimingStatus, MinimizedTicksDrawNothingAndTheWindowCatchesUpWhenSeen) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     QCoreApplication::processEvents();
     EXPECT_EQ(window->ui.txtTaskTime->text(), "0:00:03");
+    EXPECT_EQ(window->ui.lblTimerStatus->text(), "Timing Design 0:00:03");
     EXPECT_GT(tree.paints, 0);
 }
 
