@@ -61,13 +61,21 @@ void HistoryModel::Show(pugi::xml_node top, const QTimeZone& zone) {
 
 void HistoryModel::MarkOverlaps() {
     // Entries are listed element by element: each element's run is sorted by start alone.
+    std::vector<Entry*> timed;  // one for all runs: a year of tasks is as many runs
     for (size_t first = 0; first < entries_.size();) {
-        const pugi::xml_node element = entries_[first].session.parent().parent();
-        size_t end = first;
-        std::vector<Entry*> timed;
-        for (; end < entries_.size() && entries_[end].session.parent().parent() == element; ++end) {
-            if (entries_[end].when != kUnreadable && !IsCorrection(entries_[end].session)) {
-                timed.push_back(&entries_[end]);
+        const pugi::xml_node history = entries_[first].session.parent();
+        size_t end = first + 1;
+        while (end < entries_.size() && entries_[end].session.parent() == history) {
+            ++end;
+        }
+        if (end - first < 2) {
+            first = end;  // a period alone overlaps nothing
+            continue;
+        }
+        timed.clear();
+        for (size_t i = first; i < end; ++i) {
+            if (entries_[i].when != kUnreadable && !IsCorrection(entries_[i].session)) {
+                timed.push_back(&entries_[i]);
             }
         }
         std::sort(timed.begin(), timed.end(),
