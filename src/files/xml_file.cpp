@@ -342,6 +342,7 @@ bool Save(const pugi::xml_document& document, const QString& path, QString& erro
             int systemError = 0;
             if (bytes != nullptr) {
                 bytes->clear();  // a second attempt (in place, say) starts over
+                bytes->reserve(size_t(std::max<qint64>(info.size(), 0)));  // about the last save
             }
             const bool complete = WriteTo(document, device, systemError, &hash, bytes);
             errno = systemError;  // SafeSave names the reason from errno
