@@ -4,7 +4,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include <unistd.h>
 
 #include "files/xml_file.h"
 
@@ -20,14 +24,27 @@ bool MergeBaseStore::Keep(const QString& path, std::string_view bytes) const {
     }
     QFile::setPermissions(folder_,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    QSaveFile file(FileFor(path));
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Written whole beside its place and renamed there, but not synced: a base lost to a
+    // crash only makes a merge go without one, and syncing megabytes would hold up every
+    // load and save. mkstemp makes the file readable by the owner alone, before any byte.
+    const std::string target = QFile::encodeName(FileFor(path)).toStdString();
+    std::string temporary = target + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
         return false;
     }
-    // Before the first byte: a project's hours are nobody else's business.
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    file.write(bytes.data(), qint64(bytes.size()));
-    return file.commit();
+    bool written = true;
+    for (size_t done = 0; written && done < bytes.size();) {
+        const ssize_t got = ::write(fd, bytes.data() + done, bytes.size() - done);
+        written = got > 0 || (got < 0 && errno == EINTR);
+        done += got > 0 ? size_t(got) : 0;
+    }
+    written = ::close(fd) == 0 && written;
+    if (!written || ::rename(temporary.c_str(), target.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
 }
 
 std::optional<std::string> MergeBaseStore::Base(const QString& path) const {

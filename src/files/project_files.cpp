@@ -152,7 +152,11 @@ bool ProjectFiles::SaveProject(TreeNode* node, bool saveAs) {
     // Tasks made here, or read from a file an older version wrote, get theirs on the way out.
     GiveIds(element);
     FileStamp written;
-    if (!error.isEmpty() || !XmlFile::Save(*project->document(), path, error, &written)) {
+    // What went to the file is the merge base from now on: taken as it is written, as
+    // writing the document out a second time would cost as much as the save.
+    std::string savedBytes;
+    if (!error.isEmpty() ||
+        !XmlFile::Save(*project->document(), path, error, &written, &savedBytes)) {
         putBack();
         platform_.prompter->Ask(
             QStringLiteral("Could not save the project to\r\n%1\r\n%2").arg(path, error),
@@ -164,7 +168,7 @@ bool ProjectFiles::SaveProject(TreeNode* node, bool saveAs) {
         lock = std::move(relocked);
     }
     project->fileHold = std::make_shared<FileHold>(FileHold{lock, written});
-    bases_.Keep(path, XmlFile::Serialize(*project->document()));
+    bases_.Keep(path, savedBytes);
     watch_.Watch(path);
     XML::ResolvePath(element, "@filename").setText(path.toStdString());
     tree_.MarkUnmodified(project);
@@ -549,7 +553,9 @@ std::optional<ProjectFiles::LoadFailure> ProjectFiles::OpenProjectFile(
     }
     QString error;
     FileStamp stamp;
-    std::unique_ptr<pugi::xml_document> document = XmlFile::Read(path, error, &stamp);
+    // The bytes read are the merge base as they are: no second pass over the document.
+    std::string bytes;
+    std::unique_ptr<pugi::xml_document> document = XmlFile::Read(path, error, &stamp, &bytes);
     if (!document) {
         return LoadFailure{path, error,
                            QStringLiteral("Error Loading File\r\n%1\r\n%2").arg(error, path)};
@@ -558,7 +564,7 @@ std::optional<ProjectFiles::LoadFailure> ProjectFiles::OpenProjectFile(
         return LoadFailure{path, QStringLiteral("no top level 'project' node"),
                            QStringLiteral("File Missing Top Level 'project' node\r\nCan not load")};
     }
-    bases_.Keep(info.absoluteFilePath(), XmlFile::Serialize(*document));
+    bases_.Keep(info.absoluteFilePath(), bytes);
     watch_.Watch(info.absoluteFilePath());
     watch_.Later(info.absoluteFilePath());  // conflict copies already there are merged too
     TreeNode* node = tree_.AddProjectNode(std::move(document), -1);

@@ -204,7 +204,7 @@ bool WriteTo(const pugi::xml_document& document, CarriageReturnEscaper& writer) 
 // `systemError` gets errno of the write that failed: a file device only learns its own
 // reason (a full disk, say) later, at commit.
 bool WriteTo(const pugi::xml_document& document, QIODevice& device, int& systemError,
-             StampHasher* hash = nullptr) {
+             StampHasher* hash = nullptr, std::string* kept = nullptr) {
     // pugixml hands over many small pieces, and each would be a system call on the unbuffered
     // file: they are gathered into large writes.
     constexpr size_t kChunk = 1 << 16;
@@ -213,6 +213,9 @@ bool WriteTo(const pugi::xml_document& document, QIODevice& device, int& systemE
         errno = 0;
         if (hash != nullptr) {
             hash->Add(pending.data(), pending.size());
+        }
+        if (kept != nullptr) {
+            kept->append(pending);
         }
         const bool ok = pending.empty() || device.write(pending.data(), qint64(pending.size())) ==
                                                qint64(pending.size());
@@ -257,7 +260,8 @@ std::unique_ptr<pugi::xml_document> Parse(std::string_view bytes, QString& error
     return ParseOwned(buffer, bytes.size(), where, error);
 }
 
-std::unique_ptr<pugi::xml_document> Read(const QString& path, QString& error, FileStamp* stamp) {
+std::unique_ptr<pugi::xml_document> Read(const QString& path, QString& error, FileStamp* stamp,
+                                         std::string* bytes) {
     const QFileInfo info(path);
     if (!info.isFile()) {
         error = info.exists() ? NotARegularFile(info) : QStringLiteral("The file does not exist");
@@ -298,6 +302,9 @@ std::unique_ptr<pugi::xml_document> Read(const QString& path, QString& error, Fi
         onDisk.hash = hasher.Result();
         *stamp = onDisk;
     }
+    if (bytes != nullptr) {
+        bytes->assign(buffer, size);
+    }
     const PositionFinder where = [path](size_t offset) { return PositionInFile(path, offset); };
     return ParseOwned(buffer, size, where, error);
 }
@@ -318,7 +325,7 @@ bool Write(const pugi::xml_document& document, QIODevice& device) {
 }
 
 bool Save(const pugi::xml_document& document, const QString& path, QString& error,
-          FileStamp* written) {
+          FileStamp* written, std::string* bytes) {
     // QSaveFile would replace whatever sits at the path, a device node included.
     const QFileInfo info(path);
     if (info.exists() && !info.isFile()) {
@@ -333,7 +340,11 @@ bool Save(const pugi::xml_document& document, const QString& path, QString& erro
         path,
         [&](QIODevice& device) {
             int systemError = 0;
-            const bool complete = WriteTo(document, device, systemError, &hash);
+            if (bytes != nullptr) {
+                bytes->clear();  // a second attempt (in place, say) starts over
+                bytes->reserve(size_t(std::max<qint64>(info.size(), 0)));  // about the last save
+            }
+            const bool complete = WriteTo(document, device, systemError, &hash, bytes);
             errno = systemError;  // SafeSave names the reason from errno
             return complete;
         },

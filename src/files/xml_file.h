@@ -25,9 +25,9 @@ std::unique_ptr<pugi::xml_document> Parse(std::string_view bytes, QString& error
 
 // The document in the file, or null with `error`: a folder or anything but a regular file,
 // a file that cannot be read or is too big, or any reason of Parse. `stamp`, when given,
-// gets the stamp of the bytes read.
+// gets the stamp of the bytes read; `bytes`, when given, the bytes themselves.
 std::unique_ptr<pugi::xml_document> Read(const QString& path, QString& error,
-                                         FileStamp* stamp = nullptr);
+                                         FileStamp* stamp = nullptr, std::string* bytes = nullptr);
 
 // The bytes a document is saved as: `<?xml version="1.0"?>` (UTF-8, the default) followed
 // by the document without indentation or line breaks. Declaration nodes of the document
@@ -40,8 +40,8 @@ bool Write(const pugi::xml_document& document, QIODevice& device);
 // Saves the document at the path: written to a temporary file in the same folder, which
 // replaces the path only once everything was written and flushed. false with `error` (the
 // reason as the system gives it) when anything failed; the earlier file is then untouched.
-// `written`, when given, gets the stamp of the saved file.
+// `written`, when given, gets the stamp of the saved file; `bytes`, what was written.
 bool Save(const pugi::xml_document& document, const QString& path, QString& error,
-          FileStamp* written = nullptr);
+          FileStamp* written = nullptr, std::string* bytes = nullptr);
 
 }  // namespace XmlFile

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -14,21 +15,30 @@ constexpr int64_t kUnreadable = std::numeric_limits<int64_t>::min();
 // Rows handed to the view at a time: a screenful many times over, a year never at once.
 constexpr int kBatch = 1000;
 
-// `top` and every task below it, parents first, in document order; no paths, no copies.
-std::vector<pugi::xml_node> ElementsBelow(pugi::xml_node top) {
-    std::vector<pugi::xml_node> elements;
+// The periods of `top` and of every task below it, element by element, parents first, in
+// document order. One pass over each element's children finds both its history and its
+// tasks: on a year of tasks the walk is what the list costs at start.
+template <typename Visit>
+void ForEachPeriodBelow(pugi::xml_node top, Visit&& visit) {
     std::vector<pugi::xml_node> stack{top};
     while (!stack.empty()) {
         const pugi::xml_node next = stack.back();
         stack.pop_back();
-        elements.push_back(next);
         const size_t before = stack.size();
-        for (pugi::xml_node task : next.children("task")) {
-            stack.push_back(task);
+        bool historySeen = false;  // only the first history is the element's
+        for (pugi::xml_node child = next.first_child(); child; child = child.next_sibling()) {
+            const char* name = child.name();
+            if (std::strcmp(name, "task") == 0) {
+                stack.push_back(child);
+            } else if (!historySeen && std::strcmp(name, "history") == 0) {
+                historySeen = true;
+                for (pugi::xml_node session : child.children("session")) {
+                    visit(session);
+                }
+            }
         }
         std::reverse(stack.begin() + static_cast<std::ptrdiff_t>(before), stack.end());
     }
-    return elements;
 }
 
 }  // namespace
@@ -42,13 +52,13 @@ void HistoryModel::Show(pugi::xml_node top, const QTimeZone& zone) {
     rows_.clear();
     built_ = 0;
     days_ = LocalDays(zone);
-    for (pugi::xml_node element : top ? ElementsBelow(top) : std::vector<pugi::xml_node>()) {
-        for (pugi::xml_node session : SessionNodes(element)) {
+    if (top) {
+        ForEachPeriodBelow(top, [this](pugi::xml_node session) {
             int64_t when = 0;
             int offset = 0;
             const bool valid = ParseSessionStart(session.attribute("start").value(), when, offset);
             entries_.push_back({session, valid ? when : kUnreadable, offset});
-        }
+        });
     }
     MarkOverlaps();
     // Newest first; periods whose start cannot be read go last, in document order.
@@ -61,13 +71,21 @@ void HistoryModel::Show(pugi::xml_node top, const QTimeZone& zone) {
 
 void HistoryModel::MarkOverlaps() {
     // Entries are listed element by element: each element's run is sorted by start alone.
+    std::vector<Entry*> timed;  // one for all runs: a year of tasks is as many runs
     for (size_t first = 0; first < entries_.size();) {
-        const pugi::xml_node element = entries_[first].session.parent().parent();
-        size_t end = first;
-        std::vector<Entry*> timed;
-        for (; end < entries_.size() && entries_[end].session.parent().parent() == element; ++end) {
-            if (entries_[end].when != kUnreadable && !IsCorrection(entries_[end].session)) {
-                timed.push_back(&entries_[end]);
+        const pugi::xml_node history = entries_[first].session.parent();
+        size_t end = first + 1;
+        while (end < entries_.size() && entries_[end].session.parent() == history) {
+            ++end;
+        }
+        if (end - first < 2) {
+            first = end;  // a period alone overlaps nothing
+            continue;
+        }
+        timed.clear();
+        for (size_t i = first; i < end; ++i) {
+            if (entries_[i].when != kUnreadable && !IsCorrection(entries_[i].session)) {
+                timed.push_back(&entries_[i]);
             }
         }
         std::sort(timed.begin(), timed.end(),
