@@ -516,6 +516,14 @@ void ProjectFiles::TellAlreadyOpen(const std::vector<TreeNode*>& projects) {
     tree_.Tell(text + QLatin1Char('.'));
 }
 
+std::optional<QString> ProjectFiles::LoadProjectFileQuietly(const QString& path) {
+    std::vector<TreeNode*> alreadyOpen;
+    if (auto failure = OpenProjectFile(path, alreadyOpen)) {
+        return failure->reason;
+    }
+    return std::nullopt;
+}
+
 void ProjectFiles::TellLoadFailures(const std::vector<LoadFailure>& failures) {
     if (failures.size() == 1) {
         platform_.prompter->Ask(failures.front().message, MsgButtons::OK, kTitle);

@@ -82,6 +82,9 @@ class ProjectFiles : public QObject {
     // many they are.
     void LoadProjectFiles(const QStringList& paths);
     void LoadProjectFile(const QString& path);
+    // Loads the file without a question: why it could not be loaded, or nothing when it was
+    // loaded, is missing or is open already.
+    std::optional<QString> LoadProjectFileQuietly(const QString& path);
 
   signals:
     // A merge took decisions: MergeDecisions() holds more than before.
