@@ -358,7 +358,7 @@ void ProjectFiles::TakeInConflictCopy(TreeNode* project, const QString& copy) {
             mergedCopies_.push_back(merged);
         }
     });
-    decisions_.insert(decisions_.end(), result.decisions.begin(), result.decisions.end());
+    Record(project, QFileInfo(copy).fileName(), result);
     QString text = QStringLiteral(
                        "Merged the conflict copy %1 into \"%2\"; it goes to the trash "
                        "when the project is saved")
@@ -404,8 +404,18 @@ void ProjectFiles::KeepAsLoaded(TreeNode* project, const QString& path,
         FileHold{project->fileHold ? project->fileHold->lock : nullptr, stamp});
 }
 
+void ProjectFiles::Record(TreeNode* project, const QString& otherSide, const MergeResult& result) {
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const MergeDecision& decision : result.decisions) {
+        decisions_.push_back({now, NodeString(project, "@name"), otherSide, decision});
+    }
+    if (!result.decisions.empty()) {
+        emit Decided();
+    }
+}
+
 void ProjectFiles::TellMerge(TreeNode* project, const MergeResult& result) {
-    decisions_.insert(decisions_.end(), result.decisions.begin(), result.decisions.end());
+    Record(project, QStringLiteral("the file on disk"), result);
     QString text = QStringLiteral("Merged the changes made to %1 elsewhere")
                        .arg(NodeString(project, "@filename"));
     if (!result.decisions.empty()) {
@@ -510,6 +520,14 @@ void ProjectFiles::TellAlreadyOpen(const std::vector<TreeNode*>& projects) {
         text += QStringLiteral(" and %1 more").arg(named.size() - kNamed);
     }
     tree_.Tell(text + QLatin1Char('.'));
+}
+
+std::optional<QString> ProjectFiles::LoadProjectFileQuietly(const QString& path) {
+    std::vector<TreeNode*> alreadyOpen;
+    if (auto failure = OpenProjectFile(path, alreadyOpen)) {
+        return failure->reason;
+    }
+    return std::nullopt;
 }
 
 void ProjectFiles::TellLoadFailures(const std::vector<LoadFailure>& failures) {

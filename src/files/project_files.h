@@ -1,6 +1,8 @@
 #pragma once
 // Saving and loading project files.
 
+#include <QDateTime>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -33,7 +35,16 @@ QString SuggestedFileName(const QString& projectName);
 // each, in order ("/p\0a.hvp\0b.hvp\0" gives "/p/a.hvp" and "/p/b.hvp").
 QStringList SelectedPaths(const QString& fileName);
 
-class ProjectFiles {
+// A decision a merge took, with when, in which project and against what.
+struct TakenDecision {
+    QDateTime when;
+    QString project;    // the project's name
+    QString otherSide;  // what was merged in: "the file on disk", or a conflict copy's name
+    MergeDecision decision;
+};
+
+class ProjectFiles : public QObject {
+    Q_OBJECT
   public:
     ProjectFiles(ProjectTree& tree, WorkspaceState& workspace, TimingState& timing,
                  Platform& platform);
@@ -62,7 +73,7 @@ class ProjectFiles {
     // and each copy goes to the trash once the project holding it is saved.
     void TakeInConflictCopies(TreeNode* project);
     // Every decision the merges of this session took, the newest last.
-    const std::vector<MergeDecision>& MergeDecisions() const { return decisions_; }
+    const std::vector<TakenDecision>& MergeDecisions() const { return decisions_; }
 
     // Loads the files `fileName` stands for, asking for them when it is empty.
     void LoadProjects(QString& fileName);
@@ -71,6 +82,13 @@ class ProjectFiles {
     // many they are.
     void LoadProjectFiles(const QStringList& paths);
     void LoadProjectFile(const QString& path);
+    // Loads the file without a question: why it could not be loaded, or nothing when it was
+    // loaded, is missing or is open already.
+    std::optional<QString> LoadProjectFileQuietly(const QString& path);
+
+  signals:
+    // A merge took decisions: MergeDecisions() holds more than before.
+    void Decided();
 
   private:
     // Why a file was not loaded: the message when it is the only one, and the reason listed
@@ -92,6 +110,8 @@ class ProjectFiles {
     void KeepAsLoaded(TreeNode* project, const QString& path, const pugi::xml_document& document,
                       const FileStamp& stamp);
     void TellMerge(TreeNode* project, const MergeResult& result);
+    // Adds the merge's decisions to MergeDecisions, and says so when there were any.
+    void Record(TreeNode* project, const QString& otherSide, const MergeResult& result);
     void TakeInConflictCopy(TreeNode* project, const QString& copy);
     // Puts the merge into the project as one undo step; `applied` hears of its undo and redo.
     void ApplyMerge(TreeNode* project, const pugi::xml_document& merged,
@@ -112,7 +132,7 @@ class ProjectFiles {
     Platform& platform_;
     MergeBaseStore bases_;
     DiskWatch watch_;
-    std::vector<MergeDecision> decisions_;
+    std::vector<TakenDecision> decisions_;
     std::vector<MergedCopy> mergedCopies_;
     // Copies that did not read, as they were when told: told once.
     std::vector<std::pair<QString, FileStamp>> unreadableCopies_;

@@ -230,6 +230,8 @@ struct Item {
     std::string parent;
     bool kept = false;
     QString label;
+    QString task;         // the path of names, empty for the project itself
+    bool period = false;  // one of the task's periods
 };
 
 class Merger {
@@ -255,7 +257,9 @@ class Merger {
     void MergeOwnTime(const Item& item, pugi::xml_node into);
     void RecomputeSubtaskTimes();
     bool ChangedOn(const Item& item, int side) const;
-    void Decide(const QString& what, const Values& values, const Choice& choice);
+    // Records a field both sides changed differently; `field` is empty for where the item
+    // belongs.
+    void Decide(const Item& item, const QString& field, const Values& values, const Choice& choice);
     std::string ParentKey(int doc, pugi::xml_node element) const {
         return keys_[doc].ParentOf(element);
     }
@@ -275,14 +279,26 @@ QString Shown(const std::optional<std::string>& value) {
     return QString::fromStdString(*value);
 }
 
-void Merger::Decide(const QString& what, const Values& values, const Choice& choice) {
+void Merger::Decide(const Item& item, const QString& field, const Values& values,
+                    const Choice& choice) {
     if (!choice.conflict) {
         return;
     }
     const int mine = mineFirst_ ? kFirst : kSecond;
     const int theirs = mineFirst_ ? kSecond : kFirst;
-    result_.decisions.push_back(
-        {what, Shown(values[mine]), Shown(values[theirs]), Shown(values[choice.from])});
+    MergeDecision decision;
+    decision.what = field.isEmpty() ? QStringLiteral("where %1 belongs").arg(item.label)
+                                    : QStringLiteral("the %1 of %2").arg(field, item.label);
+    decision.task = item.task;
+    decision.field = field.isEmpty() ? QStringLiteral("where it belongs") : field;
+    if (item.period) {
+        decision.field += QStringLiteral(" of a period");
+    }
+    decision.mine = Shown(values[mine]);
+    decision.theirs = Shown(values[theirs]);
+    decision.kept = Shown(values[choice.from]);
+    decision.keptMine = choice.from == mine;
+    result_.decisions.push_back(decision);
 }
 
 void Merger::KeyAll() {
@@ -301,9 +317,9 @@ void Merger::KeyAll() {
             Item& item = items_[k];
             item.node[doc] = element;
             if (k != kRoot) {
-                item.label = QStringLiteral("task '%1'")
-                                 .arg(QString::fromStdString(keys_[doc].path.at(k).substr(1))
-                                          .replace(QChar(kPathSeparator), QLatin1Char('/')));
+                item.task = QString::fromStdString(keys_[doc].path.at(k).substr(1))
+                                .replace(QChar(kPathSeparator), QLatin1Char('/'));
+                item.label = QStringLiteral("task '%1'").arg(item.task);
             }
         }
     }
@@ -337,7 +353,7 @@ void Merger::MergeParents() {
                     shown[doc] = LabelOfKey(items_, parents[doc]).toStdString();
                 }
             }
-            Decide(QStringLiteral("where %1 belongs").arg(item.label), shown, choice);
+            Decide(item, QString(), shown, choice);
         }
     }
 }
@@ -510,9 +526,7 @@ void Merger::MergeAttributes(const std::string& key, const Item& item, pugi::xml
             // Times are worked out afterwards; a period's seconds too, unless a correction.
             if (name != "task_time" && name != "subtask_time" &&
                 !(name == "seconds" && timedPeriod)) {
-                Decide(QStringLiteral("the %1 of %2")
-                           .arg(QString::fromStdString(name == "completed" ? "Completed" : name),
-                                item.label),
+                Decide(item, QString::fromStdString(name == "completed" ? "Completed" : name),
                        values, choice);
             }
         }
@@ -588,7 +602,7 @@ void Merger::CopyPicked(const Item& item, pugi::xml_node into, const char* what,
     }
     const Choice choice = Pick(values);
     if (what[0] != '\0') {
-        Decide(QStringLiteral("the %1 of %2").arg(QLatin1String(what), item.label), shown, choice);
+        Decide(item, QLatin1String(what), shown, choice);
     }
     copy(item.node[choice.from], into);
 }
@@ -645,7 +659,8 @@ void Merger::MergeHistory(const Item& item, pugi::xml_node into) {
     std::vector<std::pair<std::pair<int64_t, std::string>, pugi::xml_node>> sorted;
     pugi::xml_document made;  // the periods before they are put in start order
     for (const auto& [k, nodes] : united) {
-        Item period{nodes, {}, true, QStringLiteral("a period of %1").arg(item.label)};
+        Item period{nodes,     {},  true, QStringLiteral("a period of %1").arg(item.label),
+                    item.task, true};
         pugi::xml_node session = made.append_child("session");
         const bool timed = std::none_of(nodes.begin(), nodes.end(), [](pugi::xml_node node) {
             return node && IsCorrection(node);

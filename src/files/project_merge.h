@@ -19,10 +19,13 @@ struct MergeSide {
 
 // Something both sides changed differently: what it was, both values, and the one kept.
 struct MergeDecision {
-    QString what;  // "the name of task 'Design/Logo'"
+    QString what;   // "the name of task 'Design/Logo'"
+    QString task;   // "Design/Logo"; empty for the project itself
+    QString field;  // "name", "where it belongs", "note of a period"
     QString mine;
     QString theirs;
     QString kept;
+    bool keptMine = false;
 };
 
 struct MergeResult {

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "files/project_files.h"
@@ -18,6 +19,26 @@
 namespace {
 
 const QString kTitle = QStringLiteral("Horavel");
+// The entries of the workspace file at `path`, or nothing and why when it does not read: it
+// cannot be opened, or it holds binary data, which no workspace file does.
+std::optional<std::vector<std::string>> ReadEntries(const QString& path, QString& error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = file.errorString();
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = file.errorString();
+        return std::nullopt;
+    }
+    if (bytes.contains('\0')) {
+        error = QStringLiteral("it holds binary data");
+        return std::nullopt;
+    }
+    return ReadWorkspaceFields(bytes.toStdString());
+}
+
 const QString kWorkspaceFilter = QStringLiteral("Horavel Workspace File (*.hvw)|*.hvw");
 
 FileDialogSetup WorkspaceDialog(const QString& title, const QString& fileName,
@@ -35,11 +56,12 @@ FileDialogSetup WorkspaceDialog(const QString& title, const QString& fileName,
 
 // The entries of the workspace file now on disk; none when there is no file or it does not read.
 std::vector<std::string> EntriesOnDisk(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return ReadWorkspaceFields(file.readAll().toStdString());
+    QString error;
+    return ReadEntries(path, error).value_or(std::vector<std::string>());
+}
+
+bool Listed(const std::vector<std::string>& entries, const std::string& entry) {
+    return std::find(entries.begin(), entries.end(), entry) != entries.end();
 }
 
 }  // namespace
@@ -51,7 +73,18 @@ WorkspaceFiles::WorkspaceFiles(ProjectTree& tree, DetailPane& pane, ProjectFiles
       files_(files),
       timing_(timing),
       workspace_(workspace),
-      platform_(platform) {}
+      platform_(platform),
+      watch_([this](const QString& path) {
+          if (QFileInfo(path).absoluteFilePath() !=
+              QFileInfo(workspace_.WorkspaceFile).absoluteFilePath()) {
+              return;  // a workspace this window has left
+          }
+          if (tree_.view.editingLabel()) {
+              watch_.Later(path);  // a name being typed would lose its node
+          } else {
+              TakeInChangesOnDisk();
+          }
+      }) {}
 
 bool WorkspaceFiles::SaveWorkspace(QString& path, bool saveAs) {
     if (!files_.SaveAllProjects()) {
@@ -74,16 +107,9 @@ bool WorkspaceFiles::SaveWorkspace(QString& path, bool saveAs) {
     // was loaded or saved stays closed. A file chosen to be saved over is replaced.
     const std::vector<std::string> onDisk =
         chosenNow ? std::vector<std::string>() : EntriesOnDisk(path);
-    std::vector<std::string> projectFiles;
-    for (int i = 0; i < tree_.view.topLevelItemCount(); ++i) {
-        const pugi::xml_node document = tree_.view.topLevelNode(i)->element.root();
-        projectFiles.push_back(XML::NodeText(XML::ResolvePath(document, "project/@filename"), ""));
-    }
-    const auto listed = [](const std::vector<std::string>& entries, const std::string& entry) {
-        return std::find(entries.begin(), entries.end(), entry) != entries.end();
-    };
+    std::vector<std::string> projectFiles = OpenProjectFiles();
     for (const std::string& entry : onDisk) {
-        if (!listed(projectFiles, entry) && !listed(entriesAsLoaded_, entry)) {
+        if (!Listed(projectFiles, entry) && !Listed(entriesAsLoaded_, entry)) {
             projectFiles.push_back(entry);
             files_.LoadProjectFile(QString::fromStdString(entry));  // a missing one is skipped
         }
@@ -110,9 +136,7 @@ bool WorkspaceFiles::SaveWorkspace(QString& path, bool saveAs) {
             MsgButtons::OK, kTitle);
         return false;
     }
-    workspace_.WorkspaceFile = path;
-    workspace_.WorkspaceModified = false;
-    entriesAsLoaded_ = projectFiles;
+    KeepAsLoaded(path, projectFiles);
     return true;
 }
 
@@ -143,13 +167,84 @@ void WorkspaceFiles::LoadWorkspace(QString& path) {
                                 MsgButtons::OK, kTitle);
         return;
     }
-    entriesAsLoaded_ = ReadWorkspaceFields(bytes.toStdString());
-    for (const std::string& field : entriesAsLoaded_) {
+    const std::vector<std::string> entries = ReadWorkspaceFields(bytes.toStdString());
+    for (const std::string& field : entries) {
         QString projectFile = QString::fromStdString(field);
         files_.LoadProjects(projectFile);
     }
+    KeepAsLoaded(path, entries);
+}
+
+void WorkspaceFiles::KeepAsLoaded(const QString& path, const std::vector<std::string>& entries) {
     workspace_.WorkspaceFile = path;
     workspace_.WorkspaceModified = false;
+    entriesAsLoaded_ = entries;
+    failedEntries_.clear();
+    toldUnreadable_ = false;
+    watch_.Watch(path);
+}
+
+std::vector<std::string> WorkspaceFiles::OpenProjectFiles() const {
+    std::vector<std::string> files;
+    for (int i = 0; i < tree_.view.topLevelItemCount(); ++i) {
+        const pugi::xml_node document = tree_.view.topLevelNode(i)->element.root();
+        files.push_back(XML::NodeText(XML::ResolvePath(document, "project/@filename"), ""));
+    }
+    return files;
+}
+
+void WorkspaceFiles::TakeInChangesOnDisk() {
+    const QString path = workspace_.WorkspaceFile;
+    if (path.isEmpty()) {
+        return;
+    }
+    QString error;
+    const std::optional<std::vector<std::string>> onDisk = ReadEntries(path, error);
+    if (!onDisk) {
+        if (!toldUnreadable_) {
+            tree_.Tell(QStringLiteral("The workspace file %1 changed on disk and no longer reads "
+                                      "(%2); it is left as it is, and the open projects stay "
+                                      "open.")
+                           .arg(path, error));
+        }
+        toldUnreadable_ = true;
+        return;
+    }
+    toldUnreadable_ = false;
+    const bool wasModified = workspace_.WorkspaceModified;  // opening a project sets it
+    QStringList opened;
+    QStringList failed;
+    for (const std::string& entry : *onDisk) {
+        const QString file = QString::fromStdString(entry);
+        // Closed here since, or not there yet (a sync engine may bring it next): not opened.
+        if (Listed(OpenProjectFiles(), entry) || Listed(entriesAsLoaded_, entry) ||
+            failedEntries_.count(entry) != 0 || !QFileInfo::exists(file)) {
+            continue;
+        }
+        if (const std::optional<QString> why = files_.LoadProjectFileQuietly(file)) {
+            failedEntries_.insert(entry);
+            failed << QStringLiteral("%1 (%2)").arg(file, *why);
+        } else {
+            entriesAsLoaded_.push_back(entry);
+            opened << QFileInfo(file).fileName();
+        }
+    }
+    // The file lacks none of this window's projects: it needs no save for them.
+    const std::vector<std::string> open = OpenProjectFiles();
+    workspace_.WorkspaceModified =
+        wasModified || std::any_of(open.begin(), open.end(), [&](const std::string& entry) {
+            return !Listed(*onDisk, entry);
+        });
+    if (!opened.isEmpty() || !failed.isEmpty()) {
+        QString text = QStringLiteral("The workspace file %1 changed on disk").arg(path);
+        if (!opened.isEmpty()) {
+            text += QStringLiteral("; opened %1").arg(opened.join(QStringLiteral(", ")));
+        }
+        if (!failed.isEmpty()) {
+            text += QStringLiteral("; could not open %1").arg(failed.join(QStringLiteral(", ")));
+        }
+        tree_.Tell(text + QLatin1Char('.'));
+    }
 }
 
 bool WorkspaceFiles::ClearWorkspace() {
@@ -169,6 +264,7 @@ bool WorkspaceFiles::ClearWorkspace() {
     workspace_.WorkspaceModified = false;
     workspace_.WorkspaceFile.clear();
     entriesAsLoaded_.clear();
+    failedEntries_.clear();
     return true;
 }
 

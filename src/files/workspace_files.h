@@ -3,9 +3,11 @@
 
 #include <QString>
 
+#include <set>
 #include <string>
 #include <vector>
 
+#include "files/disk_watch.h"
 #include "tree/window_state.h"
 
 class DetailPane;
@@ -28,10 +30,19 @@ class WorkspaceFiles {
     // Offers to save, stops the timer and closes every project; false when the person
     // cancelled or a save failed.
     bool ClearWorkspace();
+    // Takes in the workspace file as another computer left it (carried by a sync engine):
+    // the projects it lists that are not open, and were not closed here, are opened
+    // without a question, and none open here is closed, so the workspace holds the union
+    // of both. A file that no longer reads is left alone and told in the status bar.
+    void TakeInChangesOnDisk();
 
   private:
     // The two questions before a clear; false when the person cancelled or a save failed.
     bool OfferToSaveBeforeClearing();
+    // The workspace is now `path`, as loaded or saved with `entries`: watched from here on.
+    void KeepAsLoaded(const QString& path, const std::vector<std::string>& entries);
+    // The files of the open projects, in the tree's order.
+    std::vector<std::string> OpenProjectFiles() const;
 
     ProjectTree& tree_;
     DetailPane& pane_;
@@ -41,4 +52,8 @@ class WorkspaceFiles {
     Platform& platform_;
     // The entries of the workspace file when this window last loaded or saved it.
     std::vector<std::string> entriesAsLoaded_;
+    // Entries that would not load when taken in from disk: told once.
+    std::set<std::string> failedEntries_;
+    bool toldUnreadable_ = false;
+    DiskWatch watch_;
 };

@@ -13,12 +13,14 @@
 #include <QSessionManager>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <limits>
 
 #include "files/crash_recovery.h"
+#include "files/merge_decisions_window.h"
 #include "files/project_files.h"
 #include "files/workspace_files.h"
 #include "history/history_frame.h"
@@ -252,6 +254,29 @@ void frmMain::CreateStatusBar() {
     ui.lblTimerStatus->setObjectName(QStringLiteral("lblTimerStatus"));
     ui.lblTimerStatus->setAccessibleName(QStringLiteral("Timer"));
     statusBar()->addPermanentWidget(ui.lblTimerStatus);
+    ui.cmdMergeDecisions = new QToolButton(this);
+    ui.cmdMergeDecisions->setObjectName(QStringLiteral("cmdMergeDecisions"));
+    ui.cmdMergeDecisions->setText(QStringLiteral("Show what was decided"));
+    ui.cmdMergeDecisions->setAccessibleName(QStringLiteral("Show what was decided"));
+    ui.cmdMergeDecisions->setToolTip(
+        QStringLiteral("What the merges with other computers' changes decided"));
+    ui.cmdMergeDecisions->setAutoRaise(true);
+    ui.cmdMergeDecisions->hide();
+    connect(ui.cmdMergeDecisions, &QToolButton::clicked, this, &frmMain::ShowMergeDecisions);
+    statusBar()->insertPermanentWidget(0, ui.cmdMergeDecisions);
+}
+
+void frmMain::ShowMergeDecisions() {
+    if (mergeDecisionsWindow_) {
+        mergeDecisionsWindow_->List(files_->MergeDecisions());
+        mergeDecisionsWindow_->show();
+        mergeDecisionsWindow_->raise();
+        mergeDecisionsWindow_->activateWindow();
+        return;
+    }
+    mergeDecisionsWindow_ = new MergeDecisionsWindow(*this, files_->MergeDecisions());
+    mergeDecisionsWindow_->setAttribute(Qt::WA_DeleteOnClose);
+    mergeDecisionsWindow_->show();
 }
 
 // Every control sits directly on the client area, where the layout pass places it.
@@ -362,6 +387,14 @@ void frmMain::ConnectSubsystems() {
         History->PeriodsChanged();
     });
     connect(recovery_.get(), &CrashRecovery::Notice, this, tell);
+    connect(files_.get(), &ProjectFiles::Decided, this, [this] {
+        ui.cmdMergeDecisions->setText(
+            QStringLiteral("Show what was decided (%1)").arg(files_->MergeDecisions().size()));
+        ui.cmdMergeDecisions->show();
+        if (mergeDecisionsWindow_) {
+            mergeDecisionsWindow_->List(files_->MergeDecisions());  // an open list keeps up
+        }
+    });
     connect(timing_.get(), &TimingRun::RunningChanged, this, [this](bool running) {
         ShowTimerState(running);
         if (running) {

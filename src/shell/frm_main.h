@@ -32,6 +32,7 @@ class QDialog;
 class QMimeData;
 class TaskDragDrop;
 class TimingRun;
+class MergeDecisionsWindow;
 class WorkspaceFiles;
 
 class frmMain : public QMainWindow {
@@ -118,6 +119,8 @@ class frmMain : public QMainWindow {
     // The dialogs, each at most once at a time.
     void ShowOptions(bool modal);
     void ShowAbout();
+    // What the merges of this session decided, in a window that does not block.
+    void ShowMergeDecisions();
     // Where a person looks for the timer (shell/timing_status.cpp): the status bar's timer
     // field, the tray's tooltip and icon. Runs after every tick, start and stop; it touches
     // the widgets only when what they show changes.
@@ -203,6 +206,7 @@ class frmMain : public QMainWindow {
     // Read once and again when the options are saved: the timer asks at every tick.
     double idleLimitSeconds_ = 0;
     QPointer<QDialog> aboutDialog_;
+    QPointer<MergeDecisionsWindow> mergeDecisionsWindow_;
     std::map<QString, QAction*> toolbarButtons_;
     std::map<QString, QAction*> treeBarButtons_;
     std::optional<QString> shownTimingSummary_;  // what the timer field shows; none at first

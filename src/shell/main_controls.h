@@ -12,6 +12,7 @@ class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QToolBar;
+class QToolButton;
 class ResizeHandle;
 class TaskTree;
 class TrayMenu;
@@ -39,6 +40,8 @@ struct MainControls {
 
     // The status bar's timer field, and the tray.
     QLabel* lblTimerStatus = nullptr;
+    // Opens the list of what the merges decided; shown from the first merge that decided.
+    QToolButton* cmdMergeDecisions = nullptr;
     TrayMenu* Tray = nullptr;
 
     // The menu bar.

@@ -2,11 +2,16 @@
 // merged into the open project instead of being saved over.
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
+#include "files/merge_decisions_window.h"
 #include "model/ids.h"
 #include "support/window_fixture.h"
 
@@ -124,6 +129,51 @@ TEST_F(DiskMerge, AChangedFileIsTakenInAsSoonAsItIsNoticed) {
     EXPECT_NE(Named("Logo here"), nullptr);
     EXPECT_EQ(Text(project, "@modified"), "true");
     EXPECT_EQ(window->ui.Tree->currentItem(), Named("Logo here"));
+}
+
+}  // namespace
+
+namespace {
+
+// A rename on both sides, the other computer's the later: the status bar offers the list of
+// what was decided, a window beside the main one that lists both values.
+TEST_F(DiskMerge, WhatAMergeDecidedIsListedFromTheStatusBar) {
+    ClickNode(Named("Copy"));
+    EXPECT_TRUE(window->ui.cmdMergeDecisions->isHidden());  // nothing decided yet
+    window->ui.txtName->setText("Ours");
+    WriteFile(path, Project("", Task(2, "Logo", "") + Task(3, "Theirs", "")));
+    QFile file(path);  // the time is set through an open file
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(3600),
+                                 QFileDevice::FileModificationTime));
+    file.close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Named("Theirs") != nullptr; }, 10000));
+    ASSERT_TRUE(window->ui.cmdMergeDecisions->isVisible());
+
+    window->move(110, 200);  // room on the screen to centre the list on the window
+    QTest::mouseClick(window->ui.cmdMergeDecisions, Qt::LeftButton);
+    QPointer<MergeDecisionsWindow> list = window->findChild<MergeDecisionsWindow*>();
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_TRUE(list->isWindow());
+    EXPECT_FALSE(list->isModal());
+    EXPECT_LT((list->frameGeometry().center() - window->frameGeometry().center()).manhattanLength(),
+              40);
+    ASSERT_EQ(list->lvwDecisions->topLevelItemCount(), 1);
+    const QTreeWidgetItem* row = list->lvwDecisions->topLevelItem(0);
+    EXPECT_FALSE(row->text(0).isEmpty());
+    const QStringList shown{row->text(1), row->text(2), row->text(3),
+                            row->text(4), row->text(5), row->text(6)};
+    EXPECT_EQ(shown, QStringList({"Site", "Theirs", "name", "Theirs", "Ours", "the file on disk"}));
+
+    QTest::keyClick(list, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list.isNull() || !list->isVisible(); }, 2000));
+    QTest::mouseClick(window->ui.cmdMergeDecisions, Qt::LeftButton);
+    list = window->findChild<MergeDecisionsWindow*>();
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(list->isVisible());
+    QTest::mouseClick(list->cmdClose, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list.isNull() || !list->isVisible(); }, 2000));
 }
 
 }  // namespace

@@ -1,4 +1,7 @@
 // Saving and loading projects and workspaces through the window's menus and toolbar.
+#include <QStatusBar>
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 #include "support/window_fixture.h"
@@ -137,6 +140,40 @@ TEST_F(Files, AWorkspaceSavedElsewhereKeepsTheProjectsAddedThere) {
               record("A.hvp") + record("C.hvp") + record("elsewhere/D.hvp"));
     ASSERT_EQ(Projects(), 2);
     EXPECT_EQ(window->ui.Tree->topLevelNode(1)->caption(), "C");
+}
+
+// Noticed as it arrives, without a save: the projects added there open here without a
+// question, and one dropped there stays open here; a file that no longer reads is left alone.
+TEST_F(Files, AWorkspaceChangedOnDiskIsTakenInAsTheUnionOfBoth) {
+    SavedProject("A");
+    seams->fileDialog->ExpectSave(TempPath("work.hvw"));
+    Choose("mnuSaveWS");
+    const auto record = [&](const char* name) {
+        return ('"' + TempPath(name) + "\"\r\n").toStdString();
+    };
+    const auto message = [&] { return window->statusBar()->currentMessage(); };
+    WriteFile(TempPath("C.hvp"), R"(<project name="C"><description/><history/></project>)");
+    WriteFile(TempPath("broken.hvp"), "<project>");
+    WriteFile(TempPath("work.hvw"),
+              record("A.hvp") + record("C.hvp") + record("broken.hvp") + record("elsewhere/D.hvp"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Projects() == 2; }, 10000));
+    EXPECT_EQ(window->ui.Tree->topLevelNode(1)->caption(), "C");
+    EXPECT_TRUE(message().contains("opened C.hvp; could not open " + TempPath("broken.hvp")))
+        << message().toStdString();
+    EXPECT_FALSE(window->Workspace.WorkspaceModified);  // the file lists every open project
+
+    WriteFile(TempPath("work.hvw"), record("C.hvp"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->Workspace.WorkspaceModified; }, 10000));
+    EXPECT_EQ(Projects(), 2);
+
+    const std::string junk(
+        "\x7f"
+        "ELF\0\0\x01",
+        7);
+    WriteFile(TempPath("work.hvw"), junk);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return message().contains("no longer reads"); }, 10000));
+    EXPECT_EQ(Projects(), 2);
+    EXPECT_EQ(ReadFile(TempPath("work.hvw")), junk);
 }
 
 TEST_F(Files, ClearingAsksFirstAndEveryCancelKeepsTheProjects) {
