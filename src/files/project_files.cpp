@@ -16,6 +16,7 @@
 #include "model/ids.h"
 #include "model/xml.h"
 #include "platform/platform.h"
+#include "tree/edit_history.h"
 #include "tree/project_tree.h"
 
 namespace {
@@ -248,9 +249,8 @@ ProjectFiles::DiskChange ProjectFiles::TakeInChangesOnDisk(TreeNode* project) {
         QString baseError;
         base = XmlFile::Parse(*bytes, baseError);  // an unreadable base merges without one
     }
-    const MergeResult result =
-        MergeProjects(base.get(), {project->document(), QDateTime::currentMSecsSinceEpoch()},
-                      {onDisk.get(), stamp.modifiedNs / 1000000});
+    const MergeResult result = MergeProjects(base.get(), {project->document(), ChangedAt(project)},
+                                             {onDisk.get(), stamp.modifiedNs / 1000000});
     ApplyMerge(project, *result.document);
     KeepAsLoaded(project, path, *onDisk, stamp);
     TellMerge(project, result);
@@ -336,9 +336,8 @@ void ProjectFiles::TakeInConflictCopy(TreeNode* project, const QString& copy) {
     // put the other computer's save in the file and this one's in the copy, so the base is
     // then one side's own save (or the other's, once the file was loaded again), and against
     // it one side's edits would read as the other side taking them back.
-    const MergeResult result =
-        MergeProjects(nullptr, {project->document(), QDateTime::currentMSecsSinceEpoch()},
-                      {copied.get(), stamp.modifiedNs / 1000000});
+    const MergeResult result = MergeProjects(nullptr, {project->document(), ChangedAt(project)},
+                                             {copied.get(), stamp.modifiedNs / 1000000});
     const pugi::xml_document* document = project->document();
     const MergedCopy merged{document, copy, stamp};
     if (!ProjectTree::IsModified(project) && FileStillAsLoaded(project->fileHold.get(), path) &&
@@ -395,6 +394,14 @@ void ProjectFiles::TrashMergedCopies(const pugi::xml_document* document,
                            .arg(copy.path));
         }
     }
+}
+
+qint64 ProjectFiles::ChangedAt(TreeNode* project) const {
+    // The other side is dated by its file; this one by its last edit, or by its own file when
+    // that is newer (a save since, or the other computer's save loaded since).
+    const qint64 file = project->fileHold ? project->fileHold->stamp.modifiedNs / 1000000 : 0;
+    const qint64 changed = std::max(file, tree_.Edits().LastEditOf(project->document(), 0));
+    return changed > 0 ? changed : QDateTime::currentMSecsSinceEpoch();
 }
 
 void ProjectFiles::KeepAsLoaded(TreeNode* project, const QString& path,

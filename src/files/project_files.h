@@ -110,6 +110,9 @@ class ProjectFiles : public QObject {
     void KeepAsLoaded(TreeNode* project, const QString& path, const pugi::xml_document& document,
                       const FileStamp& stamp);
     void TellMerge(TreeNode* project, const MergeResult& result);
+    // When this window last changed the project, to weigh its edits against another's in a
+    // merge: the later change of a field wins.
+    qint64 ChangedAt(TreeNode* project) const;
     // Adds the merge's decisions to MergeDecisions, and says so when there were any.
     void Record(TreeNode* project, const QString& otherSide, const MergeResult& result);
     void TakeInConflictCopy(TreeNode* project, const QString& copy);

@@ -1,6 +1,8 @@
 // The one undo stack of the window's edits.
 #include "tree/edit_history.h"
 
+#include <QDateTime>
+
 #include "platform/prompter.h"
 #include "tree/project_tree.h"
 
@@ -88,6 +90,7 @@ bool EditHistory::Do(std::unique_ptr<EditStep> step, bool typing) {
     applying_ = true;
     stack.push(step.release());  // does it; a burst's later keys merge into its first step
     applying_ = false;
+    NoteEditTimes();
     auto* kept =
         static_cast<EditStep*>(const_cast<QUndoCommand*>(stack.command(stack.index() - 1)));
     if (kept == pushed) {
@@ -153,5 +156,18 @@ void EditHistory::Run(EditStep& step, bool forward) {
         }
     }
     applying_ = false;
+    NoteEditTimes();
     emit Stepped();
+}
+
+void EditHistory::NoteEditTimes() {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (const pugi::xml_document* document : touched_) {
+        lastEdit_[document] = now;
+    }
+}
+
+qint64 EditHistory::LastEditOf(const pugi::xml_document* document, qint64 otherwise) const {
+    const auto found = lastEdit_.find(document);
+    return found == lastEdit_.end() ? otherwise : found->second;
 }

@@ -66,6 +66,9 @@ class EditHistory : public QObject {
     void EndBurst() { burstOpen_ = false; }
     // Whether a step is being done or undone now: the tree's changes are the step's own.
     bool Applying() const { return applying_; }
+    // When a step last changed the project of `document` (milliseconds since the epoch), or
+    // `otherwise` when none did: a merge dates this window's edits by it.
+    qint64 LastEditOf(const pugi::xml_document* document, qint64 otherwise) const;
 
     QUndoStack stack;
 
@@ -86,12 +89,14 @@ class EditHistory : public QObject {
     // Puts back the project's mark as the step found it.
     void RestoreMark(TreeNode* project, const std::optional<std::string>& mark);
     void CountChange(TreeNode* project);
+    void NoteEditTimes();
     void Refuse(const QString& reason);
 
     ProjectTree& tree_;
     Prompter& prompter_;
     std::map<const pugi::xml_document*, uint64_t> changes_;  // by anything but a step
     std::set<const pugi::xml_document*> touched_;            // by the step being run
+    std::map<const pugi::xml_document*, qint64> lastEdit_;   // by a step, done or undone
     bool applying_ = false;
     bool burstOpen_ = false;
 };

@@ -95,17 +95,31 @@ TEST_F(DiskMerge, AnotherComputersSaveIsMergedAtSaveWhileTheTimerRuns) {
 }
 
 TEST_F(DiskMerge, ARenameOnBothSidesKeepsTheLaterAndSaysSo) {
+    const auto otherComputerSaves = [&](const char* name, qint64 secondsFromNow) {
+        WriteFile(path, Project("", Task(2, "Logo", "") + Task(3, name, "")));
+        QFile file(path);  // the time is set through an open file
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(secondsFromNow),
+                                     QFileDevice::FileModificationTime));
+    };
+    // Saved there an hour ago: this window's rename is the later one.
     ClickNode(Named("Copy"));
     window->ui.txtName->setText("Ours");
-    // Written an hour ago: this window's rename is the later one.
-    WriteFile(path, Project("", Task(2, "Logo", "") + Task(3, "Theirs", "")));
-    QFile(path).setFileTime(QDateTime::currentDateTime().addSecs(-3600),
-                            QFileDevice::FileModificationTime);
+    otherComputerSaves("Theirs", -3600);
     Choose("mnuSaveProj");
     EXPECT_NE(ReadFile(path).find("name=\"Ours\""), std::string::npos);
     EXPECT_EQ(ReadFile(path).find("Theirs"), std::string::npos);
     EXPECT_NE(window->statusBar()->currentMessage().indexOf("kept \"Ours\" over \"Theirs\""), -1)
         << window->statusBar()->currentMessage().toStdString();
+
+    // Renamed here, then saved there a moment later, and merged here later still: the other
+    // computer's rename is the later change, however late the merge.
+    window->ui.txtName->setText("Ours again");
+    window->ui.txtName->clearFocus();
+    QTest::qWait(20);
+    otherComputerSaves("Theirs later", 0);
+    Choose("mnuSaveProj");
+    EXPECT_NE(ReadFile(path).find("name=\"Theirs later\""), std::string::npos) << ReadFile(path);
 }
 
 }  // namespace

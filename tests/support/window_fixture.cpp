@@ -54,13 +54,21 @@ void ClickButtonOf(QToolBar* bar, QAction* action) {
 }
 }  // namespace
 
+// A person clicks a window on screen: shown, and exposed, as a tick expects to find it.
+void WindowTest::ShowOnScreen() {
+    if (!window->isVisible()) {
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+}
+
 void WindowTest::ClickToolbar(const QString& key) {
-    window->show();
+    ShowOnScreen();
     ClickButtonOf(window->ui.Toolbar1, window->ToolbarButton(key));
 }
 
 void WindowTest::ClickTreeBar(const QString& key) {
-    window->show();
+    ShowOnScreen();
     ClickButtonOf(window->ui.TreeBar, window->TreeBarButton(key));
 }
 
@@ -72,7 +80,7 @@ void WindowTest::Choose(const char* entry) {
 }
 
 void WindowTest::ClickNode(TreeNode* node) {
-    window->show();
+    ShowOnScreen();
     window->ui.Tree->scrollToItem(node);
     QTest::mouseClick(window->ui.Tree->viewport(), Qt::LeftButton, {},
                       window->ui.Tree->visualItemRect(node).center());

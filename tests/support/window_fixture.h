@@ -45,6 +45,7 @@ class WindowTest : public ::testing::Test {
     void CloseLabelEdit(TreeNode* node);
 
     // ---- Input as a person gives it ----
+    void ShowOnScreen();
     // Clicks the main toolbar's or the tree bar's button of that key ("toggletimer", "up").
     void ClickToolbar(const QString& key);
     void ClickTreeBar(const QString& key);

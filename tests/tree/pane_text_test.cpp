@@ -19,7 +19,7 @@ class PaneText : public WindowTest {
         QString name = path_;
         window->ui.Tree->clear();
         window->LoadProjects(name);
-        window->show();
+        ShowOnScreen();
         window->ui.Tree->setCurrentItem(window->ui.Tree->topLevelNode(0)->child(0));
         return window->SelectedNode();
     }
