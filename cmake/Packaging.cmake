@@ -23,7 +23,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # on X11, and without qt6-wayland not on a Wayland session (it would fall back to XWayland,
 # where idle time counts only input to X clients).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland")
+# The Wayland idle watch asks Qt's platform native interface, whose layout Qt only keeps
+# within one version: the package asks for the Qt it was built against.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-qpa-plugins, qt6-wayland, qt6-base-abi (= ${Qt6Gui_VERSION})")
 # The program runs without these. The first three turn the installed files into a menu
 # entry with an icon and a known file type; Qt loads libXcursor when it is there, for the
 # desktop's themed mouse pointers on X11.

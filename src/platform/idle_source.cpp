@@ -10,6 +10,7 @@
 #include <ctime>
 
 #include "platform/screen_lock.h"
+#include "platform/wayland_idle.h"
 
 namespace {
 
@@ -83,14 +84,18 @@ double SystemMonotonicSeconds() {
 DesktopIdleSource::DesktopIdleSource(QDBusConnection sessionBus, QDBusConnection systemBus,
                                      std::function<double()> monotonicSeconds)
     : session_(std::move(sessionBus)),
-      lock_(std::make_unique<ScreenLockWatch>(
-          session_, std::move(systemBus),
-          monotonicSeconds ? std::move(monotonicSeconds) : SystemMonotonicSeconds)) {}
+      now_(monotonicSeconds ? std::move(monotonicSeconds) : SystemMonotonicSeconds),
+      lock_(std::make_unique<ScreenLockWatch>(session_, std::move(systemBus), now_)) {}
 
 DesktopIdleSource::~DesktopIdleSource() = default;
 
-std::optional<double> DesktopIdleSource::Ask(Route route) const {
+std::optional<double> DesktopIdleSource::Ask(Route route) {
     switch (route) {
+        case Route::Wayland:
+            if (!wayland_) {
+                wayland_ = WaylandIdleWatch::OnQtsDisplay(now_);
+            }
+            return wayland_ ? wayland_->IdleSeconds() : std::nullopt;
         case Route::Mutter:
             return FromMutter(session_);
         case Route::X11:
@@ -106,7 +111,7 @@ std::optional<double> DesktopIdleSource::IdleSeconds() {
     std::optional<double> seconds;
     if (route_ == Route::Unknown) {
         route_ = Route::Nowhere;
-        for (const Route route : {Route::Mutter, Route::X11, Route::ScreenSaver}) {
+        for (const Route route : {Route::Wayland, Route::Mutter, Route::X11, Route::ScreenSaver}) {
             if ((seconds = Ask(route))) {
                 route_ = route;
                 break;

@@ -8,6 +8,7 @@
 #include <optional>
 
 class ScreenLockWatch;
+class WaylandIdleWatch;
 
 class IdleSource {
   public:
@@ -16,9 +17,10 @@ class IdleSource {
     virtual std::optional<double> IdleSeconds() = 0;
 };
 
-// Asks, in this order, GNOME's idle monitor, the X server's screen-saver extension (only
-// when Qt runs on xcb) and the desktop's screen saver over D-Bus; the first that answers
-// is asked from then on. Where none answers, it tells nothing. A locked screen counts as
+// Asks, in this order, the Wayland compositor's idle protocols (only when Qt runs on
+// wayland), GNOME's idle monitor, the X server's screen-saver extension (only when Qt runs
+// on xcb) and the desktop's screen saver over D-Bus; the first that answers is asked from
+// then on. Where none answers, it tells nothing. A locked screen counts as
 // idle from the moment it locked.
 class DesktopIdleSource : public IdleSource {
   public:
@@ -30,10 +32,12 @@ class DesktopIdleSource : public IdleSource {
     std::optional<double> IdleSeconds() override;
 
   private:
-    enum class Route { Unknown, Mutter, X11, ScreenSaver, Nowhere };
-    std::optional<double> Ask(Route route) const;
+    enum class Route { Unknown, Wayland, Mutter, X11, ScreenSaver, Nowhere };
+    std::optional<double> Ask(Route route);
 
     QDBusConnection session_;
     Route route_ = Route::Unknown;
+    std::function<double()> now_;
     std::unique_ptr<ScreenLockWatch> lock_;
+    std::unique_ptr<WaylandIdleWatch> wayland_;
 };

@@ -31,6 +31,23 @@ TaskTree::TaskTree(QWidget* parent) : QTreeWidget(parent) {
             collapse(index);
         }
     });
+    // The hint is painted; a screen reader reads it as the tree's description instead.
+    const auto describe = [this] {
+        setAccessibleDescription(topLevelItemCount() == 0 ? EmptyTreeHint() : QString());
+    };
+    connect(model(), &QAbstractItemModel::rowsInserted, this,
+            [describe](const QModelIndex& parent) {
+                if (!parent.isValid()) {
+                    describe();
+                }
+            });
+    connect(model(), &QAbstractItemModel::rowsRemoved, this, [describe](const QModelIndex& parent) {
+        if (!parent.isValid()) {
+            describe();
+        }
+    });
+    connect(model(), &QAbstractItemModel::modelReset, this, describe);
+    describe();
 }
 
 int TaskTree::DepthOf(const QTreeWidgetItem* item) {

@@ -20,6 +20,8 @@ def times(program):
 
 def first_session(journey, project_file, workspace_file):
     program = journey.start()
+    description = program.tree().description
+    expect("New Project (Ctrl+Shift+N)" in description, f"the empty tree's hint: {description!r}")
     journey.step("New Project, renamed in place; a task under it and one under that")
     for depth, button in enumerate(("New Project", "New Task", "New Task")):
         program.new_node(button, NAMES[depth], NAMES[:depth])

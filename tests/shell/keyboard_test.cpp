@@ -41,8 +41,16 @@ class Keyboard : public WindowTest {
 };
 
 TEST_F(Keyboard, NodesAreMadeMovedAndRemovedFromTheKeyboard) {
+    // The empty tree's hint, painted, is read out through the accessibility bus too.
+    const auto description = [this] {
+        return QAccessible::queryAccessibleInterface(window->ui.Tree)
+            ->text(QAccessible::Description);
+    };
+    EXPECT_TRUE(description().contains("New Project (Ctrl+Shift+N)"))
+        << description().toStdString();
     Press(QKeySequence("Ctrl+Shift+N"));
     ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 1);
+    EXPECT_EQ(description(), "");
     Press(QKeySequence("Ctrl+Shift+N"));
     EXPECT_EQ(window->ui.Tree->topLevelItemCount(), 1) << "the label editor keeps its keys";
     QTest::keyClicks(QApplication::focusWidget(), "Alpha");
