@@ -86,11 +86,17 @@ TEST_F(ConflictCopy, ASyncthingCopyIsMergedAndTrashedOnlyAfterTheSave) {
 
 TEST_F(ConflictCopy, ACopyOfThisComputersSaveKeepsTheOtherComputersEdits) {
     // The engine put the other computer's save (a rename) in the file, which loads again,
-    // and this computer's (a new task) in the copy: both edits stay.
+    // and this computer's older one (a new task) in the copy: both edits stay.
     WriteFile(path, Project(Task(2, "Logo") + Task(3, "Body copy")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return Named("Body copy") != nullptr; }, 10000));
-    WriteFile(TempPath("site.sync-conflict-20261207-101010-ABCDEFG.hvp"),
-              Project(Task(2, "Logo") + Task(3, "Copy") + Task(4, "Menu")));
+    const QString copy = TempPath("site.sync-conflict-20261207-101010-ABCDEFG.hvp");
+    WriteFile(copy + ".part", Project(Task(2, "Logo") + Task(3, "Copy") + Task(4, "Menu")));
+    QFile older(copy + ".part");  // of two saves at once, the engine makes the older the copy
+    ASSERT_TRUE(older.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(older.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                  QFileDevice::FileModificationTime));
+    older.close();
+    ASSERT_TRUE(older.rename(copy));
     ASSERT_TRUE(QTest::qWaitFor([&] { return Named("Menu") != nullptr; }, 10000));
     EXPECT_NE(Named("Body copy"), nullptr);
     EXPECT_EQ(Named("Copy"), nullptr);
