@@ -27,7 +27,14 @@ bool MergeBaseStore::Keep(const QString& path, std::string_view bytes) const {
     // Written whole beside its place and renamed there, but not synced: a base lost to a
     // crash only makes a merge go without one, and syncing megabytes would hold up every
     // load and save. mkstemp makes the file readable by the owner alone, before any byte.
-    const std::string target = QFile::encodeName(FileFor(path)).toStdString();
+    const QString base = FileFor(path);
+    // What a crash cut short before an earlier rename here: one program per user writes here.
+    QDir folder(folder_);
+    for (const QString& left :
+         folder.entryList({QFileInfo(base).fileName() + ".??????"}, QDir::Files | QDir::Hidden)) {
+        folder.remove(left);
+    }
+    const std::string target = QFile::encodeName(base).toStdString();
     std::string temporary = target + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {

@@ -64,6 +64,7 @@ TEST_F(DiskMerge, AnotherComputersSaveIsMergedAtSaveWhileTheTimerRuns) {
                                             QFileDevice::ExeGroup | QFileDevice::ReadOther |
                                             QFileDevice::WriteOther | QFileDevice::ExeOther;
     EXPECT_EQ(bases[0].permissions() & others, QFileDevice::Permissions());
+    WriteFile(bases[0].filePath() + ".Xy12Z9", "half a base: a crash cut its write short");
 
     ClickNode(Named("Logo"));
     ClickToolbar("toggletimer");
@@ -82,6 +83,7 @@ TEST_F(DiskMerge, AnotherComputersSaveIsMergedAtSaveWhileTheTimerRuns) {
     EXPECT_NE(saved.find("name=\"Menu\""), std::string::npos) << saved;
     EXPECT_NE(saved.find("subtask_time=\"0:10:05\""), std::string::npos) << saved;
     EXPECT_TRUE(window->statusBar()->currentMessage().startsWith("Merged the changes"));
+    EXPECT_EQ(QDir(TempPath("merge-bases")).entryList(QDir::Files).size(), 1);
 
     // The same task is still selected and timed, and its period goes on.
     TreeNode* logo = Named("Logo");
