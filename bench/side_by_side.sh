@@ -7,7 +7,8 @@
 # run it on a quiet machine.
 #   bench/side_by_side.sh 1bd0f95 6 3
 # OLD_COMMIT is built in a worktree under $HORAVEL_BENCH_DIR (default /tmp/horavel-bench),
-# kept for the next run (git worktree remove DIR when done); this checkout in build/release.
+# kept for the next run (git worktree remove DIR when done); this checkout in
+# build/side-by-side, so that build/release keeps its tests and benchmarks.
 set -euo pipefail
 old=$(git rev-parse --short "${1:?usage: bench/side_by_side.sh OLD_COMMIT [ROUNDS] [SAVES]}")
 rounds=${2:-6}
@@ -36,8 +37,8 @@ if [ ! -d "$old_tree" ]; then
 fi
 echo "building $old in $old_tree/build/release" >&2
 build "$old_tree" "$old_tree/build/release"
-echo "building $(git -C "$repo" rev-parse --short HEAD) in $repo/build/release" >&2
-build "$repo" "$repo/build/release"
+echo "building $(git -C "$repo" rev-parse --short HEAD) in $repo/build/side-by-side" >&2
+build "$repo" "$repo/build/side-by-side"
 
 # The project: five levels of ten, filled up to 90,400 tasks, each with an id, as the
 # current build writes them; once more with one period per task, spread over 2026.
@@ -94,5 +95,5 @@ done
 number=$(head -n1 "$work/display")
 echo "measuring on display :$number, $rounds rounds of 3 launches, $saves saves each" >&2
 DISPLAY=":$number" /usr/bin/python3 "$repo/bench/side_by_side.py" \
-    --old "$old_tree/build/release/src/horavel" --new "$repo/build/release/src/horavel" \
+    --old "$old_tree/build/release/src/horavel" --new "$repo/build/side-by-side/src/horavel" \
     --plain "$work/plain.hvp" --year "$work/year.hvp" --rounds "$rounds" --saves "$saves"
