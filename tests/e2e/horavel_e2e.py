@@ -198,6 +198,11 @@ class Program:
     def field_text(self, name):
         return self.field(name).queryText().getText(0, -1)
 
+    def field_seconds(self, name):
+        """A time field's h:mm:ss as seconds."""
+        return sum(int(part) * unit
+                   for part, unit in zip(self.field_text(name).split(":"), (3600, 60, 1)))
+
     def tree(self):
         return self.control("tree", "Tasks")
 

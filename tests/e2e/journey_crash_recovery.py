@@ -11,11 +11,6 @@ import horavel_e2e as e2e
 from horavel_e2e import expect, expect_equal
 
 
-def seconds(text):
-    hours, minutes, secs = (int(part) for part in text.split(":"))
-    return hours * 3600 + minutes * 60 + secs
-
-
 def journey(journey):
     # Questions at exit instead of dialogs: they show whether the project counts as modified.
     journey.write_settings({"AutoSaveWS": "False"})
@@ -47,7 +42,7 @@ def journey(journey):
     program.wait_gone(box, "the offer")
     program.expect_tree(["Timed"])
     program.select("Timed")
-    booked = seconds(program.field_text("Task Time:"))
+    booked = program.field_seconds("Task Time:")
     print(f"timed {timed:.1f} s before the kill, {booked} s restored, "
           f"{timed - booked:.1f} s lost", flush=True)
     expect(booked >= 15, f"at least 15 of the {timed:.0f} s timed are restored, not {booked}")

@@ -23,15 +23,6 @@ namespace {
 
 class FileOwnership : public WindowTest {
   protected:
-    // A project file written afresh and loaded.
-    TreeNode* Load(const char* name) {
-        QString path = TempPath(QString::fromLatin1(name));
-        WriteFile(path, std::string("<project name=\"") + name + "\"/>");
-        const int before = window->ui.Tree->topLevelItemCount();
-        window->LoadProjects(path);
-        return window->ui.Tree->topLevelItemCount() > before ? window->ui.Tree->topLevelNode(before)
-                                                             : nullptr;
-    }
     void ExpectMessage(const QString& text, MsgButtons buttons, MsgAnswer answer) {
         seams->prompter->Expect(text, buttons, QStringLiteral("Horavel"), answer);
     }
@@ -122,8 +113,6 @@ TEST_F(FileOwnership, AFileHeldByAnotherCopyIsNotOpenedByAnyNameButAStaleLockIsT
     EXPECT_TRUE(other.tryLock(0));
 }
 
-// However a file open already is named again, it is not loaded a second time (its hours
-// would count twice in every report): its project is selected and the status bar says so.
 // Two computers on one synced or shared folder are merged, not refused: another computer's
 // lock stops nothing, and in a synced folder no lock file is written to travel there.
 TEST_F(FileOwnership, AnotherComputersLockIsNoRefusalAndASyncedFolderGetsNoLockFile) {
@@ -150,6 +139,8 @@ TEST_F(FileOwnership, AnotherComputersLockIsNoRefusalAndASyncedFolderGetsNoLockF
     close(fd);
 }
 
+// However a file open already is named again, it is not loaded a second time (its hours
+// would count twice in every report): its project is selected and the status bar says so.
 TEST_F(FileOwnership, AFileOpenAlreadyIsSelectedByAnyNameAndNotLoadedAgain) {
     QDir().mkpath(TempPath("elsewhere"));
     WriteFile(TempPath("beta app.hvp"), "<project name=\"Beta app\"/>");
@@ -218,7 +209,7 @@ void ChangeKeepingTheSize(const QString& path, bool byRename) {
 TEST_F(FileOwnership, SavingOverAFileThatIsNoProjectAnyMoreAsksFirst) {
     for (const MsgAnswer answer : {MsgAnswer::Cancel, MsgAnswer::No, MsgAnswer::Yes}) {
         window->ui.Tree->clear();
-        TreeNode* project = Load("p.hvp");
+        TreeNode* project = LoadFile("p.hvp", "<project name=\"p.hvp\"/>");
         window->ui.Tree->setCurrentItem(project);
         window->ui.txtName->setText(QStringLiteral("ours"));
         // Other bytes of the same size: the size alone does not tell the change. A project

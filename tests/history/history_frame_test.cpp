@@ -127,8 +127,9 @@ TEST_F(HistoryFrameTest, EditTimeIsACorrectionInTheFileAndTheList) {
     seams->fileDialog->ExpectSave(TempPath("site.hvp"));
     Choose("mnuSaveProj");
     const std::string saved = ReadFile(TempPath("site.hvp"));
-    const std::string stored = "<session start=\"" + made.toStdString() +
-                               R"(" seconds="7500" correction="true" note="From the timesheet" id=")";
+    const std::string stored =
+        "<session start=\"" + made.toStdString() +
+        R"(" seconds="7500" correction="true" note="From the timesheet" id=")";
     EXPECT_NE(saved.find(stored), std::string::npos) << saved;
     EXPECT_EQ(saved.find("seconds=\"600\" correction"), std::string::npos) << saved;
 }
@@ -244,20 +245,17 @@ TEST_F(HistoryFrameTest, RefusesWhatWouldLeaveTheRangeOfTimesAndChangesNothing) 
 // and sums that would leave the 64-bit range stay at its end instead of wrapping round.
 TEST_F(HistoryFrameTest, PeriodsOfAnyLengthFromAFileAreReportedForTheWeekOnly) {
     const QString today = SessionStartText(QDateTime(QDate::currentDate(), QTime(8, 0)));
-    const QString path = TempPath(QStringLiteral("long.hvp"));
-    WriteFile(path, QStringLiteral(
-                        R"(<project name="Long"><task name="Ages"><history>)"
-                        R"(<session start="2000-01-01T00:00:00Z" seconds="10000000000000"/>)"
-                        R"(<session start="2000-01-01T00:00:00Z" seconds="9223372036854775807"/>)"
-                        R"(</history></task><task name="Back"><history>)"
-                        R"(<session start="%1" seconds="-9223372036854775808"/>)"
-                        R"(<session start="%1" seconds="-9223372036854775808"/>)"
-                        R"(</history></task></project>)")
-                        .arg(today)
-                        .toStdString());
-    QString name = path;
-    window->LoadProjects(name);
-    TreeNode* loaded = window->ui.Tree->topLevelNode(1);
+    TreeNode* loaded = LoadFile(
+        QStringLiteral("long.hvp"),
+        QStringLiteral(R"(<project name="Long"><task name="Ages"><history>)"
+                       R"(<session start="2000-01-01T00:00:00Z" seconds="10000000000000"/>)"
+                       R"(<session start="2000-01-01T00:00:00Z" seconds="9223372036854775807"/>)"
+                       R"(</history></task><task name="Back"><history>)"
+                       R"(<session start="%1" seconds="-9223372036854775808"/>)"
+                       R"(<session start="%1" seconds="-9223372036854775808"/>)"
+                       R"(</history></task></project>)")
+            .arg(today)
+            .toStdString());
     ASSERT_NE(loaded, nullptr);
     ClickNode(loaded);
     EXPECT_EQ(Shown(0, HistoryModel::DurationColumn), "-2562047788015215:30:08");  // today's sum
@@ -303,11 +301,7 @@ TEST_F(HistoryFrameTest, ALongHistoryIsListedNewestFirstAsTheListScrolls) {
                     .toStdString();
     }
     file += R"(<task name="Odd"><history><session start="soon" seconds="1"/></history></task>)";
-    const QString path = TempPath(QStringLiteral("year.hvp"));
-    WriteFile(path, file + "</project>");
-    QString name = path;
-    window->LoadProjects(name);
-    ClickNode(window->ui.Tree->topLevelNode(1));
+    ClickNode(LoadFile(QStringLiteral("year.hvp"), file + "</project>"));
     EXPECT_EQ(Shown(1, HistoryModel::TaskColumn), "T1499");
     EXPECT_EQ(Shown(0, HistoryModel::DurationColumn), "0:03:00");  // three periods that day
     EXPECT_LT(frame->model->rowCount(), 2001);  // 1500 periods, 500 days and the odd one

@@ -368,33 +368,9 @@ TEST_F(Timesheets, LongRangesAreListedDayByDayWeekByWeek) {
     QLocale::setDefault(QLocale::c());
 }
 
-// What a new user saw: 20 s gone at minute rounding, and tenths that did not add up.
-TEST_F(Timesheets, ShortWorkKeepsItsRowAndDecimalsAddUp) {
-    pugi::xml_node idle = doc.first_child().child("task").next_sibling("task");
-    AddSession(idle, "2026-12-09T10:00:00+01:00", 20);
-    ReportOptions options{{RoundMode::Nearest, 1}, false};
-    Timesheet sheet = BuildTimesheet(projects, week, days, options);
-    ASSERT_EQ(sheet.rows.size(), 4u);
-    EXPECT_EQ(sheet.rows[3].name, "Idle");
-    EXPECT_EQ(ShownTime(sheet.rows[3].totalSum, options), "0:00");
-    EXPECT_EQ(ShownTime(BuildTimesheet(projects, week, days, {}).rows[3].totalSum, {}), "0:00:20");
-
-    // Parent 100 s, children 100 s and 40 s: each 0.03 and 0.01 alone, 0.07 together.
-    pugi::xml_document small;
-    small.load_string(
-        R"(<project name="S"><history>)"
-        R"(<session start="2026-12-07T09:00:00+01:00" seconds="100"/></history>)"
-        R"(<task name="A"><history><session start="2026-12-07T10:00:00+01:00" seconds="100"/>)"
-        R"(</history></task><task name="B"><history><session start="2026-12-07T11:00:00+01:00")"
-        R"( seconds="40"/></history></task></project>)");
-    options = {{}, true};
-    sheet = BuildTimesheet({{"S", small.first_child()}}, week, days, options);
-    ASSERT_EQ(sheet.rows.size(), 3u);
-    const int64_t parts = Hundredths(ShownTime(sheet.rows[0].ownSum, options)) +
-                          Hundredths(ShownTime(sheet.rows[1].totalSum, options)) +
-                          Hundredths(ShownTime(sheet.rows[2].totalSum, options));
-    EXPECT_EQ(Hundredths(ShownTime(sheet.rows[0].totalSum, options)), parts);
-    EXPECT_EQ(RoundingText(options),
+// The rule in words, as the window and the report print it.
+TEST(ReportNumbers, TheRuleInWordsNamesEveryChoice) {
+    EXPECT_EQ(RoundingText({{}, true}),
               "Not rounded; hours to two decimals, each row adding up to its total");
     EXPECT_EQ(RoundingText({{RoundMode::Up, 6, RoundScope::TaskDay}, false}),
               "Rounded up to 6 minutes per task and day");

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -41,9 +42,7 @@ class ReportsWindowTest : public WindowTest {
     // Writes the file, loads it and opens the Reports window on it.
     void Open(const QString& name, const std::string& bytes) {
         path = TempPath(name);
-        WriteFile(path, bytes);
-        QString loading = path;
-        window->LoadProjects(loading);
+        LoadFile(name, bytes);
         OpenReports();
     }
     void OpenReports() {
@@ -66,6 +65,52 @@ class ReportsWindowTest : public WindowTest {
         return found.size() == 1 && column >= 0 ? found[0]->text(static_cast<int>(column))
                                                 : QStringLiteral("?");
     }
+    // A project file with one task that worked `seconds` this morning, loaded.
+    TreeNode* Load(const QString& project, const QString& task, int seconds) {
+        return LoadFile(project + ".hvp",
+                        QStringLiteral("<project name=\"%1\"><task name=\"%2\" task_time=\"%3\">"
+                                       "<history><session start=\"%4\" seconds=\"%5\"/>"
+                                       "</history></task></project>")
+                            .arg(project, task, ClockText(seconds, true), Today(8, 0))
+                            .arg(seconds)
+                            .toStdString());
+    }
+    // The project list as it reads: each entry's name, and whether it is ticked.
+    std::vector<std::pair<QString, bool>> Entries() const {
+        std::vector<std::pair<QString, bool>> entries;
+        for (int i = 0; i < reports->lstProjects->count(); ++i) {
+            const QListWidgetItem* entry = reports->lstProjects->item(i);
+            entries.emplace_back(entry->text(), entry->checkState() == Qt::Checked);
+        }
+        return entries;
+    }
+    void Tick(int row, bool ticked) {
+        reports->lstProjects->item(row)->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+    }
+    // The timesheet's top rows (the projects and the totals) with their totals.
+    std::vector<std::pair<QString, QString>> Sheet() const {
+        std::vector<std::pair<QString, QString>> rows;
+        for (int i = 0; i < reports->tvwSheet->topLevelItemCount(); ++i) {
+            rows.emplace_back(
+                reports->tvwSheet->topLevelItem(i)->text(0),
+                reports->tvwSheet->topLevelItem(i)->text(reports->tvwSheet->columnCount() - 1));
+        }
+        return rows;
+    }
+    // The exported report's rows, each as project/task=seconds.
+    std::vector<std::string> Exported(const QString& name) {
+        seams->fileDialog->ExpectSave(TempPath(name));
+        QTest::mouseClick(reports->cmdExport, Qt::LeftButton);
+        static const std::regex row("[^,\\r\\n]*,([^,]*),([^,]*),([^,]*),[^\\n]*\\n");
+        const std::string csv = ReadFile(TempPath(name));
+        std::vector<std::string> rows;
+        for (auto it = std::sregex_iterator(csv.begin() + csv.find('\n') + 1, csv.end(), row);
+             it != std::sregex_iterator(); ++it) {
+            rows.push_back((*it)[1].str() + "/" + (*it)[2].str() + "=" + (*it)[3].str());
+        }
+        return rows;
+    }
+
     static QString Today(int h, int m) {
         return SessionStartText(QDateTime(QDate::currentDate(), QTime(h, m)));
     }
@@ -73,6 +118,10 @@ class ReportsWindowTest : public WindowTest {
     QString path;
     QPointer<ReportsWindow> reports;
 };
+
+using Ticks = std::vector<std::pair<QString, bool>>;
+using Rows = std::vector<std::pair<QString, QString>>;
+using Lines = std::vector<std::string>;
 
 // A task of 20 s is a row of its own at every rounding, and the choices made stay for the next
 // opening; Today shows today's column only, whatever was shown before.
@@ -289,6 +338,84 @@ TEST_F(ReportsWindowTest, TheCalendarExportHoldsEachPeriodOfTheWeek) {
               "315d3cfb5566bbe4073b00e833b174b0@horavel|2026-12-13T22:30:00+00:00|2026-12-13T23:30:"
               "00+00:00|Website/Design of "
               "the new logo and the colours for every page of the site|''\n");
+}
+
+// While the window is open, whatever happens to the projects, each one's hours stay under its
+// own name, and so do the person's ticks.
+TEST_F(ReportsWindowTest, AMovedProjectKeepsItsHoursAndItsTick) {
+    TreeNode* alpha = Load("Alpha", "Logo", 3600);
+    Load("Beta", "Copy", 1800);
+    OpenReports();
+    Tick(1, false);  // Beta left out
+    ClickNode(alpha);
+    ClickTreeBar("down");
+    // Before the list follows, a report made now already has every hour under its name.
+    EXPECT_EQ(Exported("now.csv"), (Lines{"Alpha/Logo=3600"}));
+    QApplication::processEvents();
+    EXPECT_EQ(Entries(), (Ticks{{"Beta", false}, {"Alpha", true}}));
+    EXPECT_EQ(Sheet(), (Rows{{"Alpha", "1:00:00"}, {"Total", "1:00:00"}}));
+    Tick(0, true);
+    EXPECT_EQ(Sheet(), (Rows{{"Beta", "0:30:00"}, {"Alpha", "1:00:00"}, {"Total", "1:30:00"}}));
+}
+
+TEST_F(ReportsWindowTest, RenamedRemovedAndLoadedProjectsAreFollowed) {
+    TreeNode* alpha = Load("Alpha", "Logo", 3600);
+    TreeNode* beta = Load("Beta", "Copy", 1800);
+    OpenReports();
+    Tick(0, false);  // Alpha left out
+    ClickNode(beta);
+    window->ui.txtName->setText(QStringLiteral("Beta app"));
+    QApplication::processEvents();
+    EXPECT_EQ(Entries(), (Ticks{{"Alpha", false}, {"Beta app", true}}));
+    EXPECT_EQ(Sheet(), (Rows{{"Beta app", "0:30:00"}, {"Total", "0:30:00"}}));
+
+    ClickNode(alpha);
+    ClickTreeBar("remove");  // unmodified: removed without a question
+    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 1);
+    TreeNode* gamma = Load("Gamma", "Ads", 900);  // may take the memory Alpha let go
+    QApplication::processEvents();
+    EXPECT_EQ(Entries(), (Ticks{{"Beta app", true}, {"Gamma", true}}));
+    EXPECT_EQ(Sheet(), (Rows{{"Beta app", "0:30:00"}, {"Gamma", "0:15:00"}, {"Total", "0:45:00"}}));
+
+    ClickNode(gamma);
+    ClickTreeBar("up");
+    QApplication::processEvents();
+    EXPECT_EQ(Exported("after.csv"), (Lines{"Gamma/Ads=900", "Beta app/Copy=1800"}));
+}
+
+// A tick taken away stays away at every refresh, at the next opening, and after a restart
+// that loads the projects in the other order.
+TEST_F(ReportsWindowTest, TicksAreKeptByProjectAcrossOpeningsAndRestarts) {
+    const auto reopen = [this] {
+        reports->close();
+        QApplication::processEvents();
+        OpenReports();
+    };
+    Load("Alpha", "Logo", 3600);
+    Load("Beta", "Copy", 1800);
+    OpenReports();
+    Tick(1, false);                                            // Beta left out
+    window->ui.txtName->setText(QStringLiteral("Alpha app"));  // a refresh of the list
+    QApplication::processEvents();
+    EXPECT_EQ(Entries(), (Ticks{{"Alpha app", true}, {"Beta", false}}));
+    Choose("mnuSaveProj");
+    reopen();
+    EXPECT_EQ(Entries(), (Ticks{{"Alpha app", true}, {"Beta", false}}));
+    reports->close();
+
+    window.reset();
+    seams = std::make_unique<TestPlatform>(TempPath("horavel.conf"));
+    window = std::make_unique<frmMain>(seams->Take());
+    window->show();
+    for (QString loaded : {TempPath("Beta.hvp"), TempPath("Alpha.hvp")}) {
+        window->LoadProjects(loaded);
+    }
+    OpenReports();
+    EXPECT_EQ(Entries(), (Ticks{{"Beta", false}, {"Alpha app", true}}));
+    EXPECT_EQ(Sheet(), (Rows{{"Alpha app", "1:00:00"}, {"Total", "1:00:00"}}));
+    Tick(0, true);
+    reopen();
+    EXPECT_EQ(Entries(), (Ticks{{"Beta", true}, {"Alpha app", true}}));
 }
 
 TEST(BillingDialog, ReadsRatesAsTypedAndRefusesWhatDoesNotRead) {

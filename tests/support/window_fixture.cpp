@@ -2,8 +2,12 @@
 
 #include <QFile>
 #include <QTest>
+#include <QTreeWidgetItemIterator>
 
+#include "history/sessions.h"
+#include "model/time_text.h"
 #include "model/xml.h"
+#include "support/sum_check.h"
 
 void WindowTest::SetUp() {
     ASSERT_TRUE(dir_.isValid());
@@ -21,6 +25,15 @@ void WindowTest::TearDown() {
 
 std::string WindowTest::Text(TreeNode* node, std::string_view path) {
     return XML::ResolvePath(node->element, path).text();
+}
+
+TreeNode* WindowTest::LoadFile(const QString& name, std::string_view bytes) {
+    QString path = TempPath(name);
+    WriteFile(path, bytes);
+    const int before = window->ui.Tree->topLevelItemCount();
+    window->LoadProjects(path);
+    return window->ui.Tree->topLevelItemCount() > before ? window->ui.Tree->topLevelNode(before)
+                                                         : nullptr;
 }
 
 void WindowTest::CloseLabelEdit(TreeNode* node) {
@@ -105,6 +118,33 @@ void WindowTest::TypeLabel(const QString& name) {
     QTest::keyClicks(editor, name);
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents();
+}
+
+bool WindowTest::DragOnto(const QMimeData& data, TreeNode* target, bool drop) {
+    window->ui.Tree->scrollToItem(target);
+    const QPoint at = window->ui.Tree->visualItemRect(target).center();
+    QWidget* viewport = window->ui.Tree->viewport();
+    QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent move(at, Qt::MoveAction, &data, Qt::LeftButton, {});
+    QCoreApplication::sendEvent(viewport, &move);
+    QDropEvent dropped(at, Qt::MoveAction, &data, Qt::LeftButton, {});
+    if (drop) {
+        QCoreApplication::sendEvent(viewport, &dropped);
+    }
+    return move.isAccepted();
+}
+
+void WindowTest::ExpectSumsHold() const {
+    for (int i = 0; i < window->ui.Tree->topLevelItemCount(); ++i) {
+        const auto mismatch = FindSumMismatch(window->ui.Tree->topLevelNode(i)->element);
+        ASSERT_FALSE(mismatch) << *mismatch;
+    }
+    for (QTreeWidgetItemIterator it(window->ui.Tree); *it; ++it) {
+        auto* node = static_cast<TreeNode*>(*it);
+        ASSERT_EQ(SumSessions(node->element), Module1::ParseTime(Text(node, "@task_time")))
+            << Text(node, "@name");
+    }
 }
 
 std::string ReadFile(const QString& path) {

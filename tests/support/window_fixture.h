@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -33,10 +34,12 @@ class WindowTest : public ::testing::Test {
 
     // The text of a node path on a node's element.
     static std::string Text(TreeNode* node, std::string_view path);
-    // A file's bytes ("<missing>" when it cannot be read), and a file written whole.
     // A path inside the temporary folder.
     QString TempPath(const QString& name) const { return dir_.filePath(name); }
 
+    // Writes the file `name` in the temporary folder and loads it, as a file named on the
+    // command line is; the project it added, or none.
+    TreeNode* LoadFile(const QString& name, std::string_view bytes);
     // A new project named `name` (through NewProject and its label edit closed at once).
     TreeNode* AddProject(const QString& name);
     // A new task named `name` under `parent`.
@@ -57,6 +60,14 @@ class WindowTest : public ::testing::Test {
     QLineEdit* LabelEditor();
     // Types a name into the open label editor and presses Enter.
     void TypeLabel(const QString& name);
+    // A real drag of `data` as the tree receives it, over `target` and, if `drop`, onto it;
+    // whether the pointer said it could land.
+    bool DragOnto(const QMimeData& data, TreeNode* target, bool drop = true);
+
+    // ---- What must hold after every change ----
+    // Each subtask time is the sum below it, and each node's periods add up to its own time
+    // (true wherever this program made every period, or the file was written to add up).
+    void ExpectSumsHold() const;
 
     QTemporaryDir dir_;
     std::unique_ptr<TestPlatform> seams;

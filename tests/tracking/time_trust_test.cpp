@@ -15,7 +15,6 @@
 #include "model/time_text.h"
 #include "model/xml.h"
 #include "shell/frm_options.h"
-#include "support/sum_check.h"
 #include "support/window_fixture.h"
 
 namespace {
@@ -48,18 +47,6 @@ class TimeTrust : public WindowTest {
     void Remove(TreeNode* node) {
         window->ui.Tree->setCurrentItem(node);
         window->TreeBarButton("remove")->trigger();
-    }
-    void ExpectSumsHold() const {
-        for (int i = 0; i < window->ui.Tree->topLevelItemCount(); ++i) {
-            const auto mismatch = FindSumMismatch(window->ui.Tree->topLevelNode(i)->element);
-            ASSERT_FALSE(mismatch) << *mismatch;
-        }
-        // Every node here was made by this program, so its periods add up to its own time.
-        for (QTreeWidgetItemIterator it(window->ui.Tree); *it; ++it) {
-            auto* node = static_cast<TreeNode*>(*it);
-            ASSERT_EQ(SumSessions(node->element), Module1::ParseTime(Text(node, "@task_time")))
-                << Text(node, "@name");
-        }
     }
     TreeNode* Find(const std::string& name) const {
         for (QTreeWidgetItemIterator it(window->ui.Tree); *it; ++it) {

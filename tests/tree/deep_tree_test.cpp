@@ -16,11 +16,8 @@ TEST_F(WindowTest, DeepBranchesOpenOnlyToTheDepthLimit) {
     for (int i = 0; i < kDepth; ++i) {
         deep += "</task>";
     }
-    QString path = TempPath("deep.hvp");
-    WriteFile(path, deep + "</project>");
-    window->LoadProjects(path);
+    QTreeWidgetItem* node = LoadFile("deep.hvp", deep + "</project>");
     window->show();
-    QTreeWidgetItem* node = window->ui.Tree->topLevelNode(0);
     window->ui.Tree->setCurrentItem(node);
     QTest::keyClick(window->ui.Tree, Qt::Key_Asterisk);
     window->ui.Tree->doItemsLayout();  // the whole open branch laid out at once

@@ -25,10 +25,6 @@ class ModifiedMarking : public WindowTest {
         const QPoint at = window->ui.Tree->visualItemRect(window->SelectedNode()).center();
         QTest::mouseClick(window->ui.Tree->viewport(), Qt::RightButton, {}, at);
     }
-    void ClickTreeBar(const char* key) {
-        QTest::mouseClick(window->ui.TreeBar->widgetForAction(window->TreeBarButton(key)),
-                          Qt::LeftButton);
-    }
     bool Modified(TreeNode* node) const {
         return Text(node, "@modified") == "true" && node->image() == TreeImage::ProjectModified;
     }

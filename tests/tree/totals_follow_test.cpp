@@ -21,7 +21,6 @@
 #include "history/sessions.h"
 #include "model/time_text.h"
 #include "model/xml.h"
-#include "support/sum_check.h"
 #include "support/window_fixture.h"
 #include "tree/caption.h"
 
@@ -61,26 +60,6 @@ class TotalsFollow : public WindowTest {
         ClickNode(node);
         return node;
     }
-    QPoint At(TreeNode* node) const {
-        window->ui.Tree->scrollToItem(node);
-        return window->ui.Tree->visualItemRect(node).center();
-    }
-    // A real drag as the tree receives it, over `target` and, if `drop`, onto it; whether the
-    // pointer said it could land.
-    bool Drag(const QMimeData& data, TreeNode* target, bool drop) {
-        const QPoint at = At(target);
-        QWidget* viewport = window->ui.Tree->viewport();
-        QDragEnterEvent enter(at, Qt::MoveAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(viewport, &enter);
-        QDragMoveEvent move(at, Qt::MoveAction, &data, Qt::LeftButton, {});
-        QCoreApplication::sendEvent(viewport, &move);
-        QDropEvent dropped(at, Qt::MoveAction, &data, Qt::LeftButton, {});
-        if (drop) {
-            QCoreApplication::sendEvent(viewport, &dropped);
-        }
-        return move.isAccepted();
-    }
-
     // ---- What a person does ----
     void NewTask() {
         if (Nodes(true).size() >= 24) {
@@ -140,7 +119,9 @@ class TotalsFollow : public WindowTest {
         ClickTreeBar("remove");
     }
     void PopUpDelete() {
-        const QPoint at = At(Select(true));
+        TreeNode* node = Select(true);
+        window->ui.Tree->scrollToItem(node);
+        const QPoint at = window->ui.Tree->visualItemRect(node).center();
         seams->menus->choose = [this](QMenu*) { return window->ui.mnuTreeDelete; };
         QTest::mouseClick(window->ui.Tree->viewport(), Qt::RightButton, {}, at);
         seams->menus->choose = nullptr;
@@ -159,7 +140,7 @@ class TotalsFollow : public WindowTest {
         Select(true);
         std::unique_ptr<QMimeData> data(window->Tree_OLEStartDrag());
         ASSERT_NE(data, nullptr);
-        Drag(*data, Pick(false), true);
+        DragOnto(*data, Pick(false));
     }
     // A project from disk with time on three levels, its periods adding up to each time.
     void Load() {
@@ -197,18 +178,6 @@ class TotalsFollow : public WindowTest {
             }
         }
     }
-    void ExpectSumsHold() const {
-        for (int i = 0; i < window->ui.Tree->topLevelItemCount(); ++i) {
-            const auto mismatch = FindSumMismatch(window->ui.Tree->topLevelNode(i)->element);
-            ASSERT_FALSE(mismatch) << *mismatch;
-        }
-        // Every period here was made by this program, or written to add up in the file.
-        for (TreeNode* node : Nodes(true)) {
-            ASSERT_EQ(SumSessions(node->element), Module1::ParseTime(Text(node, "@task_time")))
-                << Text(node, "@name");
-        }
-    }
-
     // What a person types: a new name in the pane, or a line of description.
     void Type(QWidget* field) {
         Select(false);
@@ -235,6 +204,20 @@ class TotalsFollow : public WindowTest {
         return all.str();
     }
 
+    using Steps = std::vector<std::pair<const char*, std::function<void()>>>;
+    // What both random walks do: edits of the tree and of its periods.
+    Steps Edits() {
+        return {{"new task", [this] { NewTask(); }},
+                {"add time", [this] { AddTime(1 + random() % 3600); }},
+                {"delete period", [this] { DeletePeriod(); }},
+                {"remove", [this] { Bar(true, "remove"); }},
+                {"pop-up delete", [this] { PopUpDelete(); }},
+                {"delete key", [this] { KeyDelete(); }},
+                {"drop", [this] { Drop(); }},
+                {"move up", [this] { Bar(false, "up"); }},
+                {"move down", [this] { Bar(false, "down"); }}};
+    }
+
     std::mt19937 random{19};
     int named_ = 0, added_ = 0, loaded_ = 0;
 };
@@ -242,25 +225,15 @@ class TotalsFollow : public WindowTest {
 TEST_F(TotalsFollow, EveryCaptionThePaneAndTheHistoryShowTheDocumentAfterEachStep) {
     Load();
     AddProject("P");
-    const std::vector<std::pair<const char*, std::function<void()>>> steps = {
-        {"new task", [&] { NewTask(); }},
-        {"time", [&] { Time(1 + random() % 40); }},
-        {"add time", [&] { AddTime(1 + random() % 3600); }},
-        {"delete period", [&] { DeletePeriod(); }},
-        {"remove", [&] { Bar(true, "remove"); }},
-        {"pop-up delete", [&] { PopUpDelete(); }},
-        {"delete key", [&] { KeyDelete(); }},
-        {"remove project", [&] { RemoveProject(); }},
-        {"drop", [&] { Drop(); }},
-        {"move up", [&] { Bar(false, "up"); }},
-        {"move down", [&] { Bar(false, "down"); }},
-        {"load", [&] { Load(); }},
-        {"totals shown or not",
-         [&] {
-             window->Display.TT_ShowTotalTime = !window->Display.TT_ShowTotalTime;
-             window->UpdateAllNodes();
-         }},
-    };
+    Steps steps = Edits();
+    steps.insert(steps.end(), {{"time", [&] { Time(1 + random() % 40); }},
+                               {"remove project", [&] { RemoveProject(); }},
+                               {"load", [&] { Load(); }},
+                               {"totals shown or not", [&] {
+                                    window->Display.TT_ShowTotalTime =
+                                        !window->Display.TT_ShowTotalTime;
+                                    window->UpdateAllNodes();
+                                }}});
     for (int step = 0; step < 300; ++step) {
         if (Nodes(true).empty()) {
             Load();
@@ -278,25 +251,15 @@ TEST_F(TotalsFollow, EveryCaptionThePaneAndTheHistoryShowTheDocumentAfterEachSte
 TEST_F(TotalsFollow, UndoingEveryEditGivesBackEveryDocumentAndRedoingGivesBackTheLast) {
     Load();  // an unmodified project, which the undone edits must leave unmodified again
     const std::string first = Documents();
-    const std::vector<std::pair<const char*, std::function<void()>>> edits = {
-        {"new task", [&] { NewTask(); }},
-        {"add time", [&] { AddTime(1 + random() % 3600); }},
-        {"delete period", [&] { DeletePeriod(); }},
-        {"remove", [&] { Bar(true, "remove"); }},
-        {"pop-up delete", [&] { PopUpDelete(); }},
-        {"delete key", [&] { KeyDelete(); }},
-        {"drop", [&] { Drop(); }},
-        {"move up", [&] { Bar(false, "up"); }},
-        {"move down", [&] { Bar(false, "down"); }},
-        {"rename", [&] { Type(window->ui.txtName); }},
-        {"describe", [&] { Type(window->ui.txtDescription); }},
-        {"complete",
-         [&] {
-             Select(false);
-             QTest::mouseClick(window->ui.chkCompleted, Qt::LeftButton);
-         }},
-        {"new project", [&] { AddProject("N"); }},
-    };
+    Steps edits = Edits();
+    edits.insert(edits.end(), {{"rename", [&] { Type(window->ui.txtName); }},
+                               {"describe", [&] { Type(window->ui.txtDescription); }},
+                               {"complete",
+                                [&] {
+                                    Select(false);
+                                    QTest::mouseClick(window->ui.chkCompleted, Qt::LeftButton);
+                                }},
+                               {"new project", [&] { AddProject("N"); }}});
     const int steps = 60;
     for (int step = 0; step < steps; ++step) {
         const auto& [name, act] = edits[random() % edits.size()];
@@ -332,7 +295,7 @@ TEST_F(TotalsFollow, ADragOverItselfOrItsSubtasksShowsItCannotLandThere) {
     const std::pair<TreeNode*, bool> cases[] = {
         {a, false}, {a1, false}, {a11, false}, {b, true}, {project, true}};
     for (const auto& [target, lands] : cases) {
-        EXPECT_EQ(Drag(*data, target, false), lands) << Text(target, "@name");
+        EXPECT_EQ(DragOnto(*data, target, false), lands) << Text(target, "@name");
     }
 }
 
