@@ -50,6 +50,12 @@ TaskTree::TaskTree(QWidget* parent) : QTreeWidget(parent) {
     describe();
 }
 
+TaskTree::~TaskTree() {
+    // The base class empties the model after this part of the object is gone: the hint's
+    // handlers must not hear of those rows.
+    disconnect(model(), nullptr, this, nullptr);
+}
+
 int TaskTree::DepthOf(const QTreeWidgetItem* item) {
     int depth = 0;
     for (item = item->parent(); item != nullptr && depth < kMaxOpenDepth; item = item->parent()) {

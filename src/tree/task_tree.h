@@ -12,6 +12,7 @@ class TaskTree : public QTreeWidget {
     Q_OBJECT
   public:
     explicit TaskTree(QWidget* parent = nullptr);
+    ~TaskTree() override;
 
     TreeNode* selectedNode() const { return static_cast<TreeNode*>(currentItem()); }
     TreeNode* nodeAt(QPoint viewportPosition) const {
