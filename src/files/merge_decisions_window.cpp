@@ -1,16 +1,14 @@
 #include "files/merge_decisions_window.h"
 
 #include <QDialogButtonBox>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
-#include <QScreen>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <algorithm>
+#include "platform/window_placement.h"
 
 MergeDecisionsWindow::MergeDecisionsWindow(QWidget& owner,
                                            const std::vector<TakenDecision>& decisions)
@@ -40,7 +38,7 @@ MergeDecisionsWindow::MergeDecisionsWindow(QWidget& owner,
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     List(decisions);
-    PlaceOver(owner);
+    PlaceOverOwner(*this, owner, QSize(760, 320));
 }
 
 void MergeDecisionsWindow::List(const std::vector<TakenDecision>& decisions) {
@@ -57,19 +55,4 @@ void MergeDecisionsWindow::List(const std::vector<TakenDecision>& decisions) {
              decision.keptMine ? QStringLiteral("this window") : taken->otherSide});
     }
     lvwDecisions->header()->resizeSections(QHeaderView::ResizeToContents);
-}
-
-void MergeDecisionsWindow::PlaceOver(const QWidget& owner) {
-    const QScreen* screen =
-        owner.screen() != nullptr ? owner.screen() : QGuiApplication::primaryScreen();
-    const QRect room = screen->availableGeometry();
-    // Room for the window manager's frame, whose size is not known before the first showing.
-    const QSize frame(16, 48);
-    const QSize size = QSize(760, 320).boundedTo(room.size() - frame);
-    resize(size);
-    QRect placed(QPoint(), size + frame);
-    placed.moveCenter(owner.frameGeometry().center());
-    placed.moveLeft(std::clamp(placed.left(), room.left(), room.right() + 1 - placed.width()));
-    placed.moveTop(std::clamp(placed.top(), room.top(), room.bottom() + 1 - placed.height()));
-    move(placed.topLeft());
 }

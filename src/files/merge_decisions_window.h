@@ -21,7 +21,4 @@ class MergeDecisionsWindow : public QDialog {
 
     QTreeWidget* lvwDecisions;
     QPushButton* cmdClose;
-
-  private:
-    void PlaceOver(const QWidget& owner);
 };

@@ -6,7 +6,6 @@
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QFormLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -16,7 +15,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTemporaryDir>
@@ -32,6 +30,7 @@
 #include "history/report_pdf.h"
 #include "history/sessions.h"
 #include "platform/platform.h"
+#include "platform/window_placement.h"
 #include "tree/task_tree.h"
 
 namespace {
@@ -258,26 +257,7 @@ ReportsWindow::ReportsWindow(QWidget& owner, const TaskTree& tree, Platform& pla
     refreshSoon_->setInterval(0);
     connect(refreshSoon_, &QTimer::timeout, this, &ReportsWindow::Refresh);
     FollowTree();
-    PlaceOver(owner);
-}
-
-void ReportsWindow::PlaceOver(const QWidget& owner) {
-    const QScreen* screen =
-        owner.screen() != nullptr ? owner.screen() : QGuiApplication::primaryScreen();
-    const QRect room = screen->availableGeometry();
-    // The window manager frames this window as it framed the owner; before the owner shows,
-    // room for a usual frame.
-    const QSize ownerFrame = owner.frameGeometry().size() - owner.size();
-    const QSize frame = owner.isVisible() && !ownerFrame.isEmpty() ? ownerFrame : QSize(16, 48);
-    const QSize size = QSize(900, 600)
-                           .boundedTo(room.size() - frame)
-                           .expandedTo(minimumSizeHint().boundedTo(room.size() - frame));
-    resize(size);
-    QRect placed(QPoint(), size + frame);
-    placed.moveCenter(owner.frameGeometry().center());
-    placed.moveLeft(std::clamp(placed.left(), room.left(), room.right() + 1 - placed.width()));
-    placed.moveTop(std::clamp(placed.top(), room.top(), room.bottom() + 1 - placed.height()));
-    move(placed.topLeft());
+    PlaceOverOwner(*this, owner, QSize(900, 600));
 }
 
 void ReportsWindow::FollowTree() {

@@ -74,8 +74,6 @@ class ReportsWindow : public QDialog {
 
   private:
     void Rebuild();
-    // Sized to fit the screen the owner is on, and centred on the owner within it.
-    void PlaceOver(const QWidget& owner);
     // The choices as the person left them last time, and kept at each change.
     void RestoreChoices();
     void ChoiceMade();
