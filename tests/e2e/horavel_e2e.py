@@ -278,6 +278,13 @@ class Program:
     def type(self, text):
         self.display.xdotool("type", "--delay", 30, text)
 
+    def open_reports(self):
+        """Ctrl+R, and the Reports window once it is the active one."""
+        self.keys("ctrl+r")
+        return wait_for("the Reports window, active", lambda: next(
+            w for w in children(self.app)
+            if w.name == "Reports" and has_state(w, pyatspi.STATE_ACTIVE)))
+
     def wait_gone(self, window, what):
         wait_for(f"{what} to close", lambda: window not in children(self.app))
 

@@ -28,10 +28,7 @@ def journey(journey):
     expect(seconds >= 3, f"three seconds booked as {task_time}")
 
     journey.step("Ctrl+R: the report of today, exact to the second, exported as CSV")
-    program.keys("ctrl+r")
-    reports = e2e.wait_for("the Reports window, active", lambda: next(
-        w for w in e2e.children(program.app)
-        if w.name == "Reports" and e2e.has_state(w, e2e.pyatspi.STATE_ACTIVE)))
+    reports = program.open_reports()
     program.keys("alt+p", "Home", "alt+r", "Home")  # the first choices: Today, Exact
     program.control("combo box", "Today", reports)
     journey.screenshot("report")

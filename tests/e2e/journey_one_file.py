@@ -43,10 +43,7 @@ def journey(journey):
 
     journey.step("Reports open, Move Item Down, Export CSV: each project's hours its own")
     program.select("Beta app")
-    program.keys("ctrl+r")
-    reports = e2e.wait_for("the Reports window, active", lambda: next(
-        w for w in e2e.children(program.app)
-        if w.name == "Reports" and e2e.has_state(w, e2e.pyatspi.STATE_ACTIVE)))
+    reports = program.open_reports()
     # Aside, off the tree and its buttons.
     journey.display.xdotool("getactivewindow", "windowsize", 460, 560, "windowmove", 560, 40)
     e2e.wait_for("the Reports window aside", lambda: e2e.extents(reports).x >= 500)

@@ -67,10 +67,7 @@ def reports_at_double_size(journey, project_file):
     e2e.scale = 2
     program = journey.start(project_file)
     program.select("Bakery")
-    program.keys("ctrl+r")
-    reports = e2e.wait_for("the Reports window, active", lambda: next(
-        w for w in e2e.children(program.app)
-        if w.name == "Reports" and e2e.has_state(w, e2e.pyatspi.STATE_ACTIVE)))
+    reports = program.open_reports()
     expect_placed_over_main(journey, program, 2)
     journey.screenshot("reports-2x")
     program.keys("Escape")
@@ -88,10 +85,7 @@ def journey(journey):
     program.select("Bakery")
 
     journey.step("Ctrl+R: today's work; the name for the PDF typed in")
-    program.keys("ctrl+r")
-    reports = e2e.wait_for("the Reports window, active", lambda: next(
-        w for w in e2e.children(program.app)
-        if w.name == "Reports" and e2e.has_state(w, e2e.pyatspi.STATE_ACTIVE)))
+    reports = program.open_reports()
     expect_placed_over_main(journey, program, 1)
     program.keys("alt+p", "Home")  # Today
     program.control("combo box", "Today", reports)
