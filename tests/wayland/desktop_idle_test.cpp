@@ -21,7 +21,10 @@ TEST(IdleUnderSway, QtsDisplayOffersKdesIdleAndTheSourceCountsFromIt) {
     const QDBusConnection nowhere =
         QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent"), "nowhere");
     DesktopIdleSource source(nowhere, nowhere);
-    EXPECT_EQ(source.IdleSeconds(), 0.0);
+    // Active at first, unless a busy machine let the timeout pass already.
+    const std::optional<double> first = source.IdleSeconds();
+    ASSERT_TRUE(first.has_value());
+    EXPECT_TRUE(*first == 0.0 || *first >= WaylandIdleWatch::kTimeoutMs / 1000.0) << *first;
     // Nothing touches sway's seat: it says "idle" once the timeout has passed.
     std::optional<double> seconds;
     QDeadlineTimer deadline(10000);
