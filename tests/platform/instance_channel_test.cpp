@@ -56,6 +56,11 @@ TEST_F(Channel, AListOfSeveralMegabytesArrivesWholeInMessagesWithinTheLimit) {
     bool sent = false;
     WhileServing([&] { sent = InstanceChannel(name_).HandOver(files); });
     EXPECT_TRUE(sent);
+    // The sender is done once its bytes are in the socket; the last message may still be
+    // on its way to this side.
+    for (int waits = 0; handed_.count() < 3 && waits < 50; ++waits) {
+        handed_.wait(100);
+    }
     QStringList arrived;
     for (const QList<QVariant>& message : handed_) {
         arrived += message.at(0).toStringList();
