@@ -21,6 +21,7 @@
 #include "history/session_dialog.h"
 #include "history/sessions.h"
 #include "model/time_text.h"
+#include "platform/on_screen.h"
 #include "platform/platform.h"
 #include "tree/detail_pane.h"
 #include "tree/project_tree.h"
@@ -222,6 +223,10 @@ void HistoryFrame::SetBillingOf(TreeNode* node, const BillingValues& values) {
 
 void HistoryFrame::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    CatchUp();
+}
+
+void HistoryFrame::CatchUp() {
     if (stale_) {
         Refresh();
     }
@@ -342,8 +347,9 @@ void HistoryFrame::AfterCorrection(pugi::xml_node element) {
 }
 
 void HistoryFrame::OpenPeriodChanged(pugi::xml_node element, const QString& start) {
-    // A hidden list is listed anew when it shows; a visible one repaints the period's row.
-    if (!isVisible()) {
+    // A list nobody sees is listed anew when it is seen; one on screen repaints the
+    // period's row (the row's new width is measured, which costs more than the tick).
+    if (!IsOnScreen(*this)) {
         stale_ = true;
     } else if (!stale_) {
         model->UpdateOpenPeriod(element, start);

@@ -47,6 +47,8 @@ class HistoryFrame : public QWidget {
     // The timer's open period of `element`, begun at `start` (the stored form), has booked
     // another tick: its row follows while the list shows.
     void OpenPeriodChanged(pugi::xml_node element, const QString& start);
+    // Lists the periods anew if they changed while nobody could see the list.
+    void CatchUp();
     void ShowReports();
     // The one change of a node's rates, billable, currency and client: the document, the
     // project marked modified, the pane's rate and an open report follow.

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 
+#include "history/history_frame.h"
+#include "platform/on_screen.h"
 #include "shell/frm_main.h"
 #include "shell/layout.h"
 #include "shell/resize_handle.h"
@@ -108,8 +110,7 @@ bool frmMain::IsSeen() const {
     if (!shownOnce_) {
         return true;
     }
-    const QWindow* handle = windowHandle();
-    return isVisible() && !isMinimized() && handle != nullptr && handle->isExposed();
+    return IsOnScreen(*this);
 }
 
 void frmMain::changeEvent(QEvent* event) {
@@ -137,5 +138,6 @@ void frmMain::CatchUpOnSight() {
     behindWhileUnseen_ = false;
     pane_->RefreshTimes();
     ShowTimingStatus();
+    History->CatchUp();
     ui.Tree->viewport()->update();  // the timed rows' captions, changed without a repaint
 }

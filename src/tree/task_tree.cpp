@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/on_screen.h"
+
 TaskTree::TaskTree(QWidget* parent) : QTreeWidget(parent) {
     setColumnCount(1);
     header()->hide();
@@ -73,8 +75,7 @@ void TaskTree::expandAll() {
 void TaskTree::repaintChainOnScreen(const QTreeWidgetItem* node) {
     // Nothing of a minimized or covered window is drawn: the window repaints the whole
     // view once it is seen again.
-    const QWindow* handle = window()->windowHandle();
-    if (!isVisible() || window()->isMinimized() || handle == nullptr || !handle->isExposed()) {
+    if (!IsOnScreen(*this)) {
         return;
     }
     std::vector<const QTreeWidgetItem*> chain;

@@ -1,7 +1,10 @@
 // Where a person sees that the timer runs: the status bar's timer field and the tray.
 #include <QAccessible>
+#include <QSignalSpy>
 #include <QTest>
 
+#include "history/history_frame.h"
+#include "history/history_model.h"
 #include "model/xml.h"
 #include "support/window_fixture.h"
 
@@ -53,6 +56,7 @@ TEST_F(TimingStatus, MinimizedTicksDrawNothingAndTheWindowCatchesUpWhenSeen) {
     window->showMinimized();
     QCoreApplication::processEvents();
     const PaintCounter tree(window->ui.Tree->viewport());
+    QSignalSpy history(window->History->model, &QAbstractItemModel::dataChanged);
     for (int i = 0; i < 3; ++i) {
         seams->clock->now += 1;
         window->Timer1_Timer();
@@ -61,12 +65,14 @@ TEST_F(TimingStatus, MinimizedTicksDrawNothingAndTheWindowCatchesUpWhenSeen) {
     EXPECT_EQ(Text(design, "@task_time"), "0:00:03") << "booked all the same";
     EXPECT_EQ(seams->tray->toolTip, "Horavel - Design 0:00:03") << "the tray is still seen";
     EXPECT_EQ(tree.paints, 0) << "no timed row drawn";
+    EXPECT_TRUE(history.isEmpty()) << "no period's row measured again";
 
     window->showNormal();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     QCoreApplication::processEvents();
     EXPECT_EQ(window->ui.txtTaskTime->text(), "0:00:03");
     EXPECT_EQ(window->ui.lblTimerStatus->text(), "Timing Design 0:00:03");
+    EXPECT_EQ(window->History->model->index(1, HistoryModel::DurationColumn).data(), "0:00:03");
     EXPECT_GT(tree.paints, 0);
 }
 
