@@ -3,7 +3,8 @@
 # its window on screen and minimized: utime+stime of the process over a stretch of wall
 # time, as a share of one core, under Xvfb with a window manager, for projects of several
 # sizes. The first row is the yardstick: a plain Qt window that shows one running time in a
-# tree row and in its status bar (bench/repaint_floor.cpp), on screen and minimized.
+# tree row and in its status bar (bench/repaint_floor.cpp), on screen and minimized; the
+# second, "clock", the same window turning a clock image in that row every half second.
 #
 #   bench/timing_cpu.sh [program] [seconds] [task counts...]
 #   bench/timing_cpu.sh build/release/src/horavel 60 1000 10000 30000
@@ -62,17 +63,19 @@ measure() {  # pid -> share of a core over $seconds, in percent
 
 printf '%10s %8s %10s %10s\n' tasks idle% timing% minimized%
 floor=$(dirname "$program")/../bench/bench_repaint_floor
-if [ -x "$floor" ]; then
-    "$floor" >/dev/null 2>&1 &
+# The yardstick as it stands, then with the program's half-second clock frames in its row.
+for variant in yardstick clock; do
+    [ -x "$floor" ] || break
+    if [ $variant = clock ]; then "$floor" --clock >/dev/null 2>&1 & else "$floor" >/dev/null 2>&1 & fi
     pid=$!
     sleep 3
     shown=$(measure $pid)
     xdotool search --name '^Repaint floor$' windowminimize >/dev/null 2>&1 || true
     sleep 2
-    printf '%10s %8s %10s %10s\n' yardstick - "$shown" "$(measure $pid)"
+    printf '%10s %8s %10s %10s\n' $variant - "$shown" "$(measure $pid)"
     kill $pid
     wait $pid 2>/dev/null || true
-fi
+done
 for count in "${sizes[@]}"; do
     project=$work/load-$count.hvp
     make_project "$count" "$project"
@@ -84,7 +87,7 @@ for count in "${sizes[@]}"; do
     xdotool search --sync --onlyvisible --name '^Horavel$' windowactivate --sync >/dev/null 2>&1 || true
     sleep 2
     idle=$(measure $pid)
-    xdotool key Down key ctrl+t  # the first task under the project, timed
+    xdotool key Right key Down key ctrl+t  # the project opened, its first task timed
     sleep 6  # past the first recovery snapshot: one-off work, not the steady cost
     timing=$(measure $pid)
     # Only the visible one: Qt's hidden leader window is called "horavel", and xdotool's
