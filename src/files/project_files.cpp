@@ -91,7 +91,12 @@ ProjectFiles::ProjectFiles(ProjectTree& tree, WorkspaceState& workspace, TimingS
               TakeInChangesOnDisk(project);
               TakeInConflictCopies(project);
           }
-      }) {}
+      }) {
+    // Nothing enters a document without its node entering the tree: a new task, a project
+    // loaded (perhaps where a closed one's document was), a merge, a move, an undo.
+    connect(tree_.view.model(), &QAbstractItemModel::rowsInserted, this,
+            [this] { idsComplete_.clear(); });
+}
 
 bool ProjectFiles::CDSave(FileDialogSetup& CD) {
     return platform_.fileDialog->ShowSave(CD);
@@ -151,7 +156,13 @@ bool ProjectFiles::SaveProject(TreeNode* node, bool saveAs) {
         error = QStringLiteral("Another Horavel window has this file open.");
     }
     // Tasks made here, or read from a file an older version wrote, get theirs on the way out.
-    GiveIds(element);
+    // A document put in place whole (a reload, a merge) may have brought a project without
+    // one and no task node: the project's own is looked at every time.
+    if (idsComplete_.insert(project->document()).second) {
+        GiveIds(element);
+    } else {
+        GiveId(element);
+    }
     FileStamp written;
     // What went to the file is the merge base from now on: taken as it is written, as
     // writing the document out a second time would cost as much as the save.

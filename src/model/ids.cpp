@@ -63,6 +63,14 @@ std::string IdOfNumber(unsigned long long number) {
     return id;
 }
 
+bool GiveId(pugi::xml_node element) {
+    if (element.attribute("id")) {
+        return false;
+    }
+    element.append_attribute("id").set_value(NewId().c_str());
+    return true;
+}
+
 bool GiveIds(pugi::xml_node top) {
     bool given = false;
     // Iterative: documents may nest deeper than the stack goes.
@@ -70,10 +78,7 @@ bool GiveIds(pugi::xml_node top) {
     while (!pending.empty()) {
         pugi::xml_node element = pending.back();
         pending.pop_back();
-        if (!element.attribute("id")) {
-            element.append_attribute("id").set_value(NewId().c_str());
-            given = true;
-        }
+        given = GiveId(element) || given;
         for (pugi::xml_node task = element.child("task"); task; task = task.next_sibling("task")) {
             pending.push_back(task);
         }

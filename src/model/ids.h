@@ -23,6 +23,9 @@ IdSource SetIdSource(IdSource source);
 // The id of the given number, zero-padded: the ids a test's counting source hands out.
 std::string IdOfNumber(unsigned long long number);
 
+// Gives `element` an id if it has none; true when it was given.
+bool GiveId(pugi::xml_node element);
+
 // Gives an id to `top` and every task below it that has none; true when any was given.
 // An id already there is left as it is, even when it is not of our form.
 bool GiveIds(pugi::xml_node top);

@@ -101,6 +101,13 @@ TEST_F(Files, IdsAreGivenAtTheFirstSaveAndKeptAfterwards) {
     EXPECT_NE(ReadFile(TempPath("old.hvp")).find("id=\"00000000000000000000000000000001\""),
               std::string::npos);
     EXPECT_EQ(ids.given, 2U);
+
+    // A task made after a save still gets its own at the next.
+    ClickTreeBar("newtask");
+    QTest::keyClick(LabelEditor(), Qt::Key_Escape);
+    Choose("mnuSaveProj");
+    EXPECT_NE(ReadFile(TempPath("old.hvp")).find(R"(id="00000000000000000000000000000003">)"),
+              std::string::npos);
 }
 
 TEST_F(Files, AWorkspaceSavedClearedAndLoadedBringsBackItsProjects) {
