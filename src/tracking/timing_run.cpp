@@ -4,6 +4,7 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <vector>
 
 #include "model/project_document.h"
 #include "model/time_sums.h"
@@ -26,12 +27,32 @@ void GiveRestingImage(TreeNode* node) {
     node->setImage(completed ? TreeImage::TaskCompleted : TreeImage::Task);
 }
 
+// What a row shows that a booking can change.
+struct RowLook {
+    const TreeNode* node;
+    QString caption;
+    TreeImage image;
+    bool operator!=(const RowLook& other) const {
+        return caption != other.caption || image != other.image;
+    }
+};
+
+std::vector<RowLook> LooksAbove(const TreeNode* node) {
+    std::vector<RowLook> looks;
+    for (const TreeNode* above = node->parentNode(); above != nullptr;
+         above = above->parentNode()) {
+        looks.push_back({above, above->caption(), above->image()});
+    }
+    return looks;
+}
+
 }  // namespace
 
 bool BookTime(ProjectTree& tree, TreeNode* node, double seconds, const QString& refused) {
     if (node == nullptr || !node->element) {
         return false;
     }
+    std::vector<const QTreeWidgetItem*> changed;
     {
         // For each changed node the view searches its expanded rows from the last one it
         // found, and the chain spans from the project's row to the timed node's: in a large
@@ -39,6 +60,7 @@ bool BookTime(ProjectTree& tree, TreeNode* node, double seconds, const QString& 
         // repaint the chain's rows on screen. (Quiet also keeps an open label edit on one of
         // these nodes from being reset to the stored name every second.)
         const QSignalBlocker quiet(tree.view.model());
+        const std::vector<RowLook> before = LooksAbove(node);
         if (const auto refusal = ApplyTimeChanges(BookingChanges(node->element, seconds))) {
             tree.Tell(
                 QStringLiteral("%1: %2.").arg(refused, QString::fromStdString(refusal->reason)));
@@ -48,8 +70,17 @@ bool BookTime(ProjectTree& tree, TreeNode* node, double seconds, const QString& 
             tree.MarkModified(node);  // once per project and save, not every second
         }
         tree.UpdateChain(node);
+        // The node's own row always (the timer turns its clock at every tick); a row above
+        // only when its caption or image changed, in h:mm once a minute.
+        changed.push_back(node);
+        const std::vector<RowLook> after = LooksAbove(node);
+        for (size_t i = 0; i < after.size(); ++i) {
+            if (after[i] != before[i]) {
+                changed.push_back(after[i].node);
+            }
+        }
     }
-    tree.view.repaintChainOnScreen(node);
+    tree.view.repaintRowsOnScreen(changed);
     return true;
 }
 

@@ -72,15 +72,11 @@ void TaskTree::expandAll() {
     }
 }
 
-void TaskTree::repaintChainOnScreen(const QTreeWidgetItem* node) {
+void TaskTree::repaintRowsOnScreen(const std::vector<const QTreeWidgetItem*>& nodes) {
     // Nothing of a minimized or covered window is drawn: the window repaints the whole
     // view once it is seen again.
-    if (!IsOnScreen(*this)) {
+    if (nodes.empty() || !IsOnScreen(*this)) {
         return;
-    }
-    std::vector<const QTreeWidgetItem*> chain;
-    for (; node != nullptr; node = node->parent()) {
-        chain.push_back(node);
     }
     // Only the rows on screen are looked at, each next to the last: asking the view where
     // an arbitrary node sits searches its open rows one by one from the last one it found,
@@ -91,7 +87,7 @@ void TaskTree::repaintChainOnScreen(const QTreeWidgetItem* node) {
         if (rect.top() >= area->height()) {
             break;
         }
-        if (std::find(chain.begin(), chain.end(), itemFromIndex(row)) != chain.end()) {
+        if (std::find(nodes.begin(), nodes.end(), itemFromIndex(row)) != nodes.end()) {
             area->update(0, rect.top(), area->width(), rect.height());
         }
     }

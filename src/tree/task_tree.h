@@ -5,6 +5,7 @@
 #include <QTreeWidget>
 
 #include <functional>
+#include <vector>
 
 #include "tree/tree_node.h"
 
@@ -26,8 +27,8 @@ class TaskTree : public QTreeWidget {
     void StartLabelEdit();
     // What the empty tree says at the first start and after Clear Workspace.
     static QString EmptyTreeHint();
-    // Repaints the rows on screen that show the node or a node above it.
-    void repaintChainOnScreen(const QTreeWidgetItem* node);
+    // Repaints the rows on screen that show any of the nodes.
+    void repaintRowsOnScreen(const std::vector<const QTreeWidgetItem*>& nodes);
 
     // Qt lays out an open branch recursively, one stack frame per open level, and a
     // loaded file may nest without limit: nodes this deep or deeper are never opened.
