@@ -71,7 +71,7 @@ class ReportsWindowTest : public WindowTest {
                         QStringLiteral("<project name=\"%1\"><task name=\"%2\" task_time=\"%3\">"
                                        "<history><session start=\"%4\" seconds=\"%5\"/>"
                                        "</history></task></project>")
-                            .arg(project, task, ClockText(seconds, true), Today(8, 0))
+                            .arg(project, task, ClockText(seconds, true), TodayAt(8, 0))
                             .arg(seconds)
                             .toStdString());
     }
@@ -111,10 +111,6 @@ class ReportsWindowTest : public WindowTest {
         return rows;
     }
 
-    static QString Today(int h, int m) {
-        return SessionStartText(QDateTime(QDate::currentDate(), QTime(h, m)));
-    }
-
     QString path;
     QPointer<ReportsWindow> reports;
 };
@@ -127,7 +123,7 @@ using Lines = std::vector<std::string>;
 // opening; Today shows today's column only, whatever was shown before.
 TEST_F(ReportsWindowTest, RoundingNeverHidesWorkAndIsRemembered) {
     Open("short.hvp", "<project name=\"Short\"><task name=\"Glance\"><history><session start=\"" +
-                          Today(9, 0).toStdString() +
+                          TodayAt(9, 0).toStdString() +
                           "\" seconds=\"20\"/></history></task></project>");
     EXPECT_EQ(Cell("Glance", "Total"), "0:00:20");
     EXPECT_EQ(reports->lblRule->text(), "Not rounded");
@@ -192,7 +188,7 @@ std::string WithoutIds(std::string bytes) {
 // Rates set in the program price the report and its CSV; the file keeps what other programs
 // wrote in it, byte for byte, and the stored form is the one other versions read.
 TEST_F(ReportsWindowTest, RatesSetInTheProgramPriceTheReportAndKeepTheRestOfTheFile) {
-    const std::string morning = Today(9, 0).toStdString();
+    const std::string morning = TodayAt(9, 0).toStdString();
     const std::string head =
         R"(<?xml version="1.0"?>)"
         R"(<project name="Site" currency="EUR" client="Acme" x-mine="kept" completed="" task_time="" subtask_time=""><description>d</description>)"
@@ -272,12 +268,10 @@ TEST_F(ReportsWindowTest, ThePdfReadsAsTheGoldenText) {
     pdftotext.start("pdftotext", {TempPath("week.pdf"), "-"});
     ASSERT_TRUE(pdftotext.waitForFinished(30000));
     const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
-    QFile golden(QStringLiteral(HORAVEL_TEST_DATA "/../../history/data/week_pdf.txt"));
-    ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
     const QString made = QLocale().toString(QDate::currentDate(), QStringLiteral("d MMMM yyyy"));
-    EXPECT_EQ(
-        text.toStdString(),
-        QString::fromUtf8(golden.readAll()).simplified().replace("{made}", made).toStdString());
+    const QString golden =
+        QString::fromStdString(ReadFile(HORAVEL_TEST_DATA "/../../history/data/week_pdf.txt"));
+    EXPECT_EQ(text.toStdString(), golden.simplified().replace("{made}", made).toStdString());
     QLocale::setDefault(QLocale::c());
 }
 
@@ -306,9 +300,7 @@ TEST_F(ReportsWindowTest, TheCalendarExportHoldsEachPeriodOfTheWeek) {
         return std::regex_replace(ReadFile(TempPath(name)), stamp, "DTSTAMP:{made}");
     };
     const std::string ics = exported("week.ics");
-    QFile golden(QStringLiteral(HORAVEL_TEST_DATA "/../../history/data/week.ics"));
-    ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
-    EXPECT_EQ(ics, golden.readAll().toStdString());
+    EXPECT_EQ(ics, ReadFile(HORAVEL_TEST_DATA "/../../history/data/week.ics"));
     EXPECT_EQ(exported("again.ics"), ics);
 
     if (!QFile::exists("/usr/bin/python3")) {
@@ -403,9 +395,7 @@ TEST_F(ReportsWindowTest, TicksAreKeptByProjectAcrossOpeningsAndRestarts) {
     EXPECT_EQ(Entries(), (Ticks{{"Alpha app", true}, {"Beta", false}}));
     reports->close();
 
-    window.reset();
-    seams = std::make_unique<TestPlatform>(TempPath("horavel.conf"));
-    window = std::make_unique<frmMain>(seams->Take());
+    NewWindow();
     window->show();
     for (QString loaded : {TempPath("Beta.hvp"), TempPath("Alpha.hvp")}) {
         window->LoadProjects(loaded);

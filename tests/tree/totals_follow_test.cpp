@@ -31,9 +31,7 @@ class TotalsFollow : public WindowTest {
     void SetUp() override {
         WindowTest::SetUp();
         window->resize(1000, 900);  // room for the History frame's rows
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ShowActive();
         window->Display = {true, true, true};  // captions show whole times with seconds
         window->UpdateAllNodes();
     }
