@@ -2,10 +2,7 @@
 // to the trash only once the project holding it is saved.
 #include <QDir>
 #include <QFileInfo>
-#include <QStatusBar>
 #include <QTest>
-
-#include <gtest/gtest.h>
 
 #include "files/conflict_copies.h"
 #include "history/history_frame.h"

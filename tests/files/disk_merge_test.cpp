@@ -1,15 +1,11 @@
 // A project file saved meanwhile by another computer (carried here by a sync engine) is
 // merged into the open project instead of being saved over.
 #include <QDir>
-#include <QFileInfo>
 #include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
-#include <QTreeWidget>
-
-#include <gtest/gtest.h>
 
 #include "files/merge_decisions_window.h"
 #include "support/site_file.h"

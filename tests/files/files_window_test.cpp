@@ -2,8 +2,6 @@
 #include <QStatusBar>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
 #include "support/window_fixture.h"
 
 namespace {

@@ -1,9 +1,7 @@
 // Merging two versions of a project against the one they started from.
-#include <gtest/gtest.h>
 
 #include <random>
 #include <set>
-#include <sstream>
 
 #include "files/project_merge.h"
 #include "history/sessions.h"

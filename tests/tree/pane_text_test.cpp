@@ -5,8 +5,6 @@
 #include <QStatusBar>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
 #include "support/window_fixture.h"
 
 namespace {

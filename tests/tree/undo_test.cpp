@@ -6,8 +6,6 @@
 #include <QStatusBar>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
 #include "files/file_hold.h"
 #include "support/window_fixture.h"
 
