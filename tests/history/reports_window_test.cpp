@@ -1,20 +1,15 @@
 // The Reports window as a person uses it: its choices, what it shows and what it saves, over
 // project files on disk.
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialogButtonBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTest>
-#include <QTreeWidget>
 
 #include <regex>
 
@@ -44,6 +39,18 @@ class ReportsWindowTest : public WindowTest {
         path = TempPath(name);
         LoadFile(name, bytes);
         OpenReports();
+    }
+    void Reopen() {
+        reports->close();
+        QApplication::processEvents();
+        OpenReports();
+    }
+    // The custom range of the week of 7 December 2026, as Berlin has its days.
+    void ShowWeekOf7December() {
+        reports->zone = QTimeZone("Europe/Berlin");
+        reports->txtFrom->setDate(QDate(2026, 12, 7));
+        reports->txtTo->setDate(QDate(2026, 12, 13));
+        reports->cboPeriod->setCurrentIndex(static_cast<int>(ReportPeriod::Custom));
     }
     void OpenReports() {
         ClickNode(window->ui.Tree->topLevelNode(0));
@@ -141,9 +148,7 @@ TEST_F(ReportsWindowTest, RoundingNeverHidesWorkAndIsRemembered) {
     EXPECT_EQ(Headers(),
               (QStringList{"Task", QDate::currentDate().toString("ddd dd.MM"), "Total"}));
 
-    reports->close();
-    QApplication::processEvents();
-    OpenReports();
+    Reopen();
     EXPECT_EQ(reports->cboPeriod->currentIndex(), static_cast<int>(ReportPeriod::Today));
     EXPECT_EQ(reports->lblRule->text(), "Rounded up to 15 minutes per period");
     EXPECT_TRUE(reports->chkDecimal->isChecked());
@@ -254,10 +259,7 @@ TEST_F(ReportsWindowTest, ThePdfReadsAsTheGoldenText) {
         R"(<session start="2026-12-09T14:00:00+01:00" seconds="24"/></history></task>)"
         R"(<task name="Support" billable="false"><history>)"
         R"(<session start="2026-12-10T16:00:00+01:00" seconds="1800"/></history></task></project>)");
-    reports->zone = QTimeZone("Europe/Berlin");
-    reports->txtFrom->setDate(QDate(2026, 12, 7));
-    reports->txtTo->setDate(QDate(2026, 12, 13));
-    reports->cboPeriod->setCurrentIndex(static_cast<int>(ReportPeriod::Custom));
+    ShowWeekOf7December();
     reports->cboRounding->setCurrentIndex(static_cast<int>(RoundMode::Up));
     reports->cboUnit->setCurrentIndex(reports->cboUnit->findData(6));
     reports->chkNotes->setChecked(true);
@@ -289,10 +291,7 @@ TEST_F(ReportsWindowTest, TheCalendarExportHoldsEachPeriodOfTheWeek) {
         R"(<session start="2026-12-13T23:30:00+01:00" seconds="3600"/>)"
         R"(<session start="2026-12-14T00:30:00+01:00" seconds="60"/>)"
         R"(</history></task></project>)");
-    reports->zone = QTimeZone("Europe/Berlin");
-    reports->txtFrom->setDate(QDate(2026, 12, 7));
-    reports->txtTo->setDate(QDate(2026, 12, 13));
-    reports->cboPeriod->setCurrentIndex(static_cast<int>(ReportPeriod::Custom));
+    ShowWeekOf7December();
     const auto exported = [this](const QString& name) {
         seams->fileDialog->ExpectSave(TempPath(name));
         QTest::mouseClick(reports->cmdCalendar, Qt::LeftButton);
@@ -378,11 +377,6 @@ TEST_F(ReportsWindowTest, RenamedRemovedAndLoadedProjectsAreFollowed) {
 // A tick taken away stays away at every refresh, at the next opening, and after a restart
 // that loads the projects in the other order.
 TEST_F(ReportsWindowTest, TicksAreKeptByProjectAcrossOpeningsAndRestarts) {
-    const auto reopen = [this] {
-        reports->close();
-        QApplication::processEvents();
-        OpenReports();
-    };
     Load("Alpha", "Logo", 3600);
     Load("Beta", "Copy", 1800);
     OpenReports();
@@ -391,7 +385,7 @@ TEST_F(ReportsWindowTest, TicksAreKeptByProjectAcrossOpeningsAndRestarts) {
     QApplication::processEvents();
     EXPECT_EQ(Entries(), (Ticks{{"Alpha app", true}, {"Beta", false}}));
     Choose("mnuSaveProj");
-    reopen();
+    Reopen();
     EXPECT_EQ(Entries(), (Ticks{{"Alpha app", true}, {"Beta", false}}));
     reports->close();
 
@@ -404,7 +398,7 @@ TEST_F(ReportsWindowTest, TicksAreKeptByProjectAcrossOpeningsAndRestarts) {
     EXPECT_EQ(Entries(), (Ticks{{"Beta", false}, {"Alpha app", true}}));
     EXPECT_EQ(Sheet(), (Rows{{"Alpha app", "1:00:00"}, {"Total", "1:00:00"}}));
     Tick(0, true);
-    reopen();
+    Reopen();
     EXPECT_EQ(Entries(), (Ticks{{"Beta", true}, {"Alpha app", true}}));
 }
 
