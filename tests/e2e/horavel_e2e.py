@@ -303,6 +303,12 @@ class Program:
         wait_for("the program to end", lambda: self.process.poll() is not None)
         expect_equal(self.process.returncode, 0, "the program's exit code")
 
+    def exit_saving_workspace(self, path):
+        """File > Exit, the workspace saved as `path` through the save dialog; exit code 0."""
+        self.menu("File", "Exit")
+        self.answer_dialog("Save Workspace", path)
+        self.expect_exit()
+
     def menu(self, *path):
         bar = wait_for("the menu bar", lambda: find(self.window, "menu bar"))
         item = wait_for(f"the menu {path[0]!r}",

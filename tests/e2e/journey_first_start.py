@@ -48,9 +48,7 @@ def first_session(journey, project_file, workspace_file):
                  (task, task, None, None), "the saved times and no in-memory attributes")
 
     journey.step("File, Exit, answering the workspace dialog")
-    program.menu("File", "Exit")
-    program.answer_dialog("Save Workspace", workspace_file)
-    program.expect_exit()
+    program.exit_saving_workspace(workspace_file)
     with open(workspace_file, "rb") as saved:
         expect_equal(saved.read(), f'"{project_file}"\r\n'.encode(), "the workspace file")
     expect_equal(journey.read_settings().get("lastws"), workspace_file, "the last workspace")

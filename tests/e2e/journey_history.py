@@ -48,9 +48,7 @@ def journey(journey):
         f"task[@task_time='{task_time}']"))
     expect_equal([(s.get("start")[:10], s.get("seconds")) for s in task.iter("session")],
                  [(rows[1][0], str(seconds))], "the saved periods")
-    program.menu("File", "Exit")
-    program.answer_dialog("Save Workspace", journey.path("work.hvw"))
-    program.expect_exit()
+    program.exit_saving_workspace(journey.path("work.hvw"))
 
 
 if __name__ == "__main__":

@@ -75,9 +75,7 @@ def look_at(journey, scale):
     program.press("Save Project")
     e2e.wait_for("the booked period saved",
                  lambda: "<session " in open(journey.path("shop.hvp"), encoding="utf-8").read())
-    program.menu("File", "Exit")
-    program.answer_dialog("Save Workspace", journey.path(f"exit-{scale}x.hvw"))
-    program.expect_exit()
+    program.exit_saving_workspace(journey.path(f"exit-{scale}x.hvw"))
 
 
 def journey(journey):

@@ -61,9 +61,7 @@ def journey(journey):
                  [["Site", "Logo", "1800"], ["Beta app", "Design", "3600"]], "the exported hours")
     journey.screenshot("report")
 
-    program.menu("File", "Exit")
-    program.answer_dialog("Save Workspace", journey.path("exit.hvw"))
-    program.expect_exit()
+    program.exit_saving_workspace(journey.path("exit.hvw"))
     with open(journey.path("exit.hvw"), "rb") as saved:
         expect_equal(saved.read(), f'"{site}"\r\n"{beta}"\r\n'.encode(), "the workspace")
 

@@ -29,9 +29,7 @@ def journey(journey):
         program.expect_tree(captions)
         settings = journey.read_settings()
         expect_equal({key: settings.get(key) for key in stored}, stored, "the stored options")
-    program.menu("File", "Exit")
-    program.answer_dialog("Save Workspace", journey.path("exit.hvw"))
-    program.expect_exit()
+    program.exit_saving_workspace(journey.path("exit.hvw"))
 
 
 if __name__ == "__main__":

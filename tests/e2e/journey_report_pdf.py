@@ -72,9 +72,7 @@ def reports_at_double_size(journey, project_file):
     journey.screenshot("reports-2x")
     program.keys("Escape")
     program.wait_gone(reports, "the Reports window")
-    program.menu("File", "Exit")
-    program.answer_dialog("Save Workspace", journey.path("work-2x.hvw"))
-    program.expect_exit()
+    program.exit_saving_workspace(journey.path("work-2x.hvw"))
 
 
 def journey(journey):
@@ -114,9 +112,7 @@ def journey(journey):
 
     program.keys("Escape")
     program.wait_gone(reports, "the Reports window")
-    program.menu("File", "Exit")
-    program.answer_dialog("Save Workspace", journey.path("work.hvw"))
-    program.expect_exit()
+    program.exit_saving_workspace(journey.path("work.hvw"))
     reports_at_double_size(journey, project_file)
 
 

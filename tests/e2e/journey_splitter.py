@@ -39,9 +39,7 @@ def journey(journey):
 
     journey.step("exit, and start again: the splitter is where it was left")
     wide = e2e.extents(program.tree()).width
-    program.menu("File", "Exit")
-    program.answer_dialog("Save Workspace", journey.path("exit.hvw"))
-    program.expect_exit()
+    program.exit_saving_workspace(journey.path("exit.hvw"))
     stored = float(journey.read_settings().get("frm_split", "0"))
     expect(stored > 2085 + 1500, f"frm_split holds the dragged position: {stored}")
     program = start(journey, path)

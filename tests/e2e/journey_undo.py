@@ -53,9 +53,7 @@ def journey(journey):
         project_file).getroot().find("task[@task_time='2:15:00']"))
     expect_equal([(s.get("seconds"), s.get("correction")) for s in design.iter("session")],
                  [("4500", "true")], "the correction as saved")
-    program.menu("File", "Exit")
-    program.answer_dialog("Save Workspace", journey.path("work.hvw"))
-    program.expect_exit()
+    program.exit_saving_workspace(journey.path("work.hvw"))
 
 
 if __name__ == "__main__":

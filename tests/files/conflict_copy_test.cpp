@@ -2,72 +2,46 @@
 // to the trash only once the project holding it is saved.
 #include <QDir>
 #include <QFileInfo>
-#include <QStatusBar>
 #include <QTest>
-
-#include <gtest/gtest.h>
 
 #include "files/conflict_copies.h"
 #include "history/history_frame.h"
 #include "history/history_model.h"
 #include "history/sessions.h"
-#include "model/ids.h"
-#include "support/window_fixture.h"
+#include "support/site_file.h"
 
 namespace {
 
-std::string Task(int id, const std::string& name, const std::string& history = "") {
-    return "<task name=\"" + name + "\" completed=\"false\" task_time=\"" +
-           (history.empty() ? "" : "0:10:00") + "\" subtask_time=\"\" id=\"" +
-           IdOfNumber(unsigned(id)) + "\"><description/><history>" + history + "</history></task>";
-}
-
-std::string Project(const std::string& tasks) {
-    return R"(<project name="Site" completed="false" task_time="" subtask_time="" id=")" +
-           IdOfNumber(1) + R"("><description/><history/>)" + tasks + "</project>";
-}
+using site::Project;
+using site::Task;
 
 const std::string kPeriod =
     R"(<session start="2026-12-07T09:00:00+01:00" seconds="600" id="0000000000000000000000000000000a"/>)";
 
-class ConflictCopy : public WindowTest {
+class ConflictCopy : public SiteOnDisk {
   protected:
     void SetUp() override {
         // The trash is the desktop's: this one is private to the test.
         ASSERT_TRUE(dataHome_.isValid());
         oldDataHome_ = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", dataHome_.path().toLocal8Bit());
-        WindowTest::SetUp();
-        path = TempPath("site.hvp");
-        WriteFile(path, Project(Task(2, "Logo") + Task(3, "Copy")));
-        QString name = path;
-        window->LoadProjects(name);
-        project = window->ui.Tree->topLevelNode(0);
+        SiteOnDisk::SetUp();
     }
     void TearDown() override {
-        WindowTest::TearDown();
+        SiteOnDisk::TearDown();
         qputenv("XDG_DATA_HOME", oldDataHome_);
-    }
-    TreeNode* Named(const std::string& name) {
-        for (int i = 0; i < project->childCount(); ++i) {
-            if (Text(project->childNode(i), "@name") == name) {
-                return project->childNode(i);
-            }
-        }
-        return nullptr;
     }
     QStringList Trashed() const {
         return QDir(dataHome_.filePath("Trash/files")).entryList(QDir::Files);
     }
-    QString path;
-    TreeNode* project = nullptr;
     QTemporaryDir dataHome_;
     QByteArray oldDataHome_;
 };
 
 TEST_F(ConflictCopy, ASyncthingCopyIsMergedAndTrashedOnlyAfterTheSave) {
     const QString copy = TempPath("site.sync-conflict-20261207-101010-ABCDEFG.hvp");
-    WriteFile(copy, Project(Task(2, "Logo") + Task(3, "Copy", kPeriod) + Task(4, "Menu")));
+    WriteFile(copy,
+              Project(Task(2, "Logo") + Task(3, "Copy", "0:10:00", kPeriod) + Task(4, "Menu")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return Named("Menu") != nullptr; }, 10000));
     EXPECT_EQ(Text(Named("Copy"), "history/session/@seconds"), "600");
     EXPECT_EQ(Text(project, "@modified"), "true");
@@ -91,12 +65,8 @@ TEST_F(ConflictCopy, ACopyOfThisComputersSaveKeepsTheOtherComputersEdits) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return Named("Body copy") != nullptr; }, 10000));
     const QString copy = TempPath("site.sync-conflict-20261207-101010-ABCDEFG.hvp");
     WriteFile(copy + ".part", Project(Task(2, "Logo") + Task(3, "Copy") + Task(4, "Menu")));
-    QFile older(copy + ".part");  // of two saves at once, the engine makes the older the copy
-    ASSERT_TRUE(older.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(older.setFileTime(QDateTime::currentDateTime().addSecs(-60),
-                                  QFileDevice::FileModificationTime));
-    older.close();
-    ASSERT_TRUE(older.rename(copy));
+    SetFileTime(copy + ".part", -60);  // of two saves at once, the engine makes the older the copy
+    ASSERT_TRUE(QFile::rename(copy + ".part", copy));
     ASSERT_TRUE(QTest::qWaitFor([&] { return Named("Menu") != nullptr; }, 10000));
     EXPECT_NE(Named("Body copy"), nullptr);
     EXPECT_EQ(Named("Copy"), nullptr);
@@ -121,11 +91,11 @@ TEST_F(ConflictCopy, PeriodsTimedAtOnceOnTwoComputersAreBothKeptAndMarked) {
         R"(<session start="2026-12-07T09:05:00+01:00" seconds="600" id="0000000000000000000000000000000b"/>)";
     const std::string apart =
         R"(<session start="2026-12-07T11:00:00+01:00" seconds="60" id="0000000000000000000000000000000c"/>)";
-    WriteFile(path, Project(Task(2, "Logo") + Task(3, "Copy", kPeriod + apart)));
+    WriteFile(path, Project(Task(2, "Logo") + Task(3, "Copy", "0:10:00", kPeriod + apart)));
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return ReadSessions(Named("Copy")->element).size() == 2; }, 10000));
     WriteFile(TempPath("site (Jane's conflicted copy 2026-12-07).hvp"),
-              Project(Task(2, "Logo") + Task(3, "Copy", later)));
+              Project(Task(2, "Logo") + Task(3, "Copy", "0:10:00", later)));
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return ReadSessions(Named("Copy")->element).size() == 3; }, 10000));
     ClickNode(Named("Copy"));

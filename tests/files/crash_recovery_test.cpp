@@ -24,11 +24,6 @@ class CrashRecovery : public WindowTest {
   protected:
     // Ends the window as a kill would leave its folder: what was written stays.
     void Crash() { window.reset(); }
-    // A new start's window, before it loads anything.
-    void NewWindow() {
-        seams = std::make_unique<TestPlatform>(TempPath("horavel.conf"));
-        window = std::make_unique<frmMain>(seams->Take());
-    }
     // A new start; `answer` for the offer, or none expected.
     void Restart(const QString& offer = {}, MsgAnswer answer = MsgAnswer::No) {
         NewWindow();
@@ -55,7 +50,7 @@ class CrashRecovery : public WindowTest {
 TEST_F(CrashRecovery, EditsAndTimedSecondsComeBackUnderTheirOwnFile) {
     const QString path = TempPath("p.hvp");
     // A period added by hand later the same day: the newest, but not the one timed.
-    const QString later = SessionStartText(QDateTime(QDate::currentDate(), QTime(23, 0)));
+    const QString later = TodayAt(23, 0);
     WriteFile(path, R"(<project name="P" subtask_time="0:10:00"><task name="T" )"
                     R"(task_time="0:10:00"><history><session start=")" +
                         later.toStdString() + R"(" seconds="600"/></history></task></project>)");

@@ -1,58 +1,26 @@
 // A project file saved meanwhile by another computer (carried here by a sync engine) is
 // merged into the open project instead of being saved over.
 #include <QDir>
-#include <QFileInfo>
 #include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
-#include <QTreeWidget>
-
-#include <gtest/gtest.h>
 
 #include "files/merge_decisions_window.h"
-#include "model/ids.h"
-#include "support/window_fixture.h"
+#include "support/site_file.h"
 
 namespace {
 
-std::string Task(int id, const std::string& name, const std::string& time,
-                 const std::string& history = "") {
-    return "<task name=\"" + name + "\" completed=\"false\" task_time=\"" + time +
-           "\" subtask_time=\"\" id=\"" + IdOfNumber(unsigned(id)) + "\"><description/><history>" +
-           history + "</history></task>";
-}
+using site::Project;
+using site::Task;
 
-std::string Project(const std::string& subtaskTime, const std::string& tasks) {
-    return R"(<project name="Site" completed="false" task_time="" subtask_time=")" + subtaskTime +
-           R"(" id=")" + IdOfNumber(1) + R"("><description/><history/>)" + tasks + "</project>";
-}
-
-class DiskMerge : public WindowTest {
+class DiskMerge : public SiteOnDisk {
   protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        path = TempPath("site.hvp");
-        WriteFile(path, Project("", Task(2, "Logo", "") + Task(3, "Copy", "")));
-        QString name = path;
-        window->LoadProjects(name);
-        project = window->ui.Tree->topLevelNode(0);
-    }
-    TreeNode* Named(const std::string& name) {
-        for (int i = 0; i < project->childCount(); ++i) {
-            if (Text(project->childNode(i), "@name") == name) {
-                return project->childNode(i);
-            }
-        }
-        return nullptr;
-    }
     void TickAfter(double seconds) {
         seams->clock->now += seconds;
         window->Timer1_Timer();
     }
-    QString path;
-    TreeNode* project = nullptr;
 };
 
 TEST_F(DiskMerge, AnotherComputersSaveIsMergedAtSaveWhileTheTimerRuns) {
@@ -69,12 +37,12 @@ TEST_F(DiskMerge, AnotherComputersSaveIsMergedAtSaveWhileTheTimerRuns) {
     ClickNode(Named("Logo"));
     ClickToolbar("toggletimer");
     TickAfter(5);
-    WriteFile(path, Project("0:10:00",
-                            Task(2, "Logo", "") +
+    WriteFile(path, Project(Task(2, "Logo") +
                                 Task(3, "Body copy", "0:10:00",
                                      R"(<session start="2026-12-07T09:00:00+01:00" )"
                                      R"(seconds="600" id="0000000000000000000000000000000a"/>)") +
-                                Task(4, "Menu", "")));
+                                Task(4, "Menu"),
+                            "0:10:00"));
     Choose("mnuSaveProj");  // no question: nothing of either side is lost
     const std::string saved = ReadFile(path);
     EXPECT_NE(saved.find("name=\"Body copy\" completed=\"false\" task_time=\"0:10:00\""),
@@ -98,11 +66,8 @@ TEST_F(DiskMerge, AnotherComputersSaveIsMergedAtSaveWhileTheTimerRuns) {
 
 TEST_F(DiskMerge, ARenameOnBothSidesKeepsTheLaterAndSaysSo) {
     const auto otherComputerSaves = [&](const char* name, qint64 secondsFromNow) {
-        WriteFile(path, Project("", Task(2, "Logo", "") + Task(3, name, "")));
-        QFile file(path);  // the time is set through an open file
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(secondsFromNow),
-                                     QFileDevice::FileModificationTime));
+        WriteFile(path, Project(Task(2, "Logo") + Task(3, name)));
+        SetFileTime(path, secondsFromNow);
     };
     // Saved there an hour ago: this window's rename is the later one.
     ClickNode(Named("Copy"));
@@ -124,32 +89,24 @@ TEST_F(DiskMerge, ARenameOnBothSidesKeepsTheLaterAndSaysSo) {
     EXPECT_NE(ReadFile(path).find("name=\"Theirs later\""), std::string::npos) << ReadFile(path);
 }
 
-}  // namespace
-
-namespace {
-
 // Noticed without a save: a project with no changes of its own simply reloads, one with
 // changes is merged and stays modified.
 TEST_F(DiskMerge, AChangedFileIsTakenInAsSoonAsItIsNoticed) {
     ClickNode(Named("Copy"));
-    WriteFile(path, Project("", Task(2, "Logo", "") + Task(3, "Copy", "") + Task(4, "Menu", "")));
+    WriteFile(path, Project(Task(2, "Logo") + Task(3, "Copy") + Task(4, "Menu")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return Named("Menu") != nullptr; }, 10000));
     EXPECT_EQ(window->ui.Tree->currentItem(), Named("Copy"));
     EXPECT_EQ(Text(project, "@modified"), "false");
 
     ClickNode(Named("Logo"));
     window->ui.txtName->setText("Logo here");
-    WriteFile(path, Project("", Task(2, "Logo", "") + Task(3, "Copy", "") + Task(4, "Menu", "") +
-                                    Task(5, "Footer", "")));
+    WriteFile(path,
+              Project(Task(2, "Logo") + Task(3, "Copy") + Task(4, "Menu") + Task(5, "Footer")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return Named("Footer") != nullptr; }, 10000));
     EXPECT_NE(Named("Logo here"), nullptr);
     EXPECT_EQ(Text(project, "@modified"), "true");
     EXPECT_EQ(window->ui.Tree->currentItem(), Named("Logo here"));
 }
-
-}  // namespace
-
-namespace {
 
 // A rename on both sides, the other computer's the later: the status bar offers the list of
 // what was decided, a window beside the main one that lists both values.
@@ -157,12 +114,8 @@ TEST_F(DiskMerge, WhatAMergeDecidedIsListedFromTheStatusBar) {
     ClickNode(Named("Copy"));
     EXPECT_TRUE(window->ui.cmdMergeDecisions->isHidden());  // nothing decided yet
     window->ui.txtName->setText("Ours");
-    WriteFile(path, Project("", Task(2, "Logo", "") + Task(3, "Theirs", "")));
-    QFile file(path);  // the time is set through an open file
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(3600),
-                                 QFileDevice::FileModificationTime));
-    file.close();
+    WriteFile(path, Project(Task(2, "Logo") + Task(3, "Theirs")));
+    SetFileTime(path, 3600);
     ASSERT_TRUE(QTest::qWaitFor([&] { return Named("Theirs") != nullptr; }, 10000));
     ASSERT_TRUE(window->ui.cmdMergeDecisions->isVisible());
 

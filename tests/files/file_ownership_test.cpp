@@ -5,8 +5,6 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>

@@ -2,8 +2,6 @@
 #include <QStatusBar>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
 #include "support/window_fixture.h"
 
 namespace {
@@ -19,6 +17,18 @@ class Files : public WindowTest {
         seams->fileDialog->ExpectSave(TempPath(name + ".hvp"));
         Choose("mnuSaveProj");
         return project;
+    }
+    // Saved projects A (and B) listed in the saved workspace work.hvw; B, if asked for.
+    TreeNode* SavedWorkspace(bool withB) {
+        SavedProject("A");
+        TreeNode* b = withB ? SavedProject("B") : nullptr;
+        seams->fileDialog->ExpectSave(TempPath("work.hvw"));
+        Choose("mnuSaveWS");
+        return b;
+    }
+    // A project file's line in a workspace file.
+    std::string Record(const char* name) const {
+        return ('"' + TempPath(name) + "\"\r\n").toStdString();
     }
     int Projects() const { return window->ui.Tree->topLevelItemCount(); }
     void ExpectQuestion(const QString& text, const QString& title, MsgAnswer answer) {
@@ -111,12 +121,8 @@ TEST_F(Files, IdsAreGivenAtTheFirstSaveAndKeptAfterwards) {
 }
 
 TEST_F(Files, AWorkspaceSavedClearedAndLoadedBringsBackItsProjects) {
-    SavedProject("A");
-    SavedProject("B");
-    seams->fileDialog->ExpectSave(TempPath("work.hvw"));
-    Choose("mnuSaveWS");
-    EXPECT_EQ(ReadFile(TempPath("work.hvw")),
-              ('"' + TempPath("A.hvp") + "\"\r\n\"" + TempPath("B.hvp") + "\"\r\n").toStdString());
+    SavedWorkspace(true);
+    EXPECT_EQ(ReadFile(TempPath("work.hvw")), Record("A.hvp") + Record("B.hvp"));
     EXPECT_EQ(window->Workspace.WorkspaceFile, TempPath("work.hvw"));
     Choose("mnuSaveWS");  // the known file: no dialog
     Choose("mnuClearWS");
@@ -131,20 +137,14 @@ TEST_F(Files, AWorkspaceSavedClearedAndLoadedBringsBackItsProjects) {
 
 // The workspace file saved meanwhile on another computer, carried here by a sync engine.
 TEST_F(Files, AWorkspaceSavedElsewhereKeepsTheProjectsAddedThere) {
-    SavedProject("A");
-    TreeNode* b = SavedProject("B");
-    seams->fileDialog->ExpectSave(TempPath("work.hvw"));
-    Choose("mnuSaveWS");
-    const auto record = [&](const char* name) {
-        return ('"' + TempPath(name) + "\"\r\n").toStdString();
-    };
+    TreeNode* b = SavedWorkspace(true);
     WriteFile(TempPath("C.hvp"), R"(<project name="C"><description/><history/></project>)");
     WriteFile(TempPath("work.hvw"),
-              record("A.hvp") + record("B.hvp") + record("C.hvp") + record("elsewhere/D.hvp"));
+              Record("A.hvp") + Record("B.hvp") + Record("C.hvp") + Record("elsewhere/D.hvp"));
     window->DeleteNode(b);  // closed here: stays closed
     Choose("mnuSaveWS");
     EXPECT_EQ(ReadFile(TempPath("work.hvw")),
-              record("A.hvp") + record("C.hvp") + record("elsewhere/D.hvp"));
+              Record("A.hvp") + Record("C.hvp") + Record("elsewhere/D.hvp"));
     ASSERT_EQ(Projects(), 2);
     EXPECT_EQ(window->ui.Tree->topLevelNode(1)->caption(), "C");
 }
@@ -152,24 +152,19 @@ TEST_F(Files, AWorkspaceSavedElsewhereKeepsTheProjectsAddedThere) {
 // Noticed as it arrives, without a save: the projects added there open here without a
 // question, and one dropped there stays open here; a file that no longer reads is left alone.
 TEST_F(Files, AWorkspaceChangedOnDiskIsTakenInAsTheUnionOfBoth) {
-    SavedProject("A");
-    seams->fileDialog->ExpectSave(TempPath("work.hvw"));
-    Choose("mnuSaveWS");
-    const auto record = [&](const char* name) {
-        return ('"' + TempPath(name) + "\"\r\n").toStdString();
-    };
+    SavedWorkspace(false);
     const auto message = [&] { return window->statusBar()->currentMessage(); };
     WriteFile(TempPath("C.hvp"), R"(<project name="C"><description/><history/></project>)");
     WriteFile(TempPath("broken.hvp"), "<project>");
     WriteFile(TempPath("work.hvw"),
-              record("A.hvp") + record("C.hvp") + record("broken.hvp") + record("elsewhere/D.hvp"));
+              Record("A.hvp") + Record("C.hvp") + Record("broken.hvp") + Record("elsewhere/D.hvp"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return Projects() == 2; }, 10000));
     EXPECT_EQ(window->ui.Tree->topLevelNode(1)->caption(), "C");
     EXPECT_TRUE(message().contains("opened C.hvp; could not open " + TempPath("broken.hvp")))
         << message().toStdString();
     EXPECT_FALSE(window->Workspace.WorkspaceModified);  // the file lists every open project
 
-    WriteFile(TempPath("work.hvw"), record("C.hvp"));
+    WriteFile(TempPath("work.hvw"), Record("C.hvp"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->Workspace.WorkspaceModified; }, 10000));
     EXPECT_EQ(Projects(), 2);
 

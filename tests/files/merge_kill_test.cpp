@@ -3,8 +3,6 @@
 // whole, never a mixture or a torn write.
 #include <QElapsedTimer>
 
-#include <gtest/gtest.h>
-
 #include <sys/wait.h>
 #include <unistd.h>
 #include <chrono>

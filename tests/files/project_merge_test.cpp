@@ -1,9 +1,7 @@
 // Merging two versions of a project against the one they started from.
-#include <gtest/gtest.h>
 
 #include <random>
 #include <set>
-#include <sstream>
 
 #include "files/project_merge.h"
 #include "history/sessions.h"
@@ -11,9 +9,13 @@
 #include "model/time_sums.h"
 #include "model/time_text.h"
 #include "support/doubles.h"
+#include "support/site_file.h"
 #include "support/sum_check.h"
 
 namespace {
+
+using site::Project;
+using site::Task;
 
 std::unique_ptr<pugi::xml_document> Doc(const std::string& text) {
     auto document = std::make_unique<pugi::xml_document>();
@@ -31,22 +33,15 @@ std::string Id(int n) {
     return IdOfNumber(static_cast<unsigned long long>(n));
 }
 
-// A task with an id, its own time and its periods ("start:seconds" each, on 7 December).
-std::string Task(int id, const std::string& name, const std::string& time,
-                 std::vector<std::pair<int, int>> periods = {}, const std::string& inner = "") {
-    std::string text = "<task name=\"" + name + "\" completed=\"false\" task_time=\"" + time +
-                       "\" subtask_time=\"\" id=\"" + Id(id) + "\"><description/><history>";
+// Periods on 7 December, each starting on the hour given and lasting the seconds given.
+std::string Periods(std::vector<std::pair<int, int>> periods) {
+    std::string text;
     for (const auto& [hour, seconds] : periods) {
         text += "<session start=\"2026-12-07T" + std::string(hour < 10 ? "0" : "") +
                 std::to_string(hour) + ":00:00+01:00\" seconds=\"" + std::to_string(seconds) +
                 "\" id=\"" + Id(100 + hour) + "\"/>";
     }
-    return text + "</history>" + inner + "</task>";
-}
-
-std::string Project(const std::string& tasks) {
-    return R"(<project name="Site" completed="false" task_time="" subtask_time="" id=")" + Id(1) +
-           R"("><description/><history/>)" + tasks + "</project>";
+    return text;
 }
 
 pugi::xml_node TaskNamed(const pugi::xml_document& document, const char* name) {
@@ -64,13 +59,14 @@ MergeResult Merged(const pugi::xml_document& base, const pugi::xml_document& min
 }
 
 TEST(ProjectMerge, EditsOfBothSidesAreAllKept) {
-    const auto base = Doc(Project(Task(2, "Design", "1:00:00", {{9, 3600}}) + Task(3, "Copy", "")));
+    const auto base =
+        Doc(Project(Task(2, "Design", "1:00:00", Periods({{9, 3600}})) + Task(3, "Copy")));
     // Mine renames Design, extends its period and adds a task; theirs moves Copy below
     // Design, completes it, adds a period to Design and a task of its own.
-    const auto mine = Doc(Project(Task(2, "Layout", "1:10:00", {{9, 4200}}) + Task(3, "Copy", "") +
-                                  Task(4, "Mine", "")));
-    auto theirsText = Project(Task(2, "Design", "1:30:00", {{9, 3600}, {11, 1800}},
-                                   Task(3, "Copy", "") + Task(5, "Theirs", "")));
+    const auto mine = Doc(Project(Task(2, "Layout", "1:10:00", Periods({{9, 4200}})) +
+                                  Task(3, "Copy") + Task(4, "Mine")));
+    auto theirsText = Project(Task(2, "Design", "1:30:00", Periods({{9, 3600}, {11, 1800}}),
+                                   Task(3, "Copy") + Task(5, "Theirs")));
     theirsText.replace(theirsText.find("name=\"Copy\" completed=\"false\""), 29,
                        "name=\"Copy\" completed=\"true\"");
     const auto theirs = Doc(theirsText);
@@ -91,24 +87,25 @@ TEST(ProjectMerge, EditsOfBothSidesAreAllKept) {
 }
 
 TEST(ProjectMerge, TimeWinsOverDeletionAndAnUntouchedTaskStaysDeleted) {
-    const auto base = Doc(Project(Task(2, "Kept", "") + Task(3, "Gone", "")));
+    const auto base = Doc(Project(Task(2, "Kept") + Task(3, "Gone")));
     const auto mine = Doc(Project(""));
-    const auto theirs = Doc(Project(Task(2, "Kept", "0:05:00", {{10, 300}}) + Task(3, "Gone", "")));
+    const auto theirs =
+        Doc(Project(Task(2, "Kept", "0:05:00", Periods({{10, 300}})) + Task(3, "Gone")));
     const MergeResult result = Merged(*base, *mine, *theirs);
     EXPECT_TRUE(TaskNamed(*result.document, "Kept"));
     EXPECT_FALSE(TaskNamed(*result.document, "Gone"));
     // A child timed below a task deleted on the other side brings its parent back.
-    const auto nestedBase = Doc(Project(Task(2, "Parent", "", {}, Task(3, "Child", ""))));
+    const auto nestedBase = Doc(Project(Task(2, "Parent", "", "", Task(3, "Child"))));
     const auto nestedTheirs =
-        Doc(Project(Task(2, "Parent", "", {}, Task(3, "Child", "0:00:10", {{8, 10}}))));
+        Doc(Project(Task(2, "Parent", "", "", Task(3, "Child", "0:00:10", Periods({{8, 10}})))));
     const MergeResult nested = Merged(*nestedBase, *mine, *nestedTheirs);
     EXPECT_TRUE(TaskNamed(*nested.document, "Parent").child("task"));
 }
 
 TEST(ProjectMerge, TheLaterOfTwoDifferentChangesWinsAndIsTold) {
-    const auto base = Doc(Project(Task(2, "Design", "")));
-    const auto mine = Doc(Project(Task(2, "Mine", "")));
-    const auto theirs = Doc(Project(Task(2, "Theirs", "")));
+    const auto base = Doc(Project(Task(2, "Design")));
+    const auto mine = Doc(Project(Task(2, "Mine")));
+    const auto theirs = Doc(Project(Task(2, "Theirs")));
     const MergeResult later = Merged(*base, *mine, *theirs, 2000, 1000);
     EXPECT_TRUE(TaskNamed(*later.document, "Mine"));
     ASSERT_EQ(later.decisions.size(), 1U);
@@ -142,9 +139,9 @@ TEST(ProjectMerge, FilesWithoutIdsAreMatchedByNames) {
 }
 
 TEST(ProjectMerge, TwoMovesThatMakeACycleEndAtTheTop) {
-    const auto base = Doc(Project(Task(2, "A", "") + Task(3, "B", "")));
-    const auto mine = Doc(Project(Task(2, "A", "", {}, Task(3, "B", ""))));
-    const auto theirs = Doc(Project(Task(3, "B", "", {}, Task(2, "A", ""))));
+    const auto base = Doc(Project(Task(2, "A") + Task(3, "B")));
+    const auto mine = Doc(Project(Task(2, "A", "", "", Task(3, "B"))));
+    const auto theirs = Doc(Project(Task(3, "B", "", "", Task(2, "A"))));
     const MergeResult result = Merged(*base, *mine, *theirs);
     EXPECT_TRUE(TaskNamed(*result.document, "A"));
     EXPECT_TRUE(TaskNamed(*result.document, "B"));

@@ -3,8 +3,6 @@
 #include <QDir>
 #include <QDirIterator>
 
-#include <gtest/gtest.h>
-
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>

@@ -1,10 +1,6 @@
 // Project files on disk: what is refused and where the message points, what survives a
 // round trip (a failed save is in save_faults_test.cpp).
 
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "files/xml_file.h"
 #include "support/window_fixture.h"
 

@@ -24,9 +24,7 @@ class HistoryFrameTest : public WindowTest {
     void SetUp() override {
         WindowTest::SetUp();
         window->resize(1000, 800);  // room for the frame's rows
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ShowActive();
         project = AddProject("Site");
         task = AddTask(project, "Design");
         frame = window->History;
@@ -112,8 +110,8 @@ TEST_F(HistoryFrameTest, CorrectionsMoveEveryTimeAboveAndUndo) {
 // period on the clock.
 TEST_F(HistoryFrameTest, EditTimeIsACorrectionInTheFileAndTheList) {
     seams->clock->now = 10 * 3600;
-    const QString made = SessionStartText(QDateTime(QDate::currentDate(), QTime(10, 0)));
-    Answer(SessionStartText(QDateTime(QDate::currentDate(), QTime(8, 0))), 600);
+    const QString made = TodayAt(10, 0);
+    Answer(TodayAt(8, 0), 600);
     QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
     frame->askTime = [](int64_t) {
         return std::optional<std::pair<int64_t, QString>>({8100, "From the timesheet"});
@@ -136,22 +134,19 @@ TEST_F(HistoryFrameTest, EditTimeIsACorrectionInTheFileAndTheList) {
 
 // One person does not work on two things at once, nor in the future.
 TEST_F(HistoryFrameTest, AddTimeRefusesTheFutureAndAsksBeforeAnOverlap) {
-    const auto at = [](int h, int m) {
-        return SessionStartText(QDateTime(QDate::currentDate(), QTime(h, m)));
-    };
     seams->clock->now = 12 * 3600;
     TreeNode* calls = AddTask(AddProject("Other"), "Calls");
-    Answer(at(9, 0), 3600);
+    Answer(TodayAt(9, 0), 3600);
     QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
     ASSERT_EQ(SumSessions(calls->element), 3600);
     ClickNode(task);
 
-    Answer(at(11, 30), 1801);
+    Answer(TodayAt(11, 30), 1801);
     seams->prompter->ExpectStartingWith(
         "Time not yet worked cannot be recorded: the period would end at ", MsgButtons::OK,
         "Horavel", MsgAnswer::OK);
     QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
-    Answer(at(9, 59), 60);
+    Answer(TodayAt(9, 59), 60);
     const QString question =
         QStringLiteral(
             "This period overlaps the one recorded on \"Other/Calls\" on %1, 09:00-10:00. Record "
@@ -164,7 +159,7 @@ TEST_F(HistoryFrameTest, AddTimeRefusesTheFutureAndAsksBeforeAnOverlap) {
     seams->prompter->Expect(question, MsgButtons::YesNo, "Horavel", MsgAnswer::Yes);
     QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
     EXPECT_EQ(SumSessions(task->element), 60);
-    Answer(at(10, 0), 1800);  // begins as the other ends: no question, and it may end now
+    Answer(TodayAt(10, 0), 1800);  // begins as the other ends: no question, and it may end now
     QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
     EXPECT_EQ(SumSessions(task->element), 1860);
     EXPECT_EQ(Text(project, "@subtask_time"), "0:31:00");
@@ -244,7 +239,7 @@ TEST_F(HistoryFrameTest, RefusesWhatWouldLeaveTheRangeOfTimesAndChangesNothing) 
 // Periods of any length read from a file: the report shows this week's share of them at once,
 // and sums that would leave the 64-bit range stay at its end instead of wrapping round.
 TEST_F(HistoryFrameTest, PeriodsOfAnyLengthFromAFileAreReportedForTheWeekOnly) {
-    const QString today = SessionStartText(QDateTime(QDate::currentDate(), QTime(8, 0)));
+    const QString today = TodayAt(8, 0);
     TreeNode* loaded = LoadFile(
         QStringLiteral("long.hvp"),
         QStringLiteral(R"(<project name="Long"><task name="Ages"><history>)"

@@ -215,10 +215,6 @@ TEST_F(Timesheets, CsvMatchesTheGoldenFile) {
         << sessions.toStdString();
 }
 
-}  // namespace
-
-namespace {
-
 // Hundredths of an hour as a decimal text reads them: "-1.25" is -125.
 int64_t Hundredths(const QString& text) {
     const QStringList parts = text.split('.');

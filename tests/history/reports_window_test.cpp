@@ -1,20 +1,15 @@
 // The Reports window as a person uses it: its choices, what it shows and what it saves, over
 // project files on disk.
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialogButtonBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTest>
-#include <QTreeWidget>
 
 #include <regex>
 
@@ -45,6 +40,18 @@ class ReportsWindowTest : public WindowTest {
         LoadFile(name, bytes);
         OpenReports();
     }
+    void Reopen() {
+        reports->close();
+        QApplication::processEvents();
+        OpenReports();
+    }
+    // The custom range of the week of 7 December 2026, as Berlin has its days.
+    void ShowWeekOf7December() {
+        reports->zone = QTimeZone("Europe/Berlin");
+        reports->txtFrom->setDate(QDate(2026, 12, 7));
+        reports->txtTo->setDate(QDate(2026, 12, 13));
+        reports->cboPeriod->setCurrentIndex(static_cast<int>(ReportPeriod::Custom));
+    }
     void OpenReports() {
         ClickNode(window->ui.Tree->topLevelNode(0));
         QTest::mouseClick(window->History->cmdReports, Qt::LeftButton);
@@ -71,7 +78,7 @@ class ReportsWindowTest : public WindowTest {
                         QStringLiteral("<project name=\"%1\"><task name=\"%2\" task_time=\"%3\">"
                                        "<history><session start=\"%4\" seconds=\"%5\"/>"
                                        "</history></task></project>")
-                            .arg(project, task, ClockText(seconds, true), Today(8, 0))
+                            .arg(project, task, ClockText(seconds, true), TodayAt(8, 0))
                             .arg(seconds)
                             .toStdString());
     }
@@ -111,10 +118,6 @@ class ReportsWindowTest : public WindowTest {
         return rows;
     }
 
-    static QString Today(int h, int m) {
-        return SessionStartText(QDateTime(QDate::currentDate(), QTime(h, m)));
-    }
-
     QString path;
     QPointer<ReportsWindow> reports;
 };
@@ -127,7 +130,7 @@ using Lines = std::vector<std::string>;
 // opening; Today shows today's column only, whatever was shown before.
 TEST_F(ReportsWindowTest, RoundingNeverHidesWorkAndIsRemembered) {
     Open("short.hvp", "<project name=\"Short\"><task name=\"Glance\"><history><session start=\"" +
-                          Today(9, 0).toStdString() +
+                          TodayAt(9, 0).toStdString() +
                           "\" seconds=\"20\"/></history></task></project>");
     EXPECT_EQ(Cell("Glance", "Total"), "0:00:20");
     EXPECT_EQ(reports->lblRule->text(), "Not rounded");
@@ -145,9 +148,7 @@ TEST_F(ReportsWindowTest, RoundingNeverHidesWorkAndIsRemembered) {
     EXPECT_EQ(Headers(),
               (QStringList{"Task", QDate::currentDate().toString("ddd dd.MM"), "Total"}));
 
-    reports->close();
-    QApplication::processEvents();
-    OpenReports();
+    Reopen();
     EXPECT_EQ(reports->cboPeriod->currentIndex(), static_cast<int>(ReportPeriod::Today));
     EXPECT_EQ(reports->lblRule->text(), "Rounded up to 15 minutes per period");
     EXPECT_TRUE(reports->chkDecimal->isChecked());
@@ -192,7 +193,7 @@ std::string WithoutIds(std::string bytes) {
 // Rates set in the program price the report and its CSV; the file keeps what other programs
 // wrote in it, byte for byte, and the stored form is the one other versions read.
 TEST_F(ReportsWindowTest, RatesSetInTheProgramPriceTheReportAndKeepTheRestOfTheFile) {
-    const std::string morning = Today(9, 0).toStdString();
+    const std::string morning = TodayAt(9, 0).toStdString();
     const std::string head =
         R"(<?xml version="1.0"?>)"
         R"(<project name="Site" currency="EUR" client="Acme" x-mine="kept" completed="" task_time="" subtask_time=""><description>d</description>)"
@@ -258,10 +259,7 @@ TEST_F(ReportsWindowTest, ThePdfReadsAsTheGoldenText) {
         R"(<session start="2026-12-09T14:00:00+01:00" seconds="24"/></history></task>)"
         R"(<task name="Support" billable="false"><history>)"
         R"(<session start="2026-12-10T16:00:00+01:00" seconds="1800"/></history></task></project>)");
-    reports->zone = QTimeZone("Europe/Berlin");
-    reports->txtFrom->setDate(QDate(2026, 12, 7));
-    reports->txtTo->setDate(QDate(2026, 12, 13));
-    reports->cboPeriod->setCurrentIndex(static_cast<int>(ReportPeriod::Custom));
+    ShowWeekOf7December();
     reports->cboRounding->setCurrentIndex(static_cast<int>(RoundMode::Up));
     reports->cboUnit->setCurrentIndex(reports->cboUnit->findData(6));
     reports->chkNotes->setChecked(true);
@@ -272,12 +270,10 @@ TEST_F(ReportsWindowTest, ThePdfReadsAsTheGoldenText) {
     pdftotext.start("pdftotext", {TempPath("week.pdf"), "-"});
     ASSERT_TRUE(pdftotext.waitForFinished(30000));
     const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput()).simplified();
-    QFile golden(QStringLiteral(HORAVEL_TEST_DATA "/../../history/data/week_pdf.txt"));
-    ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
     const QString made = QLocale().toString(QDate::currentDate(), QStringLiteral("d MMMM yyyy"));
-    EXPECT_EQ(
-        text.toStdString(),
-        QString::fromUtf8(golden.readAll()).simplified().replace("{made}", made).toStdString());
+    const QString golden =
+        QString::fromStdString(ReadFile(HORAVEL_TEST_DATA "/../../history/data/week_pdf.txt"));
+    EXPECT_EQ(text.toStdString(), golden.simplified().replace("{made}", made).toStdString());
     QLocale::setDefault(QLocale::c());
 }
 
@@ -295,10 +291,7 @@ TEST_F(ReportsWindowTest, TheCalendarExportHoldsEachPeriodOfTheWeek) {
         R"(<session start="2026-12-13T23:30:00+01:00" seconds="3600"/>)"
         R"(<session start="2026-12-14T00:30:00+01:00" seconds="60"/>)"
         R"(</history></task></project>)");
-    reports->zone = QTimeZone("Europe/Berlin");
-    reports->txtFrom->setDate(QDate(2026, 12, 7));
-    reports->txtTo->setDate(QDate(2026, 12, 13));
-    reports->cboPeriod->setCurrentIndex(static_cast<int>(ReportPeriod::Custom));
+    ShowWeekOf7December();
     const auto exported = [this](const QString& name) {
         seams->fileDialog->ExpectSave(TempPath(name));
         QTest::mouseClick(reports->cmdCalendar, Qt::LeftButton);
@@ -306,9 +299,7 @@ TEST_F(ReportsWindowTest, TheCalendarExportHoldsEachPeriodOfTheWeek) {
         return std::regex_replace(ReadFile(TempPath(name)), stamp, "DTSTAMP:{made}");
     };
     const std::string ics = exported("week.ics");
-    QFile golden(QStringLiteral(HORAVEL_TEST_DATA "/../../history/data/week.ics"));
-    ASSERT_TRUE(golden.open(QIODevice::ReadOnly));
-    EXPECT_EQ(ics, golden.readAll().toStdString());
+    EXPECT_EQ(ics, ReadFile(HORAVEL_TEST_DATA "/../../history/data/week.ics"));
     EXPECT_EQ(exported("again.ics"), ics);
 
     if (!QFile::exists("/usr/bin/python3")) {
@@ -386,11 +377,6 @@ TEST_F(ReportsWindowTest, RenamedRemovedAndLoadedProjectsAreFollowed) {
 // A tick taken away stays away at every refresh, at the next opening, and after a restart
 // that loads the projects in the other order.
 TEST_F(ReportsWindowTest, TicksAreKeptByProjectAcrossOpeningsAndRestarts) {
-    const auto reopen = [this] {
-        reports->close();
-        QApplication::processEvents();
-        OpenReports();
-    };
     Load("Alpha", "Logo", 3600);
     Load("Beta", "Copy", 1800);
     OpenReports();
@@ -399,13 +385,11 @@ TEST_F(ReportsWindowTest, TicksAreKeptByProjectAcrossOpeningsAndRestarts) {
     QApplication::processEvents();
     EXPECT_EQ(Entries(), (Ticks{{"Alpha app", true}, {"Beta", false}}));
     Choose("mnuSaveProj");
-    reopen();
+    Reopen();
     EXPECT_EQ(Entries(), (Ticks{{"Alpha app", true}, {"Beta", false}}));
     reports->close();
 
-    window.reset();
-    seams = std::make_unique<TestPlatform>(TempPath("horavel.conf"));
-    window = std::make_unique<frmMain>(seams->Take());
+    NewWindow();
     window->show();
     for (QString loaded : {TempPath("Beta.hvp"), TempPath("Alpha.hvp")}) {
         window->LoadProjects(loaded);
@@ -414,7 +398,7 @@ TEST_F(ReportsWindowTest, TicksAreKeptByProjectAcrossOpeningsAndRestarts) {
     EXPECT_EQ(Entries(), (Ticks{{"Beta", false}, {"Alpha app", true}}));
     EXPECT_EQ(Sheet(), (Rows{{"Alpha app", "1:00:00"}, {"Total", "1:00:00"}}));
     Tick(0, true);
-    reopen();
+    Reopen();
     EXPECT_EQ(Entries(), (Ticks{{"Beta", true}, {"Alpha app", true}}));
 }
 

@@ -1,7 +1,6 @@
 // The Wayland idle watch against a compositor of our own (tests/wayland/idle_compositor)
 // over a real Wayland socket: which protocol it chooses, and the seconds it counts between
 // the compositor's "idle" and "resumed".
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QTemporaryDir>

@@ -61,9 +61,7 @@ TEST_F(ExitCancel, AnEndingSessionSavesWhatHasAFileAndKeepsTheRestUnasked) {
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_TRUE(saved.readAll().contains("name=\"Renamed\""));
 
-    window.reset();  // the next start offers the untitled project
-    seams = std::make_unique<TestPlatform>(TempPath("horavel.conf"));
-    window = std::make_unique<frmMain>(seams->Take());
+    NewWindow();  // the next start offers the untitled project
     seams->prompter->ExpectStartingWith(
         "Horavel did not end cleanly last time. These "
         "projects had changes that were not saved:\r\n"

@@ -21,9 +21,7 @@ class Keyboard : public WindowTest {
   protected:
     void SetUp() override {
         WindowTest::SetUp();
-        window->show();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ShowActive();
         window->ui.Tree->setFocus();
     }
     void Press(const QKeySequence& keys) {
@@ -94,8 +92,7 @@ TEST_F(Keyboard, FileTimerAndOptionsKeys) {
     ASSERT_NE(options, nullptr);
     EXPECT_TRUE(options->isVisible());
     options->reject();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    ShowActive();
     window->ui.Tree->setFocus();
     seams->settings->SaveSetting("AutoSaveWS", "False");
     seams->prompter->Expect("Save Workspace first?", MsgButtons::YesNoCancel, "Save Workspace",

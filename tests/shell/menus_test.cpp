@@ -2,8 +2,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
 #include "shell/frm_about.h"
 #include "shell/tray_menu.h"
 #include "support/window_fixture.h"

@@ -1,11 +1,7 @@
 // The options dialog opened from the window: each choice changes the captions and is
 // stored in the settings file; Cancel changes nothing.
-#include <QCheckBox>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
-
-#include <gtest/gtest.h>
 
 #include "model/xml.h"
 #include "shell/frm_options.h"

@@ -1,5 +1,4 @@
 // Opening and closing the window: the settings it reads and writes, and what it loads.
-#include <gtest/gtest.h>
 
 #include "model/xml.h"
 #include "shell/settings.h"

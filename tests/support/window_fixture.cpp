@@ -11,7 +11,12 @@
 
 void WindowTest::SetUp() {
     ASSERT_TRUE(dir_.isValid());
-    seams = std::make_unique<TestPlatform>(dir_.filePath(QStringLiteral("horavel.conf")));
+    NewWindow();
+}
+
+void WindowTest::NewWindow() {
+    window.reset();
+    seams = std::make_unique<TestPlatform>(TempPath(QStringLiteral("horavel.conf")));
     window = std::make_unique<frmMain>(seams->Take());
 }
 
@@ -73,6 +78,12 @@ void WindowTest::ShowOnScreen() {
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
+}
+
+void WindowTest::ShowActive() {
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
 }
 
 void WindowTest::ClickToolbar(const QString& key) {
@@ -145,6 +156,10 @@ void WindowTest::ExpectSumsHold() const {
         ASSERT_EQ(SumSessions(node->element), Module1::ParseTime(Text(node, "@task_time")))
             << Text(node, "@name");
     }
+}
+
+QString TodayAt(int h, int m) {
+    return SessionStartText(QDateTime(QDate::currentDate(), QTime(h, m)));
 }
 
 std::string ReadFile(const QString& path) {

@@ -26,11 +26,15 @@
 // A file's bytes ("<missing>" when it cannot be read), and writing them.
 std::string ReadFile(const QString& path);
 void WriteFile(const QString& path, std::string_view bytes);
+// A period's start as a file stores it: today, at h:m local time.
+QString TodayAt(int h, int m);
 
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;
+    // A new start's window on fresh seams, over the same folder and settings file.
+    void NewWindow();
 
     // The text of a node path on a node's element.
     static std::string Text(TreeNode* node, std::string_view path);
@@ -49,6 +53,8 @@ class WindowTest : public ::testing::Test {
 
     // ---- Input as a person gives it ----
     void ShowOnScreen();
+    // Shown and active, as the window a person works in.
+    void ShowActive();
     // Clicks the main toolbar's or the tree bar's button of that key ("toggletimer", "up").
     void ClickToolbar(const QString& key);
     void ClickTreeBar(const QString& key);

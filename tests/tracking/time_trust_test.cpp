@@ -1,12 +1,9 @@
 // Booking that can be trusted: gaps and idle stretches are asked about, a time that cannot
 // take the seconds books nothing, and the sums hold through 48 hours of use.
-#include <QMimeData>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <random>

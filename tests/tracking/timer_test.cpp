@@ -2,8 +2,6 @@
 #include <QPaintEvent>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
 #include <functional>
 
 #include "support/window_fixture.h"

@@ -1,8 +1,6 @@
 // A branch nested deeper than Qt can lay out opens only as far as it safely can.
 #include <QTest>
 
-#include <gtest/gtest.h>
-
 #include "support/window_fixture.h"
 
 namespace {

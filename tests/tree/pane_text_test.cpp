@@ -5,8 +5,6 @@
 #include <QStatusBar>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
 #include "support/window_fixture.h"
 
 namespace {
@@ -58,21 +56,16 @@ TEST_F(PaneText, ControlCharactersTypedOrPastedBecomeSpaces) {
     EXPECT_EQ(Text(task, "%description"), "");
 
     window->ui.Tree->StartLabelEdit();
-    const auto editor = [&] {
-        return qobject_cast<QLineEdit*>(
-            window->ui.Tree->indexWidget(window->ui.Tree->currentIndex()));
-    };
-    ASSERT_TRUE(QTest::qWaitFor([&] { return editor() != nullptr; }));
-    editor()->selectAll();
-    Paste(editor(), QStringLiteral("new\vname"));
-    QTest::keyClick(editor(), Qt::Key_Return);
+    QLineEdit* editor = LabelEditor();
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    Paste(editor, QStringLiteral("new\vname"));
+    QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents();
     EXPECT_EQ(Text(task, "@name"), "new name");
     window->ToolbarButton("saveproject")->trigger();
     EXPECT_EQ(ReadFile(path_).find("&#"), std::string::npos) << ReadFile(path_);
 }
-
-}  // namespace
 
 // Selecting a node and timing it show its times the same way: two times that fit on their
 // own but not together keep their total as stored, and it is said once in the status bar.
@@ -91,3 +84,5 @@ TEST_F(PaneText, TimesTooLargeToAddUpLookTheSameSelectedAndWhileTimed) {
     EXPECT_EQ(window->statusBar()->currentMessage(), "");  // told once for the element
     ClickToolbar("toggletimer");
 }
+
+}  // namespace

@@ -2,18 +2,13 @@
 // what a person does to the tree and its times, each followed by a comparison of every
 // caption, the pane and the History list with a fresh rendering of the document.
 #include <QApplication>
-#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidgetItemIterator>
 
-#include <gtest/gtest.h>
-
 #include <functional>
-#include <memory>
 #include <random>
-#include <sstream>
 #include <vector>
 
 #include "history/history_frame.h"
@@ -31,9 +26,7 @@ class TotalsFollow : public WindowTest {
     void SetUp() override {
         WindowTest::SetUp();
         window->resize(1000, 900);  // room for the History frame's rows
-        window->show();
-        QApplication::setActiveWindow(window.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ShowActive();
         window->Display = {true, true, true};  // captions show whole times with seconds
         window->UpdateAllNodes();
     }

@@ -1,11 +1,6 @@
 // The task tree as a person works it: naming in place, the pane's fields, the tree bar,
 // the pop-up menu and the captions.
-#include <QMimeData>
 #include <QTest>
-
-#include <memory>
-
-#include <gtest/gtest.h>
 
 #include "model/xml.h"
 #include "support/window_fixture.h"

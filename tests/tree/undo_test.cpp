@@ -6,8 +6,6 @@
 #include <QStatusBar>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
 #include "files/file_hold.h"
 #include "support/window_fixture.h"
 
@@ -17,9 +15,7 @@ class Undo : public WindowTest {
   protected:
     void SetUp() override {
         WindowTest::SetUp();
-        window->show();  // the keys reach a window's shortcuts only while it is active
-        QApplication::setActiveWindow(window.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        ShowActive();  // the keys reach a window's shortcuts only while it is active
     }
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
         window->ui.Tree->setFocus();
