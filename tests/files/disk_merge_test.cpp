@@ -108,6 +108,20 @@ TEST_F(DiskMerge, AChangedFileIsTakenInAsSoonAsItIsNoticed) {
     EXPECT_EQ(window->ui.Tree->currentItem(), Named("Logo here"));
 }
 
+// A sync engine writing the same bytes again (a new time, the same content) changes nothing.
+TEST_F(DiskMerge, TheSameBytesWrittenAgainAreNoChange) {
+    ClickNode(Named("Logo"));
+    window->ui.txtName->setText("Logo here");
+    Choose("mnuSaveProj");
+    window->ui.txtName->setText("Logo there");
+    WriteFile(path, ReadFile(path));
+    SetFileTime(path, 60);
+    Choose("mnuSaveProj");
+    EXPECT_FALSE(window->statusBar()->currentMessage().startsWith("Merged"))
+        << window->statusBar()->currentMessage().toStdString();
+    EXPECT_NE(ReadFile(path).find("Logo there"), std::string::npos);
+}
+
 // A rename on both sides, the other computer's the later: the status bar offers the list of
 // what was decided, a window beside the main one that lists both values.
 TEST_F(DiskMerge, WhatAMergeDecidedIsListedFromTheStatusBar) {

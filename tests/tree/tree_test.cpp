@@ -84,6 +84,9 @@ TEST_F(Tree, ThePaneEditsTheSelectedNodeAndTheArrowsMoveIt) {
 }
 
 TEST_F(Tree, TheTreeBarMovesAndRemovesTheSelection) {
+    ClickNode(project->childNode(2));
+    ClickTreeBar("down");
+    EXPECT_FALSE(Modified()) << "the last task has nowhere further down to go";
     const struct {
         int selected;
         const char* button;
