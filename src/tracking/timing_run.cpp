@@ -57,7 +57,7 @@ bool BookTime(ProjectTree& tree, TreeNode* node, double seconds, const QString& 
         // For each changed node the view searches its expanded rows from the last one it
         // found, and the chain spans from the project's row to the timed node's: in a large
         // tree that search costs more than the tick itself. Change the chain quietly and
-        // repaint the chain's rows on screen. (Quiet also keeps an open label edit on one of
+        // repaint the rows on screen that changed. (Quiet also keeps an open label edit on one of
         // these nodes from being reset to the stored name every second.)
         const QSignalBlocker quiet(tree.view.model());
         const std::vector<RowLook> before = LooksAbove(node);
