@@ -5,8 +5,13 @@
 set -euo pipefail
 dir=$(mktemp -d)
 sway=""
+# sway's own end is no verdict: killed before its handler is in place it dies of the signal,
+# and under `set -e` that status would become the test's.
 finish() {
-    [ -n "$sway" ] && kill "$sway" 2>/dev/null && wait "$sway" 2>/dev/null
+    if [ -n "$sway" ]; then
+        kill "$sway" 2>/dev/null || true
+        wait "$sway" 2>/dev/null || true
+    fi
     rm -rf "$dir"
 }
 trap finish EXIT
