@@ -28,6 +28,24 @@
 
 namespace {
 
+// The list of periods. Its rows are all one height, so a changed cell needs only repainting:
+// the tree view would measure its first row again (shaping the text of every cell) whenever
+// a cell of it changes, and while timing that row is today's total, changed every second.
+class HistoryList : public QTreeView {
+  public:
+    using QTreeView::QTreeView;
+
+  protected:
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles) override {
+        if (uniformRowHeights()) {
+            QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+        } else {
+            QTreeView::dataChanged(topLeft, bottomRight, roles);
+        }
+    }
+};
+
 std::optional<SessionValues> RunSessionDialog(QWidget* owner, const QString& title,
                                               const SessionValues& initial, const QDateTime& now) {
     SessionDialog dialog(title, initial, owner);
@@ -91,7 +109,7 @@ HistoryFrame::HistoryFrame(ProjectTree& tree, DetailPane& pane, Platform& platfo
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    lstHistory = new QTreeView(this);
+    lstHistory = new HistoryList(this);
     lstHistory->setObjectName(QStringLiteral("lstHistory"));
     lstHistory->setAccessibleName(QStringLiteral("History"));
     lstHistory->setRootIsDecorated(false);
@@ -348,7 +366,7 @@ void HistoryFrame::AfterCorrection(pugi::xml_node element) {
 
 void HistoryFrame::OpenPeriodChanged(pugi::xml_node element, const QString& start) {
     // A list nobody sees is listed anew when it is seen; one on screen repaints the
-    // period's row (the row's new width is measured, which costs more than the tick).
+    // period's time cells and its day's total.
     if (!IsOnScreen(*this)) {
         stale_ = true;
     } else if (!stale_) {

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -28,6 +29,21 @@ std::string ReadFile(const QString& path);
 void WriteFile(const QString& path, std::string_view bytes);
 // A period's start as a file stores it: today, at h:m local time.
 QString TodayAt(int h, int m);
+
+// The regions of the paint events a widget receives while it lives.
+class PaintRecorder : public QObject {
+  public:
+    explicit PaintRecorder(QWidget* widget) { widget->installEventFilter(this); }
+    QRegion painted;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            painted += static_cast<QPaintEvent*>(event)->region();
+        }
+        return false;
+    }
+};
 
 class WindowTest : public ::testing::Test {
   protected:
