@@ -180,7 +180,7 @@ bool ProjectFiles::SaveProject(TreeNode* node, bool saveAs) {
         lock = std::move(relocked);
     }
     project->fileHold = std::make_shared<FileHold>(FileHold{lock, written});
-    bases_.Keep(path, savedBytes);
+    bases_.Keep(path, std::move(savedBytes));
     watch_.Watch(path);
     XML::ResolvePath(element, "@filename").setText(path.toStdString());
     tree_.MarkUnmodified(project);
@@ -600,7 +600,7 @@ std::optional<ProjectFiles::LoadFailure> ProjectFiles::OpenProjectFile(
         return LoadFailure{path, QStringLiteral("no top level 'project' node"),
                            QStringLiteral("File Missing Top Level 'project' node\r\nCan not load")};
     }
-    bases_.Keep(info.absoluteFilePath(), bytes);
+    bases_.Keep(info.absoluteFilePath(), std::move(bytes));
     watch_.Watch(info.absoluteFilePath());
     watch_.Later(info.absoluteFilePath());  // conflict copies already there are merged too
     TreeNode* node = tree_.AddProjectNode(std::move(document), -1);
