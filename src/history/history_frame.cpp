@@ -116,6 +116,9 @@ HistoryFrame::HistoryFrame(ProjectTree& tree, DetailPane& pane, Platform& platfo
     lstHistory->setUniformRowHeights(true);
     lstHistory->setModel(model);
     lstHistory->header()->setStretchLastSection(true);
+    // The dates are all one width: the rows on screen tell it as well as the thousand the
+    // view would measure at every refresh, that is at every click on a node.
+    lstHistory->header()->setResizeContentsPrecision(0);
     lstHistory->header()->setAccessibleName(QStringLiteral("History Columns"));
     layout->addWidget(lstHistory);
     layout->setSpacing(2);
