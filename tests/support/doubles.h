@@ -27,6 +27,10 @@ class ScriptedPrompter : public Prompter {
     // The same for a text that carries times of day: only its start is compared.
     void ExpectStartingWith(const QString& start, MsgButtons buttons, const QString& title,
                             MsgAnswer answer);
+    // A notice of the window's own, closed with OK.
+    void ExpectNotice(const QString& text) {
+        Expect(text, MsgButtons::OK, QStringLiteral("Horavel"), MsgAnswer::OK);
+    }
     MsgAnswer Ask(const QString& text, MsgButtons buttons, const QString& title) override;
     bool allAnswered() const { return script_.empty(); }
 

@@ -1,6 +1,7 @@
 #include "support/window_fixture.h"
 
 #include <QFile>
+#include <QStatusBar>
 #include <QTest>
 #include <QTreeWidgetItemIterator>
 
@@ -96,6 +97,12 @@ void WindowTest::ClickTreeBar(const QString& key) {
     ClickButtonOf(window->ui.TreeBar, window->TreeBarButton(key));
 }
 
+std::string WindowTest::SavedBy(QWidget* button, const QString& name) {
+    seams->fileDialog->ExpectSave(TempPath(name));
+    Click(button);
+    return ReadFile(TempPath(name));
+}
+
 void WindowTest::Choose(const char* entry) {
     QAction* action = window->findChild<QAction*>(QString::fromLatin1(entry));
     ASSERT_NE(action, nullptr) << entry;
@@ -144,6 +151,15 @@ bool WindowTest::DragOnto(const QMimeData& data, TreeNode* target, bool drop) {
         QCoreApplication::sendEvent(viewport, &dropped);
     }
     return move.isAccepted();
+}
+
+void WindowTest::TickAfter(double seconds) {
+    seams->clock->Advance(seconds);
+    window->Timer1_Timer();
+}
+
+QString WindowTest::Status() const {
+    return window->statusBar()->currentMessage();
 }
 
 void WindowTest::ExpectSumsHold() const {

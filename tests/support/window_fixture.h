@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -58,6 +59,10 @@ class WindowTest : public ::testing::Test {
     // Clicks the main toolbar's or the tree bar's button of that key ("toggletimer", "up").
     void ClickToolbar(const QString& key);
     void ClickTreeBar(const QString& key);
+    void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+    // Clicks a button that asks where to save, answers `name` in the temporary folder and
+    // returns the file's bytes.
+    std::string SavedBy(QWidget* button, const QString& name);
     // Chooses the menu entry of that object name ("mnuSaveAsProj", "mnuClearWS").
     void Choose(const char* entry);
     // Clicks a node's row in the tree.
@@ -69,6 +74,10 @@ class WindowTest : public ::testing::Test {
     // A real drag of `data` as the tree receives it, over `target` and, if `drop`, onto it;
     // whether the pointer said it could land.
     bool DragOnto(const QMimeData& data, TreeNode* target, bool drop = true);
+
+    // The clock moves on and Timer1 ticks.
+    void TickAfter(double seconds);
+    QString Status() const;
 
     // ---- What must hold after every change ----
     // Each subtask time is the sum below it, and each node's periods add up to its own time
