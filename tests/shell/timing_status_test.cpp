@@ -34,19 +34,6 @@ TEST_F(TimingStatus, TrayAndStatusBarFollowTheTimer) {
     EXPECT_EQ(window->ui.lblTimerStatus->text(), "Timer stopped");
 }
 
-// Counts the paints a widget receives.
-class PaintCounter : public QObject {
-  public:
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    int paints = 0;
-
-  protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        paints += event->type() == QEvent::Paint ? 1 : 0;
-        return false;
-    }
-};
-
 TEST_F(TimingStatus, MinimizedTicksDrawNothingAndTheWindowCatchesUpWhenSeen) {
     TreeNode* design = AddProject("Design");
     window->show();
@@ -54,7 +41,7 @@ TEST_F(TimingStatus, MinimizedTicksDrawNothingAndTheWindowCatchesUpWhenSeen) {
     ClickToolbar("toggletimer");
     window->showMinimized();
     QCoreApplication::processEvents();
-    const PaintCounter tree(window->ui.Tree->viewport());
+    const PaintRecorder tree(window->ui.Tree->viewport());
     QSignalSpy history(window->History->model, &QAbstractItemModel::dataChanged);
     for (int i = 0; i < 3; ++i) {
         TickAfter(1);

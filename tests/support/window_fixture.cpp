@@ -1,6 +1,7 @@
 #include "support/window_fixture.h"
 
 #include <QFile>
+#include <QPaintEvent>
 #include <QStatusBar>
 #include <QTest>
 #include <QTreeWidgetItemIterator>
@@ -172,6 +173,14 @@ void WindowTest::ExpectSumsHold() const {
         ASSERT_EQ(SumSessions(node->element), Module1::ParseTime(Text(node, "@task_time")))
             << Text(node, "@name");
     }
+}
+
+bool PaintRecorder::eventFilter(QObject* /*watched*/, QEvent* event) {
+    if (event->type() == QEvent::Paint) {
+        ++paints;
+        painted += static_cast<QPaintEvent*>(event)->region();
+    }
+    return false;
 }
 
 QString TodayAt(int h, int m) {

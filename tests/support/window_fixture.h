@@ -30,6 +30,17 @@ void WriteFile(const QString& path, std::string_view bytes);
 // A period's start as a file stores it: today, at h:m local time.
 QString TodayAt(int h, int m);
 
+// The paint events a widget receives from now on: how many, and the region they covered.
+class PaintRecorder : public QObject {
+  public:
+    explicit PaintRecorder(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
+    QRegion painted;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override;

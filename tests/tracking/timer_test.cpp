@@ -1,5 +1,4 @@
 // The timer as the toolbar, the pop-up and the clock drive it, and what a tick books.
-#include <QPaintEvent>
 #include <QTest>
 
 #include <functional>
@@ -46,21 +45,6 @@ TEST_F(Timing, BooksOnTheTaskAndEveryAncestorUntilStopped) {
     EXPECT_EQ(a1->image(), TreeImage::Task);
     EXPECT_EQ(project->image(), TreeImage::ProjectModified) << "booked time is unsaved work";
 }
-
-// The regions of the paint events a widget receives.
-class PaintRecorder : public QObject {
-  public:
-    explicit PaintRecorder(QWidget* widget) { widget->installEventFilter(this); }
-    QRegion painted;
-
-  protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            painted += static_cast<QPaintEvent*>(event)->region();
-        }
-        return false;
-    }
-};
 
 // Repainting the whole tree every half second is most of what timing costs: a tick
 // repaints the timed row, whose clock turns, and a row above it only when its caption
