@@ -109,6 +109,11 @@ class Display:
     def xdotool(self, *args):
         subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True, timeout=20)
 
+    def read(self, *command):
+        """What an X tool run on this display prints."""
+        return subprocess.run(command, env=self.env, capture_output=True, text=True, check=True,
+                              timeout=20).stdout
+
     def move_pointer(self, x, y):
         # --sync waits for the pointer to move; a move to where it rests would never come.
         if (x, y) != self.pointer:

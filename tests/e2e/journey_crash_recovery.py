@@ -18,12 +18,7 @@ def journey(journey):
     program.expect_tree([])
 
     journey.step("a new project, timed for twenty seconds, then killed")
-    program.press("New Project")
-    program.expect_tree(["New Project"])
-    time.sleep(0.4)  # the label editor opens right after the row
-    program.type("Timed")
-    program.keys("Return")
-    program.expect_tree(["Timed"])
+    program.new_node("New Project", "Timed", [])
     program.press("Start Timer")
     program.button("Stop Timer")
     started = time.monotonic()

@@ -24,7 +24,7 @@ def journey(journey):
     time.sleep(3.0)
     program.press("Stop Timer")
     task_time = program.field_text("Task Time:")
-    seconds = sum(int(part) * unit for part, unit in zip(task_time.split(":"), (3600, 60, 1)))
+    seconds = program.field_seconds("Task Time:")
     expect(seconds >= 3, f"three seconds booked as {task_time}")
 
     journey.step("Ctrl+R: the report of today, exact to the second, exported as CSV")

@@ -22,13 +22,10 @@ def crop(box, margin=0):
 def tray_icon(journey, program):
     """Where the tray shows the program's icon: its small window of the program's class."""
     def probe():
-        found = subprocess.run(["xdotool", "search", "--pid", str(program.process.pid),
-                                "--class", "horavel"], env=journey.env, capture_output=True,
-                               text=True, timeout=10).stdout.split()
+        found = journey.display.read("xdotool", "search", "--pid", str(program.process.pid),
+                                     "--class", "horavel").split()
         for window in found:
-            shape = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
-                                   env=journey.env, capture_output=True, text=True,
-                                   timeout=10).stdout
+            shape = journey.display.read("xdotool", "getwindowgeometry", "--shell", window)
             geometry = dict(line.split("=") for line in shape.split())
             if 0 < int(geometry["WIDTH"]) <= 96 and 0 < int(geometry["HEIGHT"]) <= 96:
                 return (int(geometry["X"]) + int(geometry["WIDTH"]) // 2,

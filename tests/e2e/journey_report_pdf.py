@@ -25,9 +25,7 @@ def project():
 
 def frame_of(journey, program, title):
     """Where the window manager shows the program's window, frame and all, in screen pixels."""
-    def read(*command):
-        return subprocess.run(command, env=journey.env, capture_output=True, text=True,
-                              check=True, timeout=20).stdout
+    read = journey.display.read
     # A search by name also finds the program's other windows: each is asked its own.
     window = next(w for w in read("xdotool", "search", "--sync", "--onlyvisible", "--pid",
                                   str(program.process.pid), "--name", title).split()

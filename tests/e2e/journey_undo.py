@@ -40,10 +40,7 @@ def journey(journey):
     journey.step("Edit Time \"2:15\" on Design: two hours and a quarter")
     program.select("Design (1:00:00)")
     program.press("Edit Time...")
-    program.dialog("Edit Time")
-    program.keys("ctrl+a")
-    program.type("2:15")
-    program.keys("Return")
+    program.answer_dialog("Edit Time", "2:15")
     program.expect_field("Task Time:", "2:15:00")
     program.expect_tree(["Client (4:30:00)", "Design (2:15:00)", "Testing (2:15:00)",
                          "Unit tests (0:30:00)"])

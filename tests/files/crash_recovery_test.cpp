@@ -61,11 +61,9 @@ TEST_F(CrashRecovery, EditsAndTimedSecondsComeBackUnderTheirOwnFile) {
     window->Recovery().WriteRecoverySnapshots();        // the short delay after an edit
     seams->clock->now = 36000;
     window->ToggleTimer();
-    seams->clock->now = 36007;
-    window->Timer1_Timer();
+    TickAfter(7);
     window->Recovery().RecoveryTick();  // the snapshot again: timing began after it
-    seams->clock->now = 36012;
-    window->Timer1_Timer();
+    TickAfter(5);
     window->Recovery().RecoveryTick();  // the journal's line
     // Removed meanwhile (a cleaner, say): the next line starts it afresh.
     const auto journal = [this] {
@@ -75,8 +73,7 @@ TEST_F(CrashRecovery, EditsAndTimedSecondsComeBackUnderTheirOwnFile) {
     };
     ASSERT_TRUE(QTest::qWaitFor([&] { return !journal().isEmpty(); }));  // written aside
     ASSERT_TRUE(QFile::remove(journal()));
-    seams->clock->now = 36015;
-    window->Timer1_Timer();
+    TickAfter(3);
     window->Recovery().RecoveryTick();
     Crash();
 
@@ -201,13 +198,12 @@ TEST_F(CrashRecovery, AnUnusableFolderIsToldAtTheFirstChangeAndWhenTimingStarts)
     const QString told = "Unsaved changes cannot be kept for a restart: " + TempPath("recovery") +
                          ": it is not a folder";
     TreeNode* project = AddProject("P");
-    EXPECT_EQ(window->statusBar()->currentMessage().toStdString(), told.toStdString());
+    EXPECT_EQ(Status().toStdString(), told.toStdString());
     window->statusBar()->clearMessage();
     AddTask(project, "T");
-    EXPECT_NE(window->statusBar()->currentMessage().toStdString(), told.toStdString())
-        << "once is enough";
+    EXPECT_NE(Status().toStdString(), told.toStdString()) << "once is enough";
     window->ToggleTimer();
-    EXPECT_EQ(window->statusBar()->currentMessage().toStdString(), told.toStdString());
+    EXPECT_EQ(Status().toStdString(), told.toStdString());
 }
 
 TEST_F(CrashRecovery, ARestoredProjectHoldsItsFileAsALoadedOneDoes) {
@@ -224,11 +220,10 @@ TEST_F(CrashRecovery, ARestoredProjectHoldsItsFileAsALoadedOneDoes) {
     ASSERT_TRUE(other->tryLock(0));
     NewWindow();
     ExpectOffer("P (" + path, MsgAnswer::Yes);
-    seams->prompter->Expect("The file\r\n" + held +
-                                "\r\nis open in another Horavel window, so its unsaved changes "
-                                "were not restored here. They are kept and offered again at the "
-                                "next start.",
-                            MsgButtons::OK, "Horavel", MsgAnswer::OK);
+    seams->prompter->ExpectNotice("The file\r\n" + held +
+                                  "\r\nis open in another Horavel window, so its unsaved changes "
+                                  "were not restored here. They are kept and offered again at the "
+                                  "next start.");
     window->Form_Load({});
     ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 1);
     EXPECT_FALSE(QLockFile(TempPath(".p.hvp.lock")).tryLock(0)) << "restored and locked";

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QPointer>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -15,13 +14,7 @@ namespace {
 using site::Project;
 using site::Task;
 
-class DiskMerge : public SiteOnDisk {
-  protected:
-    void TickAfter(double seconds) {
-        seams->clock->now += seconds;
-        window->Timer1_Timer();
-    }
-};
+using DiskMerge = SiteOnDisk;
 
 TEST_F(DiskMerge, AnotherComputersSaveIsMergedAtSaveWhileTheTimerRuns) {
     // The version both computers started from is kept privately, beside crash recovery,
@@ -52,7 +45,7 @@ TEST_F(DiskMerge, AnotherComputersSaveIsMergedAtSaveWhileTheTimerRuns) {
         << saved;
     EXPECT_NE(saved.find("name=\"Menu\""), std::string::npos) << saved;
     EXPECT_NE(saved.find("subtask_time=\"0:10:05\""), std::string::npos) << saved;
-    EXPECT_TRUE(window->statusBar()->currentMessage().startsWith("Merged the changes"));
+    EXPECT_TRUE(Status().startsWith("Merged the changes"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return bases().size() == 1; })) << "the cut-short base stays";
 
     // The same task is still selected and timed, and its period goes on.
@@ -78,8 +71,7 @@ TEST_F(DiskMerge, ARenameOnBothSidesKeepsTheLaterAndSaysSo) {
     Choose("mnuSaveProj");
     EXPECT_NE(ReadFile(path).find("name=\"Ours\""), std::string::npos);
     EXPECT_EQ(ReadFile(path).find("Theirs"), std::string::npos);
-    EXPECT_NE(window->statusBar()->currentMessage().indexOf("kept \"Ours\" over \"Theirs\""), -1)
-        << window->statusBar()->currentMessage().toStdString();
+    EXPECT_NE(Status().indexOf("kept \"Ours\" over \"Theirs\""), -1) << Status().toStdString();
 
     // Renamed here, then saved there a moment later, and merged here later still: the other
     // computer's rename is the later change, however late the merge.
@@ -119,8 +111,7 @@ TEST_F(DiskMerge, TheSameBytesWrittenAgainAreNoChange) {
     WriteFile(path, ReadFile(path));
     SetFileTime(path, 60);
     Choose("mnuSaveProj");
-    EXPECT_FALSE(window->statusBar()->currentMessage().startsWith("Merged"))
-        << window->statusBar()->currentMessage().toStdString();
+    EXPECT_FALSE(Status().startsWith("Merged")) << Status().toStdString();
     EXPECT_NE(ReadFile(path).find("Logo there"), std::string::npos);
 }
 

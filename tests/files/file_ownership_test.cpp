@@ -116,23 +116,18 @@ TEST_F(FileOwnership, AFileHeldByAnotherCopyIsNotOpenedByAnyNameButAStaleLockIsT
 TEST_F(FileOwnership, AnotherComputersLockIsNoRefusalAndASyncedFolderGetsNoLockFile) {
     QDir().mkpath(TempPath("shared"));
     WriteFile(TempPath("shared/.p.hvp.lock"), "4242\nhoravel\nlaptop-on-the-road\n");
-    QString shared = TempPath("shared/p.hvp");
-    WriteFile(shared, "<project name=\"P\"/>");
-    window->LoadProjects(shared);
-    EXPECT_EQ(window->ui.Tree->topLevelItemCount(), 1);
+    EXPECT_NE(LoadFile("shared/p.hvp", "<project name=\"P\"/>"), nullptr);
     EXPECT_EQ(ReadFile(TempPath("shared/.p.hvp.lock")), "4242\nhoravel\nlaptop-on-the-road\n");
 
     QDir().mkpath(TempPath("Sync/.stfolder"));
     QDir().mkpath(TempPath("Sync/clients"));
-    QString synced = TempPath("Sync/clients/s.hvp");
-    WriteFile(synced, "<project name=\"S\"/>");
-    window->LoadProjects(synced);
-    ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 2);
-    window->ui.Tree->setCurrentItem(window->ui.Tree->topLevelItem(1));
+    TreeNode* synced = LoadFile("Sync/clients/s.hvp", "<project name=\"S\"/>");
+    ASSERT_NE(synced, nullptr);
+    window->ui.Tree->setCurrentItem(synced);
     window->ToolbarButton("saveproject")->trigger();
     EXPECT_EQ(QDir(TempPath("Sync/clients")).entryList(QDir::Files | QDir::Hidden),
               QStringList{"s.hvp"});
-    const int fd = open(QFile::encodeName(synced).constData(), O_RDONLY);
+    const int fd = open(QFile::encodeName(TempPath("Sync/clients/s.hvp")).constData(), O_RDONLY);
     EXPECT_NE(flock(fd, LOCK_EX | LOCK_NB), 0) << "this computer's copies are still kept out";
     close(fd);
 }
@@ -152,7 +147,7 @@ TEST_F(FileOwnership, AFileOpenAlreadyIsSelectedByAnyNameAndNotLoadedAgain) {
     ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 1);
     TreeNode* beta = window->ui.Tree->topLevelNode(0);
     const QString told = "\"Beta app\" (" + TempPath("beta app.hvp") + ") is already open.";
-    EXPECT_EQ(window->statusBar()->currentMessage(), told);
+    EXPECT_EQ(Status(), told);
     QString site = TempPath("site.hvp");
     window->LoadProjects(site);
     ASSERT_EQ(window->ui.Tree->topLevelItemCount(), 2);
@@ -167,15 +162,14 @@ TEST_F(FileOwnership, AFileOpenAlreadyIsSelectedByAnyNameAndNotLoadedAgain) {
         EXPECT_EQ(window->ui.Tree->topLevelItemCount(), 2) << name;
         EXPECT_EQ(window->ui.Tree->currentItem(), beta) << name;
         EXPECT_EQ(window->ui.txtName->text(), "Beta app") << name;
-        EXPECT_EQ(window->statusBar()->currentMessage(), told) << name;
+        EXPECT_EQ(Status(), told) << name;
     }
 
     // A second start handing both over, and a workspace listing one by two names.
     window->OpenHandedOverFiles({TempPath("elsewhere/soft.hvp"), TempPath("site.hvp")});
     EXPECT_EQ(window->ui.Tree->topLevelItemCount(), 2);
-    EXPECT_EQ(window->statusBar()->currentMessage(),
-              "Already open: \"Beta app\" (" + TempPath("beta app.hvp") + "), \"Site\" (" +
-                  TempPath("site.hvp") + ").");
+    EXPECT_EQ(Status(), "Already open: \"Beta app\" (" + TempPath("beta app.hvp") +
+                            "), \"Site\" (" + TempPath("site.hvp") + ").");
     WriteFile(TempPath("work.hvw"),
               ("\"" + TempPath("site.hvp") + "\"\r\n\"" + TempPath("elsewhere/hard.hvp") +
                "\"\r\n\"" + TempPath("elsewhere/soft.hvp") + "\"\r\n")

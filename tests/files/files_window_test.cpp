@@ -64,12 +64,10 @@ TEST_F(Files, BadFilesAreReportedAndTheGoodOnesStillLoad) {
               "<project name=\"Site\"><task name=\"Logo\" task_time=\"0:30:00\"/></project>");
     WriteFile(TempPath("broken.hvp"), "<project>");
     WriteFile(TempPath("task.hvp"), "<task/>");
-    seams->prompter->Expect(
+    seams->prompter->ExpectNotice(
         "Error Loading File\r\nStart-end tags mismatch at line 1, column 9\r\n" +
-            TempPath("broken.hvp"),
-        MsgButtons::OK, kTitle, MsgAnswer::OK);
-    seams->prompter->Expect("File Missing Top Level 'project' node\r\nCan not load", MsgButtons::OK,
-                            kTitle, MsgAnswer::OK);
+        TempPath("broken.hvp"));
+    seams->prompter->ExpectNotice("File Missing Top Level 'project' node\r\nCan not load");
     const QChar nul(0);
     seams->fileDialog->ExpectOpen(dir_.path() + nul + "broken.hvp" + nul + "missing.hvp" + nul +
                                   "task.hvp" + nul + "good.hvp" + nul);
@@ -153,15 +151,14 @@ TEST_F(Files, AWorkspaceSavedElsewhereKeepsTheProjectsAddedThere) {
 // question, and one dropped there stays open here; a file that no longer reads is left alone.
 TEST_F(Files, AWorkspaceChangedOnDiskIsTakenInAsTheUnionOfBoth) {
     SavedWorkspace(false);
-    const auto message = [&] { return window->statusBar()->currentMessage(); };
     WriteFile(TempPath("C.hvp"), R"(<project name="C"><description/><history/></project>)");
     WriteFile(TempPath("broken.hvp"), "<project>");
     WriteFile(TempPath("work.hvw"),
               Record("A.hvp") + Record("C.hvp") + Record("broken.hvp") + Record("elsewhere/D.hvp"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return Projects() == 2; }, 10000));
     EXPECT_EQ(window->ui.Tree->topLevelNode(1)->caption(), "C");
-    EXPECT_TRUE(message().contains("opened C.hvp; could not open " + TempPath("broken.hvp")))
-        << message().toStdString();
+    EXPECT_TRUE(Status().contains("opened C.hvp; could not open " + TempPath("broken.hvp")))
+        << Status().toStdString();
     EXPECT_FALSE(window->Workspace.WorkspaceModified);  // the file lists every open project
 
     WriteFile(TempPath("work.hvw"), Record("C.hvp"));
@@ -173,7 +170,7 @@ TEST_F(Files, AWorkspaceChangedOnDiskIsTakenInAsTheUnionOfBoth) {
         "ELF\0\0\x01",
         7);
     WriteFile(TempPath("work.hvw"), junk);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return message().contains("no longer reads"); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Status().contains("no longer reads"); }, 10000));
     EXPECT_EQ(Projects(), 2);
     EXPECT_EQ(ReadFile(TempPath("work.hvw")), junk);
 }

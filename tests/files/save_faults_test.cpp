@@ -46,10 +46,7 @@ class SaveFaults : public WindowTest {
         for (int i = 0; i < 450; ++i) {
             original_ += "<task name=\"Task " + std::to_string(i) + "\" task_time=\"0:00:01\"/>";
         }
-        WriteFile(path_, original_ += "</project>");
-        QString name = path_;
-        window->LoadProjects(name);
-        window->ui.Tree->setCurrentItem(window->ui.Tree->topLevelNode(0));
+        window->ui.Tree->setCurrentItem(LoadFile("big.hvp", original_ += "</project>"));
         window->ui.txtName->setText(QStringLiteral("Bigger"));
     }
     bool Saved() const { return ReadFile(path_).find("\"Bigger\"") != std::string::npos; }
@@ -94,8 +91,8 @@ TEST_F(SaveFaults, AFileSizeLimitFailsTheSaveSaysWhyAndKeepsTheOldFile) {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{16384, 16384};  // only bytes beyond it fail: the old file is bigger
         setrlimit(RLIMIT_FSIZE, &limit);
-        seams->prompter->Expect("Could not save the project to\r\n" + path_ + "\r\nFile too large",
-                                MsgButtons::OK, QStringLiteral("Horavel"), MsgAnswer::OK);
+        seams->prompter->ExpectNotice("Could not save the project to\r\n" + path_ +
+                                      "\r\nFile too large");
         window->ToolbarButton("saveproject")->trigger();
         const auto& asked = seams->prompter->asked;
         return (asked.empty() ? "<no message>" : asked.back().text.right(14).toStdString()) + "|" +
@@ -149,8 +146,8 @@ TEST_F(SaveFaults, AFileWrittenInPlaceIsKeptWholeWhenTheSpaceRunsOut) {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{32768, 32768};
         setrlimit(RLIMIT_FSIZE, &limit);
-        seams->prompter->Expect("Could not save the project to\r\n" + path_ + "\r\nFile too large",
-                                MsgButtons::OK, QStringLiteral("Horavel"), MsgAnswer::OK);
+        seams->prompter->ExpectNotice("Could not save the project to\r\n" + path_ +
+                                      "\r\nFile too large");
         window->ToolbarButton("saveproject")->trigger();
         return std::to_string(seams->prompter->asked.size()) + "|" +
                Text(window->ui.Tree->topLevelNode(0), "@modified");

@@ -35,9 +35,14 @@ class HistoryFrameTest : public WindowTest {
             return std::optional<SessionValues>(SessionValues{start, seconds, note});
         };
     }
+    // Add Time, given that period.
+    void AddTime(const QString& start, int64_t seconds, const QString& note = {}) {
+        Answer(start, seconds, note);
+        Click(frame->cmdAddTime);
+    }
     void ExpectRefusal(const char* reason) {
-        seams->prompter->Expect(QStringLiteral("The time cannot be corrected: %1.").arg(reason),
-                                MsgButtons::OK, "Horavel", MsgAnswer::OK);
+        seams->prompter->ExpectNotice(
+            QStringLiteral("The time cannot be corrected: %1.").arg(reason));
     }
     void ChooseRow(int row) {
         const QRect shown = frame->lstHistory->visualRect(frame->model->index(row, 0));
@@ -50,8 +55,7 @@ class HistoryFrameTest : public WindowTest {
 };
 
 TEST_F(HistoryFrameTest, CorrectionsMoveEveryTimeAboveAndUndo) {
-    Answer("2026-12-01T09:00:00+01:00", 3600, "Forgot");
-    QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
+    AddTime("2026-12-01T09:00:00+01:00", 3600, "Forgot");
     EXPECT_EQ(Text(task, "@task_time"), "1:00:00");
     EXPECT_EQ(Text(project, "@subtask_time"), "1:00:00");
     EXPECT_EQ(Text(project, "@modified"), "true");
@@ -64,7 +68,7 @@ TEST_F(HistoryFrameTest, CorrectionsMoveEveryTimeAboveAndUndo) {
 
     Answer("2026-12-01T09:00:00+01:00", 1800, "Forgot");
     ChooseRow(1);
-    QTest::mouseClick(frame->cmdChange, Qt::LeftButton);
+    Click(frame->cmdChange);
     EXPECT_EQ(Text(project, "@subtask_time"), "0:30:00");
     ChooseRow(1);
     QTest::keyClick(frame->lstHistory, Qt::Key_Delete);
@@ -97,7 +101,7 @@ TEST_F(HistoryFrameTest, CorrectionsMoveEveryTimeAboveAndUndo) {
         return std::optional<std::pair<int64_t, QString>>({300, "Overlap with lunch"});
     };
     QTest::keyClick(window->ui.Tree, Qt::Key_Down);  // back to the task
-    QTest::mouseClick(frame->cmdEditTime, Qt::LeftButton);
+    Click(frame->cmdEditTime);
     EXPECT_EQ(Text(project, "@subtask_time"), "0:55:00");
     QTest::keyClick(frame->lstHistory, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(Text(task, "@task_time"), "0:10:00");
@@ -109,12 +113,11 @@ TEST_F(HistoryFrameTest, CorrectionsMoveEveryTimeAboveAndUndo) {
 TEST_F(HistoryFrameTest, EditTimeIsACorrectionInTheFileAndTheList) {
     seams->clock->now = 10 * 3600;
     const QString made = TodayAt(10, 0);
-    Answer(TodayAt(8, 0), 600);
-    QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
+    AddTime(TodayAt(8, 0), 600);
     frame->askTime = [](int64_t) {
         return std::optional<std::pair<int64_t, QString>>({8100, "From the timesheet"});
     };
-    QTest::mouseClick(frame->cmdEditTime, Qt::LeftButton);
+    Click(frame->cmdEditTime);
     EXPECT_EQ(Text(task, "@task_time"), "2:15:00");
     EXPECT_EQ(Shown(1, HistoryModel::SpanColumn), "Correction");  // the newest first
     EXPECT_EQ(Shown(1, HistoryModel::DurationColumn), "2:05:00");
@@ -134,16 +137,14 @@ TEST_F(HistoryFrameTest, EditTimeIsACorrectionInTheFileAndTheList) {
 TEST_F(HistoryFrameTest, AddTimeRefusesTheFutureAndAsksBeforeAnOverlap) {
     seams->clock->now = 12 * 3600;
     TreeNode* calls = AddTask(AddProject("Other"), "Calls");
-    Answer(TodayAt(9, 0), 3600);
-    QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
+    AddTime(TodayAt(9, 0), 3600);
     ASSERT_EQ(SumSessions(calls->element), 3600);
     ClickNode(task);
 
-    Answer(TodayAt(11, 30), 1801);
     seams->prompter->ExpectStartingWith(
         "Time not yet worked cannot be recorded: the period would end at ", MsgButtons::OK,
         "Horavel", MsgAnswer::OK);
-    QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
+    AddTime(TodayAt(11, 30), 1801);
     Answer(TodayAt(9, 59), 60);
     const QString question =
         QStringLiteral(
@@ -151,21 +152,20 @@ TEST_F(HistoryFrameTest, AddTimeRefusesTheFutureAndAsksBeforeAnOverlap) {
             "both all the same?")
             .arg(QDate::currentDate().toString(Qt::ISODate));
     seams->prompter->Expect(question, MsgButtons::YesNo, "Horavel", MsgAnswer::No);
-    QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
+    Click(frame->cmdAddTime);
     EXPECT_EQ(SumSessions(task->element), 0);
 
     seams->prompter->Expect(question, MsgButtons::YesNo, "Horavel", MsgAnswer::Yes);
-    QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
+    Click(frame->cmdAddTime);
     EXPECT_EQ(SumSessions(task->element), 60);
-    Answer(TodayAt(10, 0), 1800);  // begins as the other ends: no question, and it may end now
-    QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
+    AddTime(TodayAt(10, 0), 1800);  // begins as the other ends: no question, and it may end now
     EXPECT_EQ(SumSessions(task->element), 1860);
     EXPECT_EQ(Text(project, "@subtask_time"), "0:31:00");
 }
 
 // The list and an open report follow the timer; the report is saved as a PDF and printed.
 TEST_F(HistoryFrameTest, ATimedPeriodIsListedAndReportedOnceItBooksAndWhenTheTimerStops) {
-    QTest::mouseClick(frame->cmdReports, Qt::LeftButton);
+    Click(frame->cmdReports);
     ASSERT_TRUE(frame->reports != nullptr);
     const auto reportTotal = [this] {
         QTreeWidget* sheet = frame->reports->tvwSheet;
@@ -177,8 +177,7 @@ TEST_F(HistoryFrameTest, ATimedPeriodIsListedAndReportedOnceItBooksAndWhenTheTim
     seams->clock->now = 9 * 3600;
     ClickNode(task);
     ClickToolbar("toggletimer");
-    seams->clock->now += 5;
-    window->Timer1_Timer();
+    TickAfter(5);
     EXPECT_EQ(Shown(1, HistoryModel::DurationColumn), "0:00:05");
     EXPECT_EQ(frame->model->rowCount(), 4);
 
@@ -192,8 +191,7 @@ TEST_F(HistoryFrameTest, ATimedPeriodIsListedAndReportedOnceItBooksAndWhenTheTim
         QTest::qWait(20);
         quiet = recorder.painted.isEmpty() ? quiet + 1 : 0;
     }
-    seams->clock->now += 9;
-    window->Timer1_Timer();
+    TickAfter(9);
     QCoreApplication::processEvents();
     EXPECT_EQ(Shown(1, HistoryModel::DurationColumn), "0:00:14");
     EXPECT_EQ(Shown(1, HistoryModel::SpanColumn), "09:00-09:00");
@@ -205,8 +203,7 @@ TEST_F(HistoryFrameTest, ATimedPeriodIsListedAndReportedOnceItBooksAndWhenTheTim
     // A hidden list is left alone, and shows the period as it is when it shows again.
     window->ui.frmHistory->hide();
     QSignalSpy repainted(frame->model, &QAbstractItemModel::dataChanged);
-    seams->clock->now += 46;
-    window->Timer1_Timer();
+    TickAfter(46);
     EXPECT_TRUE(repainted.isEmpty());
     window->ui.frmHistory->show();
     EXPECT_EQ(Shown(1, HistoryModel::DurationColumn), "0:01:00");
@@ -216,19 +213,17 @@ TEST_F(HistoryFrameTest, ATimedPeriodIsListedAndReportedOnceItBooksAndWhenTheTim
     EXPECT_EQ(Shown(1, HistoryModel::DurationColumn), "0:01:05");
     EXPECT_EQ(reportTotal(), "0:01:05");  // not rounded: every second shows
 
-    seams->fileDialog->ExpectSave(TempPath("week.pdf"));
-    QTest::mouseClick(frame->reports->cmdPdf, Qt::LeftButton);
-    EXPECT_EQ(ReadFile(TempPath("week.pdf")).substr(0, 5), "%PDF-");
+    EXPECT_EQ(SavedBy(frame->reports->cmdPdf, "week.pdf").substr(0, 5), "%PDF-");
     const QString nowhere = TempPath("gone/week.pdf");
     seams->fileDialog->ExpectSave(nowhere);
     seams->prompter->ExpectStartingWith("Unable to save the file\r\n" + nowhere + "\r\n",
                                         MsgButtons::OK, "Reports", MsgAnswer::OK);
-    QTest::mouseClick(frame->reports->cmdPdf, Qt::LeftButton);
+    Click(frame->reports->cmdPdf);
 
     seams->printDialog->answers = {QString(), TempPath("printed.pdf")};
-    QTest::mouseClick(frame->reports->cmdPrint, Qt::LeftButton);  // cancelled: nothing printed
+    Click(frame->reports->cmdPrint);  // cancelled: nothing printed
     EXPECT_EQ(ReadFile(TempPath("printed.pdf")), "<missing>");
-    QTest::mouseClick(frame->reports->cmdPrint, Qt::LeftButton);
+    Click(frame->reports->cmdPrint);
     EXPECT_EQ(ReadFile(TempPath("printed.pdf")).substr(0, 5), "%PDF-");
     frame->reports->close();
 }
@@ -236,9 +231,8 @@ TEST_F(HistoryFrameTest, ATimedPeriodIsListedAndReportedOnceItBooksAndWhenTheTim
 TEST_F(HistoryFrameTest, RefusesWhatWouldLeaveTheRangeOfTimesAndChangesNothing) {
     XML::ResolvePath(task->element, "@task_time").setText("0:10:00");
     XML::ResolvePath(project->element, "@subtask_time").setText("32767:30:00");
-    Answer("2026-12-01T09:00:00+01:00", -601);  // one second below zero
     ExpectRefusal("the task time of \"Design\" would become negative");
-    QTest::mouseClick(frame->cmdAddTime, Qt::LeftButton);
+    AddTime("2026-12-01T09:00:00+01:00", -601);  // one second below zero
     EXPECT_EQ(Text(task, "@task_time"), "0:10:00");
     EXPECT_EQ(Text(project, "@subtask_time"), "32767:30:00");
     EXPECT_TRUE(ReadSessions(task->element).empty());
@@ -263,7 +257,7 @@ TEST_F(HistoryFrameTest, PeriodsOfAnyLengthFromAFileAreReportedForTheWeekOnly) {
     ClickNode(loaded);
     EXPECT_EQ(Shown(0, HistoryModel::DurationColumn), "-2562047788015215:30:08");  // today's sum
 
-    QTest::mouseClick(frame->cmdReports, Qt::LeftButton);
+    Click(frame->cmdReports);
     ReportsWindow* reports = frame->reports;
     ASSERT_TRUE(reports != nullptr);
     reports->cboRounding->setCurrentIndex(static_cast<int>(RoundMode::Nearest));  // 1 minute
@@ -281,9 +275,7 @@ TEST_F(HistoryFrameTest, PeriodsOfAnyLengthFromAFileAreReportedForTheWeekOnly) {
     EXPECT_EQ(total("Back"), "-2562047788015215:30");  // held at the end, rounded to a minute
     EXPECT_EQ(total("Long"), ClockText(2 * weekSeconds - 9223372036854775800, false));
 
-    seams->fileDialog->ExpectSave(TempPath("sessions.csv"));
-    QTest::mouseClick(reports->cmdExportSessions, Qt::LeftButton);
-    const std::string csv = ReadFile(TempPath("sessions.csv"));
+    const std::string csv = SavedBy(reports->cmdExportSessions, "sessions.csv");
     EXPECT_NE(csv.find(today.toStdString() + ",,Long,Back,-9223372036854775808,"),
               std::string::npos)
         << csv;  // no end can be written that far back

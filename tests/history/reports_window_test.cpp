@@ -54,7 +54,7 @@ class ReportsWindowTest : public WindowTest {
     }
     void OpenReports() {
         ClickNode(window->ui.Tree->topLevelNode(0));
-        QTest::mouseClick(window->History->cmdReports, Qt::LeftButton);
+        Click(window->History->cmdReports);
         reports = window->History->reports;
         ASSERT_TRUE(reports != nullptr);
     }
@@ -106,10 +106,8 @@ class ReportsWindowTest : public WindowTest {
     }
     // The exported report's rows, each as project/task=seconds.
     std::vector<std::string> Exported(const QString& name) {
-        seams->fileDialog->ExpectSave(TempPath(name));
-        QTest::mouseClick(reports->cmdExport, Qt::LeftButton);
         static const std::regex row("[^,\\r\\n]*,([^,]*),([^,]*),([^,]*),[^\\n]*\\n");
-        const std::string csv = ReadFile(TempPath(name));
+        const std::string csv = SavedBy(reports->cmdExport, name);
         std::vector<std::string> rows;
         for (auto it = std::sregex_iterator(csv.begin() + csv.find('\n') + 1, csv.end(), row);
              it != std::sregex_iterator(); ++it) {
@@ -179,7 +177,7 @@ TEST_F(ReportsWindowTest, OpensOnTheScreenAndClosesWithEscapeOrClose) {
     EXPECT_TRUE(reports == nullptr);
 
     OpenReports();
-    QTest::mouseClick(reports->cmdClose, Qt::LeftButton);
+    Click(reports->cmdClose);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(reports == nullptr);
 }
@@ -225,16 +223,14 @@ TEST_F(ReportsWindowTest, RatesSetInTheProgramPriceTheReportAndKeepTheRestOfTheF
         return std::optional<BillingValues>(
             BillingValues{{{"", 500000}, {today, 1000000}}, true, {}, {}});
     };
-    QTest::mouseClick(window->History->cmdRates, Qt::LeftButton);
+    Click(window->History->cmdRates);
     EXPECT_EQ(window->History->lblRate->text(),
               QString::fromStdString("100.00 EUR an hour (from " + today + ")"));
     // The morning's period began before the rate was set today: it started on today's date,
     // so today's rate prices it.
     EXPECT_EQ(Cell("Logo", "Amount"), QLocale().toCurrencyString(150.0, "EUR", 2));
 
-    seams->fileDialog->ExpectSave(TempPath("week.csv"));
-    QTest::mouseClick(reports->cmdExport, Qt::LeftButton);
-    const std::string csv = ReadFile(TempPath("week.csv"));
+    const std::string csv = SavedBy(reports->cmdExport, "week.csv");
     EXPECT_NE(csv.find(",Site,Logo,5400,1:30:00,1.50,100.00,150.00,EUR\r\n"), std::string::npos)
         << csv;
     EXPECT_NE(csv.find(",Site,Chat,1800,0:30:00,0.50,,,\r\n"), std::string::npos) << csv;
@@ -264,8 +260,7 @@ TEST_F(ReportsWindowTest, ThePdfReadsAsTheGoldenText) {
     reports->cboUnit->setCurrentIndex(reports->cboUnit->findData(6));
     reports->chkNotes->setChecked(true);
     reports->txtName->setText("Jane Doe Design");
-    seams->fileDialog->ExpectSave(TempPath("week.pdf"));
-    QTest::mouseClick(reports->cmdPdf, Qt::LeftButton);
+    SavedBy(reports->cmdPdf, "week.pdf");
     QProcess pdftotext;
     pdftotext.start("pdftotext", {TempPath("week.pdf"), "-"});
     ASSERT_TRUE(pdftotext.waitForFinished(30000));
@@ -293,10 +288,8 @@ TEST_F(ReportsWindowTest, TheCalendarExportHoldsEachPeriodOfTheWeek) {
         R"(</history></task></project>)");
     ShowWeekOf7December();
     const auto exported = [this](const QString& name) {
-        seams->fileDialog->ExpectSave(TempPath(name));
-        QTest::mouseClick(reports->cmdCalendar, Qt::LeftButton);
         static const std::regex stamp("DTSTAMP:[0-9]{8}T[0-9]{6}Z");
-        return std::regex_replace(ReadFile(TempPath(name)), stamp, "DTSTAMP:{made}");
+        return std::regex_replace(SavedBy(reports->cmdCalendar, name), stamp, "DTSTAMP:{made}");
     };
     const std::string ics = exported("week.ics");
     EXPECT_EQ(ics, ReadFile(HORAVEL_TEST_DATA "/../../history/data/week.ics"));

@@ -1,7 +1,5 @@
 // The single-instance channel over a real local socket: a long list of files arrives as it
 // was sent, and a sender that sends far more than any message holds is cut off unread.
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -11,12 +9,10 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
-#include <atomic>
 #include <cerrno>
-#include <functional>
-#include <thread>
 
 #include "platform/instance_channel.h"
+#include "support/serving.h"
 
 namespace {
 
@@ -26,19 +22,8 @@ class Channel : public ::testing::Test {
         ASSERT_TRUE(dir_.isValid());
         ASSERT_TRUE(listening_.Listen());
     }
-    // Runs `sender` on a thread of its own while this one serves the channel.
-    void WhileServing(const std::function<void()>& sender) {
-        std::atomic<bool> done = false;
-        std::thread thread([&] {
-            sender();
-            done = true;
-        });
-        QElapsedTimer waited;
-        waited.start();
-        while (!done && waited.elapsed() < 20000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        thread.join();
+    void Serve(const std::function<void()>& sender) {
+        WhileServing(sender, 20000);
         QCoreApplication::processEvents();
     }
 
@@ -54,7 +39,7 @@ TEST_F(Channel, AListOfSeveralMegabytesArrivesWholeInMessagesWithinTheLimit) {
         files << QStringLiteral("/home/someone/%1/").arg(i) + QString(1000, QLatin1Char('x'));
     }
     bool sent = false;
-    WhileServing([&] { sent = InstanceChannel(name_).HandOver(files); });
+    Serve([&] { sent = InstanceChannel(name_).HandOver(files); });
     EXPECT_TRUE(sent);
     // The sender is done once its bytes are in the socket; the last message may still be
     // on its way to this side.
@@ -71,7 +56,7 @@ TEST_F(Channel, AListOfSeveralMegabytesArrivesWholeInMessagesWithinTheLimit) {
 
 TEST_F(Channel, ASenderOfMoreThanAMegabyteIsCutOffAndTheNextOneIsHeard) {
     int sendError = 0;
-    WhileServing([&] {
+    Serve([&] {
         const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un address{AF_UNIX, {}};
         qstrncpy(address.sun_path, QFile::encodeName(name_).constData(), sizeof address.sun_path);

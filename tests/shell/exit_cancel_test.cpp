@@ -1,6 +1,5 @@
 // Cancel at exit keeps the program running with everything as it was; only an ending
 // session closes it without asking.
-#include <QFile>
 #include <QTest>
 
 #include <functional>
@@ -45,21 +44,15 @@ TEST_F(ExitCancel, EveryWayOutCanBeCancelledInEveryQuestion) {
 }
 
 TEST_F(ExitCancel, AnEndingSessionSavesWhatHasAFileAndKeepsTheRestUnasked) {
-    const QString path = TempPath("filed.hvp");
-    QFile::copy(QStringLiteral(HORAVEL_TEST_DATA "/site.hvp"), path);
-    QString load = path;
-    window->LoadProjects(load);
-    TreeNode* filed = window->ui.Tree->topLevelNode(1);
-    window->ui.Tree->setCurrentItem(filed);
+    window->ui.Tree->setCurrentItem(
+        LoadFile("filed.hvp", ReadFile(QStringLiteral(HORAVEL_TEST_DATA "/site.hvp"))));
     window->ui.txtName->selectAll();
     QTest::keyClicks(window->ui.txtName, "Renamed");
 
     window->SessionCommitData();
     window->close();  // the session manager's close: no question, no dialog
     EXPECT_FALSE(window->isVisible());
-    QFile saved(path);
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(saved.readAll().contains("name=\"Renamed\""));
+    EXPECT_NE(ReadFile(TempPath("filed.hvp")).find("name=\"Renamed\""), std::string::npos);
 
     NewWindow();  // the next start offers the untitled project
     seams->prompter->ExpectStartingWith(

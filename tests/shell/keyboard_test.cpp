@@ -35,7 +35,6 @@ class Keyboard : public WindowTest {
         window->ui.Tree->setFocus();
     }
     QString Caption(int index) const { return window->ui.Tree->topLevelItem(index)->text(0); }
-    QString Status() const { return window->statusBar()->currentMessage(); }
 };
 
 TEST_F(Keyboard, NodesAreMadeMovedAndRemovedFromTheKeyboard) {

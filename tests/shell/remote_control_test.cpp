@@ -1,15 +1,11 @@
 // The command line a desktop shortcut runs (--status, --start, --stop, --toggle), sent over
 // the real single-instance socket to the window, which answers as its timer field reads.
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <atomic>
-#include <thread>
-
 #include "model/xml.h"
 #include "platform/instance_channel.h"
+#include "support/serving.h"
 #include "support/window_fixture.h"
 
 namespace {
@@ -28,23 +24,9 @@ class RemoteControl : public WindowTest {
         const CommandLine line = ParseCommandLine(arguments);
         EXPECT_TRUE(line.command) << line.error.toStdString();
         std::optional<RemoteAnswer> answer;
-        std::atomic<bool> done = false;
-        std::thread sender([&] {
-            answer = InstanceChannel(name_).Ask(*line.command);
-            done = true;
-        });
-        QElapsedTimer waited;
-        waited.start();
-        while (!done && waited.elapsed() < 10000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        sender.join();
+        WhileServing([&] { answer = InstanceChannel(name_).Ask(*line.command); }, 10000);
         EXPECT_TRUE(answer) << "the window did not take the command";
         return answer.value_or(RemoteAnswer{-1, {}});
-    }
-    void Tick(double seconds) {
-        seams->clock->now += seconds;
-        window->Timer1_Timer();
     }
 
     const QString name_ = TempPath(QStringLiteral("channel"));
@@ -63,7 +45,7 @@ TEST_F(RemoteControl, StartSwitchStatusAndStopAsAShortcutDoes) {
     EXPECT_EQ(answer.exitCode, 0);
     EXPECT_EQ(answer.text, "Timing Logo 1:00:00");
     EXPECT_EQ(window->Timing.TimedNode, logo);
-    Tick(5);
+    TickAfter(5);
     EXPECT_EQ(window->ui.lblTimerStatus->text(), "Timing Logo 1:00:05");
 
     const QJsonObject status =

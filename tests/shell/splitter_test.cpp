@@ -26,10 +26,6 @@ class Splitter : public WindowTest {
         during();
         QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(dx, 0));
     }
-    void ClickToolbar(const QString& key) {
-        QTest::mouseClick(window->ui.Toolbar1->widgetForAction(window->ToolbarButton(key)),
-                          Qt::LeftButton);
-    }
     ResizeHandle* handle = nullptr;
 };
 

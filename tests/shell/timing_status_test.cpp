@@ -20,8 +20,7 @@ TEST_F(TimingStatus, TrayAndStatusBarFollowTheTimer) {
     EXPECT_EQ(window->ui.lblTimerStatus->text(), "Timer stopped");
 
     QTest::mouseClick(button, Qt::LeftButton);
-    seams->clock->now += 5;
-    window->Timer1_Timer();
+    TickAfter(5);
     EXPECT_EQ(seams->tray->toolTip, "Horavel - Design 1:02:05");
     EXPECT_EQ(window->ui.lblTimerStatus->text(), "Timing Design 1:02:05");
     QAccessibleInterface* field = QAccessible::queryAccessibleInterface(window->ui.lblTimerStatus);
@@ -35,19 +34,6 @@ TEST_F(TimingStatus, TrayAndStatusBarFollowTheTimer) {
     EXPECT_EQ(window->ui.lblTimerStatus->text(), "Timer stopped");
 }
 
-// Counts the paints a widget receives.
-class PaintCounter : public QObject {
-  public:
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    int paints = 0;
-
-  protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        paints += event->type() == QEvent::Paint ? 1 : 0;
-        return false;
-    }
-};
-
 TEST_F(TimingStatus, MinimizedTicksDrawNothingAndTheWindowCatchesUpWhenSeen) {
     TreeNode* design = AddProject("Design");
     window->show();
@@ -55,11 +41,10 @@ TEST_F(TimingStatus, MinimizedTicksDrawNothingAndTheWindowCatchesUpWhenSeen) {
     ClickToolbar("toggletimer");
     window->showMinimized();
     QCoreApplication::processEvents();
-    const PaintCounter tree(window->ui.Tree->viewport());
+    const PaintRecorder tree(window->ui.Tree->viewport());
     QSignalSpy history(window->History->model, &QAbstractItemModel::dataChanged);
     for (int i = 0; i < 3; ++i) {
-        seams->clock->now += 1;
-        window->Timer1_Timer();
+        TickAfter(1);
         QCoreApplication::processEvents();
     }
     EXPECT_EQ(Text(design, "@task_time"), "0:00:03") << "booked all the same";

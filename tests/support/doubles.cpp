@@ -1,8 +1,7 @@
 #include "support/doubles.h"
 
-#include <QPrinter>
-
 #include <QFileInfo>
+#include <QPrinter>
 
 #include <gtest/gtest.h>
 
@@ -11,16 +10,6 @@ const char* KindName(ScriptedFileDialog::Kind kind) {
     return kind == ScriptedFileDialog::Kind::Save ? "save" : "open";
 }
 }  // namespace
-
-void ScriptedPrompter::Expect(const QString& text, MsgButtons buttons, const QString& title,
-                              MsgAnswer answer) {
-    script_.push_back({{text, buttons, title}, answer, false});
-}
-
-void ScriptedPrompter::ExpectStartingWith(const QString& start, MsgButtons buttons,
-                                          const QString& title, MsgAnswer answer) {
-    script_.push_back({{start, buttons, title}, answer, true});
-}
 
 MsgAnswer ScriptedPrompter::Ask(const QString& text, MsgButtons buttons, const QString& title) {
     asked.push_back({text, buttons, title});
@@ -38,10 +27,6 @@ MsgAnswer ScriptedPrompter::Ask(const QString& text, MsgButtons buttons, const Q
     return answer;
 }
 
-void ScriptedFileDialog::Expect(Kind kind, std::function<bool(FileDialogSetup&)> respond) {
-    script_.push_back({kind, std::move(respond)});
-}
-
 namespace {
 std::function<bool(FileDialogSetup&)> Choosing(const QString& chosen) {
     return [chosen](FileDialogSetup& setup) {
@@ -56,17 +41,6 @@ void ScriptedFileDialog::ExpectSave(const QString& chosen) {
 }
 void ScriptedFileDialog::ExpectOpen(const QString& chosen) {
     Expect(Kind::Open, Choosing(chosen));
-}
-
-void ScriptedFileDialog::ExpectCancel(Kind kind) {
-    Expect(kind, [](FileDialogSetup&) { return false; });
-}
-
-bool ScriptedFileDialog::ShowSave(FileDialogSetup& setup) {
-    return Show(Kind::Save, setup);
-}
-bool ScriptedFileDialog::ShowOpen(FileDialogSetup& setup) {
-    return Show(Kind::Open, setup);
 }
 
 bool ScriptedFileDialog::Show(Kind kind, FileDialogSetup& setup) {
@@ -121,7 +95,6 @@ Double* Install(std::unique_ptr<Seam>& slot, Args&&... args) {
 }
 }  // namespace
 
-// In the body: the pointers are declared before the platform that owns what they point at.
 bool ScriptedPrintDialog::Ask(QPrinter& printer, QWidget* /*parent*/) {
     if (answers.empty()) {
         ADD_FAILURE() << "a print dialog that was not scripted";
@@ -137,6 +110,7 @@ bool ScriptedPrintDialog::Ask(QPrinter& printer, QWidget* /*parent*/) {
     return true;
 }
 
+// In the body: the pointers are declared before the platform that owns what they point at.
 TestPlatform::TestPlatform(const QString& settingsFile) {
     prompter = Install<ScriptedPrompter>(platform_.prompter);
     fileDialog = Install<ScriptedFileDialog>(platform_.fileDialog);

@@ -23,10 +23,18 @@ struct Prompt {
 class ScriptedPrompter : public Prompter {
   public:
     // The next prompt must have this text, buttons and title; it is answered with `answer`.
-    void Expect(const QString& text, MsgButtons buttons, const QString& title, MsgAnswer answer);
+    void Expect(const QString& text, MsgButtons buttons, const QString& title, MsgAnswer answer) {
+        script_.push_back({{text, buttons, title}, answer, false});
+    }
     // The same for a text that carries times of day: only its start is compared.
     void ExpectStartingWith(const QString& start, MsgButtons buttons, const QString& title,
-                            MsgAnswer answer);
+                            MsgAnswer answer) {
+        script_.push_back({{start, buttons, title}, answer, true});
+    }
+    // A notice of the window's own, closed with OK.
+    void ExpectNotice(const QString& text) {
+        Expect(text, MsgButtons::OK, QStringLiteral("Horavel"), MsgAnswer::OK);
+    }
     MsgAnswer Ask(const QString& text, MsgButtons buttons, const QString& title) override;
     bool allAnswered() const { return script_.empty(); }
 
@@ -46,13 +54,17 @@ class ScriptedFileDialog : public FileDialog {
     enum class Kind { Save, Open };
     // The next dialog shown must be of this kind; `respond` sees the set-up (recorded in
     // `shown` as it was) and returns true after setting FileName, or false to cancel.
-    void Expect(Kind kind, std::function<bool(FileDialogSetup&)> respond);
+    void Expect(Kind kind, std::function<bool(FileDialogSetup&)> respond) {
+        script_.push_back({kind, std::move(respond)});
+    }
     // Shorthands: confirm the given name, or cancel.
     void ExpectSave(const QString& chosen);
     void ExpectOpen(const QString& chosen);
-    void ExpectCancel(Kind kind);
-    bool ShowSave(FileDialogSetup& setup) override;
-    bool ShowOpen(FileDialogSetup& setup) override;
+    void ExpectCancel(Kind kind) {
+        Expect(kind, [](FileDialogSetup&) { return false; });
+    }
+    bool ShowSave(FileDialogSetup& setup) override { return Show(Kind::Save, setup); }
+    bool ShowOpen(FileDialogSetup& setup) override { return Show(Kind::Open, setup); }
     bool allAnswered() const { return script_.empty(); }
 
     std::vector<std::pair<Kind, FileDialogSetup>> shown;

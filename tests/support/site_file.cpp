@@ -12,10 +12,7 @@ void SetFileTime(const QString& path, qint64 seconds) {
 void SiteOnDisk::SetUp() {
     WindowTest::SetUp();
     path = TempPath("site.hvp");
-    WriteFile(path, site::Project(site::Task(2, "Logo") + site::Task(3, "Copy")));
-    QString name = path;
-    window->LoadProjects(name);
-    project = window->ui.Tree->topLevelNode(0);
+    project = LoadFile("site.hvp", site::Project(site::Task(2, "Logo") + site::Task(3, "Copy")));
 }
 
 TreeNode* SiteOnDisk::Named(const std::string& name) const {

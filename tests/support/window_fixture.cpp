@@ -1,6 +1,8 @@
 #include "support/window_fixture.h"
 
 #include <QFile>
+#include <QPaintEvent>
+#include <QStatusBar>
 #include <QTest>
 #include <QTreeWidgetItemIterator>
 
@@ -96,6 +98,12 @@ void WindowTest::ClickTreeBar(const QString& key) {
     ClickButtonOf(window->ui.TreeBar, window->TreeBarButton(key));
 }
 
+std::string WindowTest::SavedBy(QWidget* button, const QString& name) {
+    seams->fileDialog->ExpectSave(TempPath(name));
+    Click(button);
+    return ReadFile(TempPath(name));
+}
+
 void WindowTest::Choose(const char* entry) {
     QAction* action = window->findChild<QAction*>(QString::fromLatin1(entry));
     ASSERT_NE(action, nullptr) << entry;
@@ -146,6 +154,15 @@ bool WindowTest::DragOnto(const QMimeData& data, TreeNode* target, bool drop) {
     return move.isAccepted();
 }
 
+void WindowTest::TickAfter(double seconds) {
+    seams->clock->Advance(seconds);
+    window->Timer1_Timer();
+}
+
+QString WindowTest::Status() const {
+    return window->statusBar()->currentMessage();
+}
+
 void WindowTest::ExpectSumsHold() const {
     for (int i = 0; i < window->ui.Tree->topLevelItemCount(); ++i) {
         const auto mismatch = FindSumMismatch(window->ui.Tree->topLevelNode(i)->element);
@@ -156,6 +173,14 @@ void WindowTest::ExpectSumsHold() const {
         ASSERT_EQ(SumSessions(node->element), Module1::ParseTime(Text(node, "@task_time")))
             << Text(node, "@name");
     }
+}
+
+bool PaintRecorder::eventFilter(QObject* /*watched*/, QEvent* event) {
+    if (event->type() == QEvent::Paint) {
+        ++paints;
+        painted += static_cast<QPaintEvent*>(event)->region();
+    }
+    return false;
 }
 
 QString TodayAt(int h, int m) {

@@ -10,6 +10,7 @@
 #include <QPaintEvent>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -30,19 +31,15 @@ void WriteFile(const QString& path, std::string_view bytes);
 // A period's start as a file stores it: today, at h:m local time.
 QString TodayAt(int h, int m);
 
-// The regions of the paint events a widget receives while it lives.
+// The paint events a widget receives from now on: how many, and the region they covered.
 class PaintRecorder : public QObject {
   public:
     explicit PaintRecorder(QWidget* widget) { widget->installEventFilter(this); }
+    int paints = 0;
     QRegion painted;
 
   protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            painted += static_cast<QPaintEvent*>(event)->region();
-        }
-        return false;
-    }
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 class WindowTest : public ::testing::Test {
@@ -74,6 +71,10 @@ class WindowTest : public ::testing::Test {
     // Clicks the main toolbar's or the tree bar's button of that key ("toggletimer", "up").
     void ClickToolbar(const QString& key);
     void ClickTreeBar(const QString& key);
+    void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+    // Clicks a button that asks where to save, answers `name` in the temporary folder and
+    // returns the file's bytes.
+    std::string SavedBy(QWidget* button, const QString& name);
     // Chooses the menu entry of that object name ("mnuSaveAsProj", "mnuClearWS").
     void Choose(const char* entry);
     // Clicks a node's row in the tree.
@@ -85,6 +86,10 @@ class WindowTest : public ::testing::Test {
     // A real drag of `data` as the tree receives it, over `target` and, if `drop`, onto it;
     // whether the pointer said it could land.
     bool DragOnto(const QMimeData& data, TreeNode* target, bool drop = true);
+
+    // The clock moves on and Timer1 ticks.
+    void TickAfter(double seconds);
+    QString Status() const;
 
     // ---- What must hold after every change ----
     // Each subtask time is the sum below it, and each node's periods add up to its own time

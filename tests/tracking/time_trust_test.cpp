@@ -31,10 +31,6 @@ class TimeTrust : public WindowTest {
         window->ui.Tree->setCurrentItem(node);
         window->ToolbarButton("toggletimer")->trigger();
     }
-    void TickAfter(double seconds) {
-        seams->clock->Advance(seconds);
-        window->Timer1_Timer();
-    }
     void Drop(TreeNode* node, TreeNode* target) {
         ClickNode(node);
         std::unique_ptr<QMimeData> data(window->Tree_OLEStartDrag());
@@ -53,7 +49,6 @@ class TimeTrust : public WindowTest {
         }
         return nullptr;
     }
-    QString Status() const { return window->statusBar()->currentMessage(); }
     TreeNode *site, *logo, *other;
 };
 

@@ -17,11 +17,6 @@ class Timing : public WindowTest {
         b = AddTask(project, "B");
         window->MarkUnmodified(project);
     }
-    // The clock moves on and Timer1 ticks: no input reaches the tick but the timer itself.
-    void TickAfter(double seconds) {
-        seams->clock->now += seconds;
-        window->Timer1_Timer();
-    }
     std::string Times(TreeNode* node) const {
         return Text(node, "@task_time") + "+" + Text(node, "@subtask_time");
     }

@@ -13,10 +13,8 @@ class PaneText : public WindowTest {
   protected:
     // The project in the file, loaded, its first task selected.
     TreeNode* LoadAndSelectTask(const std::string& task) {
-        WriteFile(path_, "<project name=\"P\">" + task + "</project>");
-        QString name = path_;
         window->ui.Tree->clear();
-        window->LoadProjects(name);
+        LoadFile("p.hvp", "<project name=\"P\">" + task + "</project>");
         ShowOnScreen();
         window->ui.Tree->setCurrentItem(window->ui.Tree->topLevelNode(0)->child(0));
         return window->SelectedNode();
@@ -73,15 +71,14 @@ TEST_F(PaneText, TimesTooLargeToAddUpLookTheSameSelectedAndWhileTimed) {
     TreeNode* task = LoadAndSelectTask(
         R"(<task name="Long" task_time="20000:00:00" subtask_time="20000:00:00"/>)");
     EXPECT_EQ(window->ui.txtTotalTime->text(), "20000:00:00 + 20000:00:00");
-    EXPECT_TRUE(window->statusBar()->currentMessage().contains("task_time plus subtask_time"));
+    EXPECT_TRUE(Status().contains("task_time plus subtask_time"));
     window->statusBar()->clearMessage();
     ClickToolbar("toggletimer");
-    seams->clock->Advance(2);
-    window->Timer1_Timer();
+    TickAfter(2);
     EXPECT_EQ(Text(task, "@task_time"), "20000:00:02");
     EXPECT_EQ(window->ui.txtTaskTime->text(), "20000:00:02");
     EXPECT_EQ(window->ui.txtTotalTime->text(), "20000:00:02 + 20000:00:00");
-    EXPECT_EQ(window->statusBar()->currentMessage(), "");  // told once for the element
+    EXPECT_EQ(Status(), "");  // told once for the element
     ClickToolbar("toggletimer");
 }
 

@@ -37,8 +37,7 @@ class ProjectTreeAlone : public ::testing::Test {
 TEST_F(ProjectTreeAlone, DeletingRefusesWhileTimedAndOtherwiseLetsGoOfTheTimedNode) {
     timing.TimedNode = a1;
     timing.TimerRunning = true;
-    prompter.Expect("Unable to delete the current task, stop the timer the try again",
-                    MsgButtons::OK, "Horavel", MsgAnswer::OK);
+    prompter.ExpectNotice("Unable to delete the current task, stop the timer the try again");
     TreeNode* node = a;
     EXPECT_FALSE(tree.DeleteNode(node));
     EXPECT_EQ(project->childCount(), 2);

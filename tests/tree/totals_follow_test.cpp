@@ -70,8 +70,7 @@ class TotalsFollow : public WindowTest {
         Select(true);
         ClickToolbar("toggletimer");
         for (int i = 0; i < seconds; ++i) {
-            seams->clock->Advance(1);
-            window->Timer1_Timer();
+            TickAfter(1);
         }
         ClickToolbar("toggletimer");
     }
