@@ -19,6 +19,8 @@ TEST(XmlFile, BadInputIsRefusedWithLineAndColumn) {
         {"\x7F"
          "ELF\x02\x01\x01\0\0\0"s,
          "Control character U+0002 in the file at line 1, column 5"},
+        {"<project name=\"" + std::string(13, 'a') + "\x01\"/>",
+         "Control character U+0001 in the file at line 1, column 29"},
         {"<project>\n<task>", "Start-end tags mismatch at line 2, column 6"},
         {"<project name=\"p\"/>x", "Text outside the top-level element at line 1, column 20"},
     };
