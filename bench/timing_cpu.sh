@@ -1,10 +1,11 @@
 #!/bin/bash
 # The processor time the real program spends while it idles and while the timer runs, with
-# its window on screen and minimized: utime+stime of the process over a stretch of wall
-# time, as a share of one core, under Xvfb with a window manager, for projects of several
+# its window on screen and minimized: the processor time of all its threads over a stretch
+# of wall time, as a share of one core, under Xvfb with a window manager, for projects of several
 # sizes. The first row is the yardstick: a plain Qt window that shows one running time in a
 # tree row and in its status bar (bench/repaint_floor.cpp), on screen and minimized; the
-# second, "clock", the same window turning a clock image in that row every half second.
+# second, "clock", the same window turning a clock image in that row every half second, as
+# the program must: the figure to read the program's visible cost against.
 #
 #   bench/timing_cpu.sh [program] [seconds] [task counts...]
 #   bench/timing_cpu.sh build/release/src/horavel 60 1000 10000 30000
