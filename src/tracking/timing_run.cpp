@@ -10,6 +10,7 @@
 #include "model/time_sums.h"
 #include "model/time_text.h"
 #include "model/xml.h"
+#include "platform/on_screen.h"
 #include "platform/platform.h"
 #include "platform/timer.h"
 #include "tree/project_tree.h"
@@ -60,7 +61,10 @@ bool BookTime(ProjectTree& tree, TreeNode* node, double seconds, const QString& 
         // repaint the rows on screen that changed. (Quiet also keeps an open label edit on one of
         // these nodes from being reset to the stored name every second.)
         const QSignalBlocker quiet(tree.view.model());
-        const std::vector<RowLook> before = LooksAbove(node);
+        // Unseen, nothing is repainted (the view is repainted whole when seen again), so the
+        // rows above need not be compared either.
+        const bool seen = IsOnScreen(tree.view);
+        const std::vector<RowLook> before = seen ? LooksAbove(node) : std::vector<RowLook>();
         if (const auto refusal = ApplyTimeChanges(BookingChanges(node->element, seconds))) {
             tree.Tell(
                 QStringLiteral("%1: %2.").arg(refused, QString::fromStdString(refusal->reason)));
@@ -73,7 +77,7 @@ bool BookTime(ProjectTree& tree, TreeNode* node, double seconds, const QString& 
         // The node's own row always (the timer turns its clock at every tick); a row above
         // only when its caption or image changed, in h:mm once a minute.
         changed.push_back(node);
-        const std::vector<RowLook> after = LooksAbove(node);
+        const std::vector<RowLook> after = seen ? LooksAbove(node) : std::vector<RowLook>();
         for (size_t i = 0; i < after.size(); ++i) {
             if (after[i] != before[i]) {
                 changed.push_back(after[i].node);
