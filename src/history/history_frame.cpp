@@ -33,16 +33,12 @@ namespace {
 // a cell of it changes, and while timing that row is today's total, changed every second.
 class HistoryList : public QTreeView {
   public:
-    using QTreeView::QTreeView;
+    explicit HistoryList(QWidget* parent) : QTreeView(parent) { setUniformRowHeights(true); }
 
   protected:
     void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                      const QList<int>& roles) override {
-        if (uniformRowHeights()) {
-            QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
-        } else {
-            QTreeView::dataChanged(topLeft, bottomRight, roles);
-        }
+        QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
     }
 };
 
@@ -113,7 +109,6 @@ HistoryFrame::HistoryFrame(ProjectTree& tree, DetailPane& pane, Platform& platfo
     lstHistory->setObjectName(QStringLiteral("lstHistory"));
     lstHistory->setAccessibleName(QStringLiteral("History"));
     lstHistory->setRootIsDecorated(false);
-    lstHistory->setUniformRowHeights(true);
     lstHistory->setModel(model);
     lstHistory->header()->setStretchLastSection(true);
     // The dates are all one width: the rows on screen tell it as well as the thousand the
