@@ -18,7 +18,9 @@ QtTray::QtTray(QObject* parent) : Tray(parent) {
                     emit MouseEvent(message);
                 }
             });
-    trayWatch_.setInterval(3000);
+    // Each look is a round trip to the display server: often enough that a panel started
+    // later gets the icon soon, rarely enough to cost nothing while the timer runs unseen.
+    trayWatch_.setInterval(10000);
     connect(&trayWatch_, &QTimer::timeout, this, [this] {
         if (isAvailable()) {
             trayWatch_.stop();
