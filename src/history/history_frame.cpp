@@ -362,13 +362,14 @@ void HistoryFrame::AfterCorrection(pugi::xml_node element) {
     PeriodsChanged();
 }
 
-void HistoryFrame::OpenPeriodChanged(pugi::xml_node element, const QString& start) {
+void HistoryFrame::OpenPeriodChanged(pugi::xml_node element, const QString& start,
+                                     int64_t booked) {
     // A list nobody sees is listed anew when it is seen; one on screen repaints the
     // period's time cells and its day's total.
     if (!IsOnScreen(*this)) {
         stale_ = true;
     } else if (!stale_) {
-        model->UpdateOpenPeriod(element, start);
+        model->UpdateOpenPeriod(element, start, booked);
     }
 }
 

@@ -45,8 +45,8 @@ class HistoryFrame : public QWidget {
     // A period began, ended or was corrected: the list and an open Reports window follow.
     void PeriodsChanged();
     // The timer's open period of `element`, begun at `start` (the stored form), has booked
-    // another tick: its row follows while the list shows.
-    void OpenPeriodChanged(pugi::xml_node element, const QString& start);
+    // another tick of `booked` seconds: its row follows while the list shows.
+    void OpenPeriodChanged(pugi::xml_node element, const QString& start, int64_t booked);
     // Lists the periods anew if they changed while nobody could see the list.
     void CatchUp();
     void ShowReports();

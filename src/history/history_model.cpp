@@ -41,6 +41,19 @@ void ForEachPeriodBelow(pugi::xml_node top, Visit&& visit) {
     }
 }
 
+// Whether the last `booked` seconds of a period moved its end to another minute: its span
+// shows minutes, and redrawing it every second is a good part of what a tick costs.
+bool EndMinuteMoved(pugi::xml_node session, int64_t booked) {
+    int64_t when = 0;
+    int offset = 0;
+    if (!ParseSessionStart(session.attribute("start").value(), when, offset)) {
+        return true;
+    }
+    const int64_t end = when + session.attribute("seconds").as_llong();
+    const auto minute = [](int64_t seconds) { return seconds / 60 - (seconds % 60 < 0 ? 1 : 0); };
+    return minute(end) != minute(end - booked);
+}
+
 }  // namespace
 
 HistoryModel::HistoryModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -247,7 +260,8 @@ int HistoryModel::RowOf(pugi::xml_node session) const {
     return -1;
 }
 
-void HistoryModel::UpdateOpenPeriod(pugi::xml_node element, const QString& start) {
+void HistoryModel::UpdateOpenPeriod(pugi::xml_node element, const QString& start,
+                                    int64_t booked) {
     // The open period is stored as the file holds it: only its day's total keeps a sum.
     const pugi::xml_node open = OpenSessionOf(element, start);
     const int row = open ? RowOf(open) : -1;
@@ -267,7 +281,8 @@ void HistoryModel::UpdateOpenPeriod(pugi::xml_node element, const QString& start
     rows_[static_cast<size_t>(total)].dayTotal = dayTotal;
     if (row < shown_) {
         emit dataChanged(index(total, DurationColumn), index(total, DurationColumn));
-        emit dataChanged(index(row, SpanColumn), index(row, DurationColumn));
+        emit dataChanged(index(row, EndMinuteMoved(open, booked) ? SpanColumn : DurationColumn),
+                         index(row, DurationColumn));
     }
 }
 

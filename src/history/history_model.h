@@ -33,8 +33,9 @@ class HistoryModel : public QAbstractTableModel {
     void fetchMore(const QModelIndex& parent) override;
 
     // The timer's open period of `element` (begun at `start`, the stored form) now holds what
-    // the file holds: its row and its day's total row say so. Nothing when it is not listed.
-    void UpdateOpenPeriod(pugi::xml_node element, const QString& start);
+    // the file holds, `booked` seconds more than before: its row and its day's total row say
+    // so. Nothing when it is not listed.
+    void UpdateOpenPeriod(pugi::xml_node element, const QString& start, int64_t booked);
 
     // The period on a row and the element it belongs to; null nodes on a day's row.
     pugi::xml_node SessionAt(int row) const;

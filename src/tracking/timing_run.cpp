@@ -210,7 +210,7 @@ void TimingRun::Timer1_Timer() {
         emit PeriodStarted(timed);  // the next snapshot must hold it
         emit PeriodsChanged();      // and the History frame lists it
     } else if (static_cast<int64_t>(booked) != 0 && !Sessions.OpenStart().isEmpty()) {
-        emit OpenPeriodChanged(timed->element, Sessions.OpenStart());
+        emit OpenPeriodChanged(timed->element, Sessions.OpenStart(), static_cast<int64_t>(booked));
     }
     if (plan.held > 0) {
         HoldTime({0, HeldTime::Kind::Gap, timed, NodeString(timed, "@name"), plan.held, wallBefore,

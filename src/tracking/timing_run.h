@@ -60,9 +60,9 @@ class TimingRun : public QObject {
     void PeriodStarted(TreeNode* node);
     // A period began, ended, or a held time became one.
     void PeriodsChanged();
-    // A tick booked its seconds on the open period of `element` begun at `start` (the stored
-    // form), which already existed.
-    void OpenPeriodChanged(pugi::xml_node element, const QString& start);
+    // A tick booked `booked` seconds on the open period of `element` begun at `start` (the
+    // stored form), which already existed.
+    void OpenPeriodChanged(pugi::xml_node element, const QString& start, int64_t booked);
 
   private:
     void Start(TreeNode* node);
