@@ -24,6 +24,7 @@
 #include "files/project_files.h"
 #include "files/workspace_files.h"
 #include "history/history_frame.h"
+#include "shell/framed_field.h"
 #include "shell/resize_handle.h"
 #include "shell/settings.h"
 #include "shell/toolbar_icons.h"
@@ -130,9 +131,9 @@ void frmMain::CreatePaneControls() {
         return created;
     };
     auto timeField = [this](const char* name) {
-        auto* field = new QLineEdit(this);
+        // Shows values only; nothing typed here is stored.
+        QLineEdit* field = (new FramedField(this))->field();
         field->setObjectName(QString::fromLatin1(name));
-        field->setReadOnly(true);  // shows values only; nothing typed here is stored
         return field;
     };
     ui.lblName = label("lblName", QStringLiteral("Task Name:"));
@@ -286,8 +287,9 @@ void frmMain::PlaceControls() {
     setCentralWidget(client_);
     for (QWidget* control : std::initializer_list<QWidget*>{
              ui.Tree, ui.TreeBar, ui.lblName, ui.txtName, ui.chkCompleted, ui.lblDescription,
-             ui.txtDescription, ui.lblTimeHead, ui.lblTaskTime, ui.txtTaskTime, ui.lblSubTaskTime,
-             ui.txtSubTaskTime, ui.lblTotalTime, ui.txtTotalTime, ui.frmHistory}) {
+             ui.txtDescription, ui.lblTimeHead, ui.lblTaskTime, Placed(ui.txtTaskTime),
+             ui.lblSubTaskTime, Placed(ui.txtSubTaskTime), ui.lblTotalTime, Placed(ui.txtTotalTime),
+             ui.frmHistory}) {
         control->setParent(client_);
     }
     ui.ResizeHandle1 = new ResizeHandle(client_);

@@ -12,6 +12,7 @@
 
 #include "history/history_frame.h"
 #include "platform/on_screen.h"
+#include "shell/framed_field.h"
 #include "shell/frm_main.h"
 #include "shell/layout.h"
 #include "shell/resize_handle.h"
@@ -72,9 +73,9 @@ void frmMain::Form_Resize() {
         {ui.lblTaskTime, layout.lblTaskTime},
         {ui.lblSubTaskTime, layout.lblSubTaskTime},
         {ui.lblTotalTime, layout.lblTotalTime},
-        {ui.txtTaskTime, layout.txtTaskTime},
-        {ui.txtSubTaskTime, layout.txtSubTaskTime},
-        {ui.txtTotalTime, layout.txtTotalTime},
+        {Placed(ui.txtTaskTime), layout.txtTaskTime},
+        {Placed(ui.txtSubTaskTime), layout.txtSubTaskTime},
+        {Placed(ui.txtTotalTime), layout.txtTotalTime},
         {ui.frmHistory, layout.frmHistory},
     };
     for (const auto& [control, rect] : placed) {

@@ -1,5 +1,6 @@
 // Where a person sees that the timer runs: the status bar's timer field and the tray.
 #include <QAccessible>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -32,6 +33,30 @@ TEST_F(TimingStatus, TrayAndStatusBarFollowTheTimer) {
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(seams->tray->toolTip, "Horavel");
     EXPECT_EQ(window->ui.lblTimerStatus->text(), "Timer stopped");
+}
+
+// A tick draws the pane's new times, not the frames around them, which cost most.
+TEST_F(TimingStatus, ATickRedrawsThePaneTimesWithoutTheirFrames) {
+    AddProject("Design");
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    ClickToolbar("toggletimer");
+    QLineEdit* taskTime = window->ui.txtTaskTime;
+    QWidget* frame = taskTime->parentWidget();
+    QCoreApplication::processEvents();
+    const PaintRecorder framePaints(frame);
+    const PaintRecorder fieldPaints(taskTime);
+    TickAfter(1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(taskTime->text(), "0:00:01");
+    EXPECT_GT(fieldPaints.paints, 0);
+    EXPECT_EQ(framePaints.paints, 0);
+    EXPECT_TRUE(frame->geometry().contains(taskTime->geometry().translated(frame->pos())));
+
+    QTest::mouseClick(taskTime, Qt::LeftButton);  // the frame shows the focus
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(taskTime->hasFocus());
+    EXPECT_GT(framePaints.paints, 0);
 }
 
 TEST_F(TimingStatus, MinimizedTicksDrawNothingAndTheWindowCatchesUpWhenSeen) {
