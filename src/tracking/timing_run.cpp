@@ -143,7 +143,7 @@ void TimingRun::Start(TreeNode* node) {
     timing_.TimedNode = node;
     Sessions.Begin(LocalTimeOfReading(lastTickWall_));
     Timer1_.setEnabled(true);
-    Timer1_Timer();  // books nothing yet, shows the first clock frame at once
+    Tick(true);  // books nothing yet, shows the first clock frame at once
     emit Changed();
 }
 
@@ -173,6 +173,10 @@ void TimingRun::Rest() {
 }
 
 void TimingRun::Timer1_Timer() {
+    Tick(false);
+}
+
+void TimingRun::Tick(bool firstOfPeriod) {
     TreeNode* timed = timing_.TimedNode;
     if (timed == nullptr || !timed->element) {
         // The timed node is gone: stop ticking, leave the running flag for ToggleTimer.
@@ -199,13 +203,18 @@ void TimingRun::Timer1_Timer() {
         const QSignalBlocker quiet(tree_.view.model());  // the image: see BookTime
         timed->setImage(ClockFrame(frame_));
     }
-    if (!BookTime(tree_, timed, idle.book - idle.takeBack,
-                  QStringLiteral("The timer stopped and booked nothing"))) {
+    const double booked = idle.book - idle.takeBack;
+    if (booked == 0 && !firstOfPeriod) {
+        // Every other tick books nothing: of all a tick may change, only the clock turned.
+        // (The first one books nothing either, but writes the chain's times in their stored
+        // form, and stops the timer at once when one of them cannot take more.)
+        tree_.view.repaintRowsOnScreen({timed});
+    } else if (!BookTime(tree_, timed, booked,
+                         QStringLiteral("The timer stopped and booked nothing"))) {
         idle_ = idleBefore;  // this tick's seconds were not booked, so they are not held either
         HaltTimer();
         return;
     }
-    const double booked = idle.book - idle.takeBack;
     if (Sessions.Book(timed->element, booked)) {
         emit PeriodStarted(timed);  // the next snapshot must hold it
         emit PeriodsChanged();      // and the History frame lists it
@@ -220,7 +229,9 @@ void TimingRun::Timer1_Timer() {
         bookedSince_ = ticks_.reference - idle.book;
         EndIdleStretch(idle);
     }
-    emit Changed();
+    if (booked != 0) {
+        emit Changed();
+    }
 }
 
 std::optional<double> TimingRun::IdleNow(double now, double limit) {

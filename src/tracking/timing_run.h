@@ -71,6 +71,8 @@ class TimingRun : public QObject {
     void HaltTimer();
     // The timer no longer runs: its node rests and an open idle stretch is asked about.
     void Rest();
+    // One tick; the first of a period also checks the chain above the timed node.
+    void Tick(bool firstOfPeriod);
     void HoldTime(HeldTime held);
     void AnswerHeldTime(int id, int button);
     void EndIdleStretch(const IdleStep& step);

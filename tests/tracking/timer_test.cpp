@@ -47,8 +47,8 @@ TEST_F(Timing, BooksOnTheTaskAndEveryAncestorUntilStopped) {
 }
 
 // Repainting the whole tree every half second is most of what timing costs: a tick
-// repaints the timed row, whose clock turns, and a row above it only when its caption
-// changed (in h:mm, once a minute), and no other.
+// repaints the timed row, whose clock turns (even when it books no second), and a row
+// above it only when its caption changed (in h:mm, once a minute), and no other.
 TEST_F(Timing, ATickRepaintsTheRowsItChangedAndNoOthers) {
     window->Display.TT_ShowTime = true;
     ClickNode(a1);
@@ -70,6 +70,7 @@ TEST_F(Timing, ATickRepaintsTheRowsItChangedAndNoOthers) {
         return rows;
     };
     EXPECT_EQ(paintedRows([this] { TickAfter(1); }), "A1 (0:00);");
+    EXPECT_EQ(paintedRows([this] { TickAfter(0.5); }), "A1 (0:00);") << "no second: the clock";
     EXPECT_EQ(paintedRows([this] { TickAfter(60); }), "P (0:01);A (0:01);A1 (0:01);");
 }
 
