@@ -2,6 +2,9 @@
 
 Timer::Timer(int intervalMs, QObject* parent) : QObject(parent) {
     timer_.setInterval(intervalMs);
+    // A tick paced to land just after a second begins must not be moved before it, as a
+    // coarse timer may be.
+    timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &Timer::Tick);
 }
 
@@ -11,4 +14,8 @@ void Timer::setEnabled(bool enabled) {
     } else if (!enabled) {
         timer_.stop();
     }
+}
+
+void Timer::setInterval(int intervalMs) {
+    timer_.setInterval(intervalMs);
 }

@@ -15,6 +15,8 @@ class Timer : public QObject {
     // Enabling a running timer leaves it running; its next tick still comes one interval on.
     void setEnabled(bool enabled);
     int interval() const { return timer_.interval(); }
+    // A running timer's next tick comes one new interval from now.
+    void setInterval(int intervalMs);
 
     QString Tag;
 

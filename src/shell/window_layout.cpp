@@ -137,6 +137,9 @@ void frmMain::CatchUpOnSight() {
         return;
     }
     behindWhileUnseen_ = false;
+    if (ui.Timer1.enabled()) {
+        Timer1_Timer();  // the clock turns again, and the seconds so far are shown at once
+    }
     pane_->RefreshTimes();
     ShowTimingStatus();
     History->CatchUp();

@@ -4,6 +4,7 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "model/project_document.h"
@@ -93,6 +94,7 @@ TimingRun::TimingRun(ProjectTree& tree, TimingState& timing, Timer& Timer1, Plat
     : tree_(tree),
       timing_(timing),
       Timer1_(Timer1),
+      seenIntervalMs_(Timer1.interval()),
       platform_(platform),
       idleLimitSeconds_(std::move(idleLimitSeconds)) {
     connect(&tree_, &ProjectTree::NodeReplaced, this, &TimingRun::CarryHeldTimes);
@@ -198,11 +200,13 @@ void TimingRun::Tick(bool firstOfPeriod) {
     const IdleWatch idleBefore = idle_;
     const IdleStep idle =
         WatchIdle(idle_, reading, ticks_.reference - plan.book, ticks_.reference, bookedSince_);
+    const bool seen = IsOnScreen(tree_.view);
     frame_ = (frame_ + 1) % 8;
-    {
+    if (seen) {
         const QSignalBlocker quiet(tree_.view.model());  // the image: see BookTime
         timed->setImage(ClockFrame(frame_));
     }
+    PaceTicks(seen, now);
     const double booked = idle.book - idle.takeBack;
     if (booked == 0 && !firstOfPeriod) {
         // Every other tick books nothing: of all a tick may change, only the clock turned.
@@ -232,6 +236,20 @@ void TimingRun::Tick(bool firstOfPeriod) {
     if (booked != 0) {
         emit Changed();
     }
+}
+
+void TimingRun::PaceTicks(bool seen, double now) {
+    if (seen) {
+        if (Timer1_.interval() != seenIntervalMs_) {
+            Timer1_.setInterval(seenIntervalMs_);
+        }
+        return;
+    }
+    // Unseen, no clock turns: one tick just after each second begins keeps the tray's time
+    // as current as the half-second ticks did, with half the wake-ups.
+    constexpr int kPastTheSecondMs = 20;
+    const double untilNextSecond = std::floor(now) + 1 - now;
+    Timer1_.setInterval(static_cast<int>(std::ceil(untilNextSecond * 1000)) + kPastTheSecondMs);
 }
 
 std::optional<double> TimingRun::IdleNow(double now, double limit) {

@@ -73,6 +73,8 @@ class TimingRun : public QObject {
     void Rest();
     // One tick; the first of a period also checks the chain above the timed node.
     void Tick(bool firstOfPeriod);
+    // Seen, ticks come at Timer1's own interval; unseen, once a second.
+    void PaceTicks(bool seen, double now);
     void HoldTime(HeldTime held);
     void AnswerHeldTime(int id, int button);
     void EndIdleStretch(const IdleStep& step);
@@ -85,6 +87,7 @@ class TimingRun : public QObject {
     ProjectTree& tree_;
     TimingState& timing_;
     Timer& Timer1_;
+    const int seenIntervalMs_;  // Timer1's interval as the window gives it
     Platform& platform_;
     std::function<double()> idleLimitSeconds_;
     int frame_ = 0;  // clock animation frame, carried over between timing periods

@@ -76,14 +76,19 @@ TEST_F(TimingStatus, MinimizedTicksDrawNothingAndTheWindowCatchesUpWhenSeen) {
     EXPECT_EQ(seams->tray->toolTip, "Horavel - Design 0:00:03") << "the tray is still seen";
     EXPECT_EQ(tree.paints, 0) << "no timed row drawn";
     EXPECT_TRUE(history.isEmpty()) << "no period's row measured again";
+    EXPECT_GT(window->ui.Timer1.interval(), 500) << "no clock to turn: a tick a second";
+    EXPECT_LE(window->ui.Timer1.interval(), 1100);
 
+    seams->clock->Advance(1.5);  // seen again before the next tick came
     window->showNormal();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     QCoreApplication::processEvents();
-    EXPECT_EQ(window->ui.txtTaskTime->text(), "0:00:03");
-    EXPECT_EQ(window->ui.lblTimerStatus->text(), "Timing Design 0:00:03");
-    EXPECT_EQ(window->History->model->index(1, HistoryModel::DurationColumn).data(), "0:00:03");
+    EXPECT_EQ(Text(design, "@task_time"), "0:00:04") << "the second passed is booked on sight";
+    EXPECT_EQ(window->ui.txtTaskTime->text(), "0:00:04");
+    EXPECT_EQ(window->ui.lblTimerStatus->text(), "Timing Design 0:00:04");
+    EXPECT_EQ(window->History->model->index(1, HistoryModel::DurationColumn).data(), "0:00:04");
     EXPECT_GT(tree.paints, 0);
+    EXPECT_EQ(window->ui.Timer1.interval(), 500) << "the clock turns every half second again";
 }
 
 }  // namespace
