@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "files/crash_recovery.h"
 #include "files/merge_decisions_window.h"
@@ -160,9 +161,14 @@ void frmMain::CreatePaneControls() {
     }
     ui.lblName->setBuddy(ui.txtName);
     ui.lblDescription->setBuddy(ui.txtDescription);
-    ui.lblTaskTime->setBuddy(ui.txtTaskTime);
-    ui.lblSubTaskTime->setBuddy(ui.txtSubTaskTime);
-    ui.lblTotalTime->setBuddy(ui.txtTotalTime);
+    for (auto [label, field] : {std::pair{ui.lblTaskTime, ui.txtTaskTime},
+                                {ui.lblSubTaskTime, ui.txtSubTaskTime},
+                                {ui.lblTotalTime, ui.txtTotalTime}}) {
+        label->setBuddy(field);
+        // A screen reader names a field after a label beside it, and a time field's label
+        // stands beside its frame.
+        field->setAccessibleName(label->text());
+    }
     ui.frmHistory = new QGroupBox(QStringLiteral("History"), this);
     ui.frmHistory->setObjectName(QStringLiteral("frmHistory"));
     new QVBoxLayout(ui.frmHistory);  // filled by the History frame once the tree exists
