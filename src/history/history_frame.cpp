@@ -362,8 +362,7 @@ void HistoryFrame::AfterCorrection(pugi::xml_node element) {
     PeriodsChanged();
 }
 
-void HistoryFrame::OpenPeriodChanged(pugi::xml_node element, const QString& start,
-                                     int64_t booked) {
+void HistoryFrame::OpenPeriodChanged(pugi::xml_node element, const QString& start, int64_t booked) {
     // A list nobody sees is listed anew when it is seen; one on screen repaints the
     // period's time cells and its day's total.
     if (!IsOnScreen(*this)) {

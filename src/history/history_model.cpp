@@ -260,8 +260,7 @@ int HistoryModel::RowOf(pugi::xml_node session) const {
     return -1;
 }
 
-void HistoryModel::UpdateOpenPeriod(pugi::xml_node element, const QString& start,
-                                    int64_t booked) {
+void HistoryModel::UpdateOpenPeriod(pugi::xml_node element, const QString& start, int64_t booked) {
     // The open period is stored as the file holds it: only its day's total keeps a sum.
     const pugi::xml_node open = OpenSessionOf(element, start);
     const int row = open ? RowOf(open) : -1;
